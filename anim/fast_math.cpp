@@ -1,0 +1,59 @@
+// anim/fast_math.cpp -- inverse square root from a 128-byte table plus one Newton step.
+#include "anim/fast_math.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+uint8_t table[128];
+bool tableBuilt = false;
+
+float bitsToFloat(uint32_t bits) {
+    float f;
+    memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+uint32_t floatToBits(float f) {
+    uint32_t bits;
+    memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+} // namespace
+
+void initInvSqrtTable() {
+    for (uint32_t i = 0; i < 128; ++i) {
+        // i's top bit lands in the lowest exponent bit, its other six bits in the top of the mantissa.
+        float x = bitsToFloat((i | 0x1F80u) << 17);
+        float y = static_cast<float>(1.0 / std::sqrt(static_cast<double>(x)));
+        table[i] = static_cast<uint8_t>(((floatToBits(y) + 0x2000u) >> 15) & 0xFFu);
+    }
+    table[64] = 0xFF;
+    tableBuilt = true;
+}
+
+const uint8_t* invSqrtTable() {
+    if (!tableBuilt) initInvSqrtTable();
+    return table;
+}
+
+float fastInvSqrt(float x) {
+    if (!tableBuilt) initInvSqrtTable();
+    uint32_t a = floatToBits(x);
+    uint32_t e = (a >> 23) & 0xFFu;
+    uint32_t index = (a >> 17) & 0x7Fu;
+    uint32_t seed = ((0x5F000000u - (e << 22)) & 0xFF800000u) | (static_cast<uint32_t>(table[index]) << 15);
+    double g = bitsToFloat(seed);
+    return static_cast<float>((3.0 - static_cast<double>(x) * g * g) * g * 0.5);
+}
+
+void crossProduct(const float a[3], const float b[3], float out[3]) {
+    float x = a[1] * b[2] - a[2] * b[1];
+    float y = a[2] * b[0] - a[0] * b[2];
+    float z = a[0] * b[1] - a[1] * b[0];
+    out[0] = x;
+    out[1] = y;
+    out[2] = z;
+}

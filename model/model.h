@@ -1,0 +1,151 @@
+// model/model.h -- one loaded model: parallel per-mesh arrays, skeleton, animations, textures.
+// No GL here: texture names are plain numbers, deleted through a hook the renderer installs.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/tga_image.h"
+
+struct AnimationV10;
+struct AnimationV6;
+struct GlCapabilities;
+
+struct Vertex {
+    float u = 0, v = 0; // MD5 readers store v as 1 - file value
+    int weightStart = 0;
+    int weightCount = 0; // 0 for static models and for merged duplicates
+    float pos[3] = {0, 0, 0};
+    std::vector<int> triList;    // triangles using this vertex, at most 40
+    std::vector<int> cornerList; // corner (0..2) of this vertex in each triList entry
+    int numTriRefs = 0;
+    float normal[3] = {0, 0, 0};
+    float tangentS[3] = {0, 0, 0};
+    float tangentT[3] = {0, 0, 0};
+    int numCloneRefs = 0;
+    std::vector<int> cloneList; // clones and merged duplicates that copy this vertex's position
+    std::vector<int> cloneTris; // per cloneList entry, the triangle it was made for
+};
+
+struct Triangle {
+    int v[3] = {0, 0, 0};
+    float normal[3] = {0, 0, 0};
+    float tangentS[3] = {0, 0, 0};
+    float tangentT[3] = {0, 0, 0};
+    int rightHanded = 0;
+    int numTriClones = 0;
+    std::vector<int> triCloneList; // vertices that receive this triangle's vectors
+    bool facesLight = false;
+};
+
+struct VertexWeight {
+    int joint = 0;
+    float bias = 0;
+    float pos[3] = {0, 0, 0};
+};
+
+struct Joint {
+    std::string name;
+    float bindPos[3] = {0, 0, 0};
+    float bindRot[9] = {0, 0, 0, 0, 0, 0, 0, 0, 0}; // three columns of three
+    std::string parentName; // MD5Version 6 only
+    bool hasParentName = false;
+    int parent = 0;
+    float animX = 0, animY = 0, animZ = 0;
+    float pos[3] = {0, 0, 0};
+    float rot[9] = {0, 0, 0, 0, 0, 0, 0, 0, 0};
+    float animPitch = 0, animYaw = 0, animRoll = 0;
+    float poseMatrix[16] = {0};
+    float angleFrom[3] = {0, 0, 0};
+    float angleTo[3] = {0, 0, 0};
+    float angleBlend = 0;
+    int depth = 0;
+};
+
+struct CornerVertex {
+    float pos[3] = {0, 0, 0};
+    float u = 0, v = 0;
+};
+
+struct Edge {
+    int v0 = 0;
+    int v1 = 0;
+    int tri0 = 0;
+    int tri1 = -1; // -1: open edge
+    unsigned char isSilhouette = 0;
+};
+
+// Deletes OpenGL texture names. Installed by the renderer; absent in GL-free programs.
+using TextureDeleter = void (*)(unsigned int name);
+void setTextureDeleter(TextureDeleter deleter);
+
+class Model {
+public:
+    Model();
+    Model(const char* meshFile, const char* animFile);
+    ~Model();
+    Model(const Model&) = delete;
+    Model& operator=(const Model&) = delete;
+
+    // --- object (model.cpp) ---
+    void reset();
+    void release();
+    void setSpecular(bool on) { specular = on; }
+    void setPlacement(const float m[16]);
+    // placement x joint matrix, formed on the CPU. Leaves `out` alone for a bad index.
+    void getJointMatrix(int joint, float out[16]) const;
+    int findJoint(const char* name) const;
+
+    // --- loading (model/load_model.cpp) ---
+    void readmeshfromfile(const char* meshFile, const char* animFile);
+
+    // --- skinning and vectors (anim/skinning.cpp) ---
+    void skinMesh(int mesh);
+
+    // Per-mesh storage, one entry per mesh. Vectors keep `indices` and `verts`
+    // contiguous for the drawing calls.
+    std::string fileName;
+    bool hasFileName = false;
+    int refCam = 0;
+    int cameraJoint = 0;
+    std::vector<float> jointFov;
+    float lightPosModel[4] = {0, 0, 0, 1};
+    std::vector<std::vector<Edge>> edges;
+    std::vector<int> numEdges;
+    std::unique_ptr<AnimationV6> animV6;
+    std::unique_ptr<AnimationV10> animV10;
+    bool specular = false;
+    std::vector<int> numVertsTotal;
+    std::vector<int> numClones;
+    float placement[16];
+    int numMeshes = 0;
+    int numJoints = 0;
+    std::vector<std::vector<int>> indices;
+    std::vector<std::vector<CornerVertex>> corners;
+    std::vector<unsigned char> frameBuilt;
+    std::vector<unsigned char> hasDiffuse;
+    std::vector<unsigned int> diffuseTex;
+    std::vector<TgaImage> diffuseImage;
+    std::vector<unsigned char> hasHeight;
+    std::vector<unsigned int> normalTex;
+    // The normal map built on the CPU (level 0 first, then its mip chain), RGBA;
+    // the renderer uploads it into normalTex.
+    std::vector<std::vector<TgaImage>> normalImage;
+    std::vector<unsigned char> hasLocal;
+    std::vector<unsigned char> hasSpecular;
+    std::vector<unsigned int> specularTex;
+    std::vector<TgaImage> specularImage;
+    std::vector<int> numWeights;
+    std::vector<int> numTris;
+    std::vector<int> numVerts;
+    std::vector<std::vector<VertexWeight>> weights;
+    std::vector<std::vector<Vertex>> verts;
+    std::vector<Joint> joints;
+    std::vector<std::vector<Triangle>> tris;
+    std::vector<unsigned char> meshLoaded;
+
+    // Creates every per-mesh array with `count` zero-filled entries (the loaders call it
+    // as soon as they know the mesh count). False when the memory cannot be had.
+    bool allocateMeshes(int count);
+};

@@ -1,0 +1,114 @@
+// tests/core_basics_test.cpp -- the log, path resolution, base-path rewrite and fast math.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "anim/fast_math.h"
+#include "app/debug_log.h"
+#include "app/file_open.h"
+#include "model/basepath.h"
+#include "model/model.h"
+
+namespace fs = std::filesystem;
+
+TEST(DebugLog, WritesVerbatimAndLogIntAddsBlank) {
+    ScopedLogCapture log;
+    logText("100% done ");
+    logText(nullptr);
+    logInt(-7);
+    logFormat("mesh %i: verts: %i clones: %i\n", 0, 8, 2);
+    EXPECT_EQ(log.text, "100% done -7 mesh 0: verts: 8 clones: 2\n");
+}
+
+TEST(DebugLog, SecondOpenTruncates) {
+    fs::path dir = fs::temp_directory_path() / "ostrelle_log_test";
+    fs::create_directories(dir);
+    DebugLog log;
+    log.setPath((dir / "debuglog.txt").string());
+    log.text("first run\n");
+    DebugLog again;
+    again.setPath((dir / "debuglog.txt").string());
+    again.text("second\n");
+    std::ifstream in(dir / "debuglog.txt");
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(all, "second\n");
+    fs::remove_all(dir);
+}
+
+TEST(FileOpen, BackslashesAndLetterCaseResolve) {
+    fs::path dir = fs::temp_directory_path() / "ostrelle_open_test";
+    fs::create_directories(dir / "Models" / "Base");
+    std::ofstream(dir / "Models" / "Base" / "Bob.MD5mesh") << "x";
+    std::string asked = dir.string() + "\\models\\BASE\\bob.md5mesh";
+    EXPECT_EQ(resolvePath(asked), (dir / "Models" / "Base" / "Bob.MD5mesh").string());
+    std::string data;
+    EXPECT_TRUE(readWholeFile(asked, data));
+    EXPECT_EQ(data, "x");
+    EXPECT_FALSE(readWholeFile(dir.string() + "/models/none.txt", data));
+    fs::remove_all(dir);
+}
+
+TEST(Basepath, RewritesAfterFirstBaseWithSeparator) {
+    setBasepath("D:\\game\\base\\");
+    EXPECT_EQ(rewriteToBasepath("E:\\other\\base\\models\\a.md5mesh"), "D:\\game\\base\\models\\a.md5mesh");
+    EXPECT_EQ(rewriteToBasepath("models/a.md5mesh"), "D:\\game\\base\\models/a.md5mesh");
+    EXPECT_EQ(rewriteToBasepath("database\\x.tga"), "D:\\game\\base\\x.tga");
+    EXPECT_EQ(rewriteToBasepath("BASE/y.tga"), "D:\\game\\base\\y.tga");
+    EXPECT_EQ(rewriteToBasepath("Base/y.tga"), "D:\\game\\base\\Base/y.tga");
+    setBasepath("");
+}
+
+TEST(FastMath, TableRowsAndValues) {
+    initInvSqrtTable();
+    const uint8_t* t = invSqrtTable();
+    EXPECT_EQ(t[0], 0x6A);
+    EXPECT_EQ(t[1], 0x67);
+    EXPECT_EQ(t[63], 0x01);
+    EXPECT_EQ(t[64], 0xFF);
+    EXPECT_EQ(t[65], 0xFC);
+    EXPECT_EQ(t[127], 0x6B);
+    EXPECT_NEAR(fastInvSqrt(1.0f), 0.99999428f, 1e-7);
+    EXPECT_NEAR(fastInvSqrt(4.0f), 0.49999714f, 1e-7);
+    for (float x : {0.01f, 0.7f, 3.0f, 123.0f, 1e6f})
+        EXPECT_NEAR(fastInvSqrt(x) * std::sqrt(x), 1.0f, 1e-4f) << x;
+}
+
+TEST(Model, DefaultIsEmptyAndReleaseIsHarmless) {
+    Model m;
+    EXPECT_EQ(m.numMeshes, 0);
+    EXPECT_EQ(m.numJoints, 0);
+    EXPECT_EQ(m.placement[0], 1.0f);
+    EXPECT_EQ(m.placement[12], 0.0f);
+    m.release();
+    EXPECT_EQ(m.numMeshes, 0);
+}
+
+TEST(Model, JointMatrixAndFindJoint) {
+    Model m;
+    m.numJoints = 2;
+    m.joints.resize(2);
+    m.joints[0].name = "root";
+    m.joints[1].name = "root";
+    float rot[9] = {0, 1, 0, -1, 0, 0, 0, 0, 1};
+    std::copy(rot, rot + 9, m.joints[1].rot);
+    m.joints[1].pos[0] = 5;
+    float out[16] = {0};
+    out[0] = 42;
+    m.getJointMatrix(2, out);
+    EXPECT_EQ(out[0], 42);
+    m.getJointMatrix(1, out);
+    EXPECT_EQ(out[1], 1);
+    EXPECT_EQ(out[4], -1);
+    EXPECT_EQ(out[12], 5);
+    EXPECT_EQ(out[15], 1);
+    EXPECT_EQ(out[3], 0);
+    float moved[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 10, 1};
+    m.setPlacement(moved);
+    m.getJointMatrix(1, out);
+    EXPECT_EQ(out[14], 10);
+    EXPECT_EQ(m.findJoint("root"), 0);
+    EXPECT_EQ(m.findJoint("Root"), -1);
+}
