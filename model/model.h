@@ -100,6 +100,20 @@ public:
     // --- loading (model/load_model.cpp) ---
     void readmeshfromfile(const char* meshFile, const char* animFile);
 
+    // --- static readers (model/obj_reader.cpp, model/ase_reader.cpp, model/lwo_reader.cpp) ---
+    void readObj(const char* fileName);
+    void readAse(const char* fileName);
+    void readLwo(const char* fileName);
+
+    // --- textures (model/texture_lookup.cpp) ---
+    void lookupTextures(const char* name, int mesh);
+    void promptMissingTexture(const char* name, int mesh);
+
+    // --- animation files (anim/) ---
+    // A missing name clears animV6 only.
+    void loadAnimation(const char* fileName);
+    void freeAnimations();
+
     // --- skinning and vectors (anim/skinning.cpp) ---
     void skinMesh(int mesh);
 
