@@ -67,6 +67,7 @@ bool Model::allocateMeshes(int count) {
         fill(numEdges);
         fill(numVertsTotal);
         fill(numClones);
+        fill(numDuplicates);
         fill(indices);
         fill(corners);
         fill(frameBuilt);

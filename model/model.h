@@ -132,6 +132,7 @@ public:
     bool specular = false;
     std::vector<int> numVertsTotal;
     std::vector<int> numClones;
+    std::vector<int> numDuplicates; // identical-vertex merges per mesh (analysis statistics)
     float placement[16];
     int numMeshes = 0;
     int numJoints = 0;
