@@ -25,3 +25,6 @@ if(OSTRELLE_IMGUI_LIBRARY AND OSTRELLE_IMGUI_INCLUDE)
   target_link_libraries(ostrelle PRIVATE ${OSTRELLE_IMGUI_LIBRARY})
   target_compile_definitions(ostrelle PRIVATE OSTRELLE_HAS_IMGUI=1)
 endif()
+
+# The program tests in tests/gl run this build of the viewer.
+set(OSTRELLE_VIEWER_BUILT ON)
