@@ -52,8 +52,9 @@ int runLoop(Shell& shell, Scene& scene) {
         shell.window.pumpEvents(events);
         if (shell.controls.quitRequested) break;
         runFrame(shell, scene);
-        bool lastFrame = !shell.options.screenshotFile.empty() && shell.frameNumber >= shell.options.frames;
-        if (lastFrame) {
+        // The screenshot shows the last frame: the N-th, or the one in which the user quit.
+        bool lastFrame = shell.frameNumber >= shell.options.frames || shell.controls.quitRequested;
+        if (!shell.options.screenshotFile.empty() && lastFrame) {
             if (!writeRenderRegionPng(shell.options.screenshotFile, shell.window.renderWidth(),
                                       shell.window.renderHeight())) {
                 fprintf(stderr, "ostrelle: cannot write %s\n", shell.options.screenshotFile.c_str());

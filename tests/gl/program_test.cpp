@@ -2,88 +2,23 @@
 // log block, the messages on standard error, screenshots, pressed keys, capability limits.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <string>
-#include <vector>
 
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb/stb_image.h>
-
-namespace fs = std::filesystem;
+#include "program_run.h"
 
 namespace {
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;
     std::stringstream s(text);
     for (std::string line; std::getline(s, line);) lines.push_back(line);
     return lines;
 }
-
-// One run of the viewer in a fresh folder; standard output and error are kept.
-struct ViewerRun {
-    fs::path dir;
-    int status = -1;
-    std::string out, err;
-
-    explicit ViewerRun(const std::string& name) {
-        dir = fs::temp_directory_path() / ("ostrelle_program_" + name + "_" + std::to_string(getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    ~ViewerRun() { fs::remove_all(dir); }
-
-    void start(const std::string& args, const std::string& env = "") {
-        std::string command = "cd '" + dir.string() + "' && " + env + " '" + OSTRELLE_PROGRAM + "' " + args +
-                              " >stdout.txt 2>stderr.txt";
-        int raw = std::system(command.c_str());
-        status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        out = readFile(dir / "stdout.txt");
-        err = readFile(dir / "stderr.txt");
-    }
-    std::string log() const { return readFile(dir / "debuglog.txt"); }
-};
-
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<unsigned char> rgb;
-    bool load(const fs::path& file) {
-        int channels = 0;
-        unsigned char* data = stbi_load(file.string().c_str(), &width, &height, &channels, 3);
-        if (!data) return false;
-        rgb.assign(data, data + static_cast<size_t>(width) * height * 3);
-        stbi_image_free(data);
-        return true;
-    }
-    // White text pixels between two rows counted from the top.
-    int whitePixels(int fromRow, int toRow) const {
-        int n = 0;
-        for (int y = fromRow; y < toRow && y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                const unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-                n += p[0] > 200 && p[1] > 200 && p[2] > 200;
-            }
-        return n;
-    }
-};
-
 } // namespace
 
 TEST(ViewerProgram, StartupLogBlockInOrderWithoutDisplay) {
     ViewerRun run("log");
     // No DISPLAY and no --headless: the offscreen driver is chosen all the same.
-    run.start("--screenshot shot.png --frames 1", "env -u DISPLAY -u WAYLAND_DISPLAY");
+    run.start("--screenshot shot.png --frames 1", "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER");
     ASSERT_EQ(run.status, 0) << run.err;
     std::vector<std::string> lines = splitLines(run.log());
     ASSERT_GE(lines.size(), 6u) << run.log();

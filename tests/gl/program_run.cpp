@@ -1,0 +1,62 @@
+// tests/gl/program_run.cpp -- runs of the built viewer for the program tests.
+#include "program_run.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb/stb_image.h>
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+ViewerRun::ViewerRun(const std::string& name) {
+    dir = fs::temp_directory_path() / ("ostrelle_program_" + name + "_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+}
+
+ViewerRun::~ViewerRun() { fs::remove_all(dir); }
+
+std::string ViewerRun::command(const std::string& args, const std::string& env) const {
+    return "cd '" + dir.string() + "' && " + env + " '" + OSTRELLE_PROGRAM + "' " + args +
+           " >stdout.txt 2>stderr.txt";
+}
+
+void ViewerRun::collect(int raw) {
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    out = readFile(dir / "stdout.txt");
+    err = readFile(dir / "stderr.txt");
+}
+
+void ViewerRun::start(const std::string& args, const std::string& env) {
+    collect(std::system(command(args, env).c_str()));
+}
+
+bool Picture::load(const fs::path& file) {
+    int channels = 0;
+    unsigned char* data = stbi_load(file.string().c_str(), &width, &height, &channels, 3);
+    if (!data) return false;
+    rgb.assign(data, data + static_cast<size_t>(width) * height * 3);
+    stbi_image_free(data);
+    return true;
+}
+
+int Picture::whitePixels(int fromRow, int toRow) const {
+    int n = 0;
+    for (int y = fromRow; y < toRow && y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+            n += p[0] > 200 && p[1] > 200 && p[2] > 200;
+        }
+    return n;
+}
