@@ -137,6 +137,14 @@ TEST_F(TextureFolder, EveryRunStartsClearAndBadArgumentsAreIgnored) {
     EXPECT_FALSE(model.hasDiffuse[0]);
 }
 
+// A grey "tangent-space map" has no RGB to copy; alone it gives no normal map and no flag.
+TEST_F(TextureFolder, GreyTangentSpaceMapAloneIsNotUsed) {
+    put("g_local.tga", 2);
+    model.lookupTextures(path("g").c_str(), 0);
+    EXPECT_FALSE(model.hasLocal[0]);
+    EXPECT_TRUE(model.normalImage[0].empty());
+}
+
 // Bob names its materials "guard1_body.png"; the folder ships guard1_body_d.tga. The MD5
 // reader's retry hands over the base-path form of the name.
 TEST_F(TextureFolder, BobMaterialsFindTheirDiffuseMapsThroughTheBasepath) {

@@ -21,24 +21,10 @@ struct TgaFixture {
     std::vector<uint8_t> body; // pixel data exactly as stored in the file
 
     std::vector<uint8_t> bytes() const {
-        std::vector<uint8_t> out = {uint8_t(idField.size()),
-                                    colorMapType,
-                                    imageType,
-                                    0,
-                                    0,
-                                    uint8_t(colorMapLength & 0xFF),
-                                    uint8_t(colorMapLength >> 8),
-                                    colorMapEntryBits,
-                                    0,
-                                    0,
-                                    0,
-                                    0,
-                                    uint8_t(width & 0xFF),
-                                    uint8_t((width >> 8) & 0xFF),
-                                    uint8_t(height & 0xFF),
-                                    uint8_t((height >> 8) & 0xFF),
-                                    bitsPerPixel,
-                                    descriptor};
+        std::vector<uint8_t> out = {uint8_t(idField.size()), colorMapType, imageType, 0, 0,
+                                    uint8_t(colorMapLength & 0xFF), uint8_t(colorMapLength >> 8), colorMapEntryBits,
+                                    0, 0, 0, 0, uint8_t(width & 0xFF), uint8_t((width >> 8) & 0xFF),
+                                    uint8_t(height & 0xFF), uint8_t((height >> 8) & 0xFF), bitsPerPixel, descriptor};
         out.insert(out.end(), idField.begin(), idField.end());
         out.insert(out.end(), colorMap.begin(), colorMap.end());
         out.insert(out.end(), body.begin(), body.end());

@@ -202,15 +202,7 @@ TEST(TgaReader, HostileSizesFailWithoutAllocating) {
     EXPECT_EQ(decode(noBytes, image), 0);
 }
 
-TEST(TgaReader, MissingFileFailsAndFreeZeroes) {
+TEST(TgaReader, MissingFileFails) {
     TgaImage image;
     EXPECT_EQ(readTga(std::string("/nonexistent/none.tga"), image), 0);
-    ASSERT_EQ(decode(greyTga(2, 3, 9), image), 1);
-    EXPECT_EQ(image.pixels.size(), 6u);
-    freeTgaImage(image);
-    EXPECT_EQ(image.imageType, 0);
-    EXPECT_EQ(image.width, 0);
-    EXPECT_EQ(image.height, 0);
-    EXPECT_EQ(image.bitsPerPixel, 0);
-    EXPECT_TRUE(image.pixels.empty());
 }
