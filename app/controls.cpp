@@ -9,10 +9,11 @@ void KeyArrays::onKeyDown(int key) {
     keyDown[key] = true;
 }
 
+// The press itself stays until the end of the frame: a key tapped and released between two
+// frames (a quick tap, or a synthetic one) must still act once.
 void KeyArrays::onKeyUp(int key) {
     if (key <= 0 || key >= vk::Count) return;
     keyDown[key] = false;
-    keyPressed[key] = false;
 }
 
 void KeyArrays::clearPressed() {

@@ -13,6 +13,7 @@ struct KeyArrays {
 
     // A key-down presses only when the key was up, so auto-repeat never presses again.
     void onKeyDown(int key);
+    // Releases the key; a press not yet seen by a frame is kept until clearPressed.
     void onKeyUp(int key);
     void clearPressed();
 };

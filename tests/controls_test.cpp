@@ -57,7 +57,17 @@ struct Frame {
 
 } // namespace
 
-TEST(KeyArrays, AutoRepeatPressesOnceAndKeyUpClearsBoth) {
+TEST(KeyArrays, TapBetweenFramesStillActsOnce) {
+    Frame f;
+    f.state.keys.onKeyDown(vk::F1);
+    f.state.keys.onKeyUp(vk::F1); // released before the frame reads the keys
+    f.run();
+    EXPECT_TRUE(f.scene.showHelp);
+    f.run();
+    EXPECT_TRUE(f.scene.showHelp);
+}
+
+TEST(KeyArrays, AutoRepeatPressesOnceAndKeyUpReleases) {
     Frame f;
     f.state.keys.onKeyDown('Q');
     f.state.keys.onKeyDown('Q'); // repeat while held

@@ -60,3 +60,22 @@ int Picture::whitePixels(int fromRow, int toRow) const {
         }
     return n;
 }
+
+bool Picture::redCentre(float& cx, float& cy) const {
+    double sx = 0, sy = 0;
+    int n = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+            if (p[0] > 150 && p[1] < 80 && p[2] < 80) sx += x, sy += y, ++n;
+        }
+    if (n == 0) return false;
+    cx = static_cast<float>(sx / n);
+    cy = static_cast<float>(sy / n);
+    return true;
+}
+
+void writeFile(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}

@@ -32,4 +32,9 @@ struct Picture {
     bool load(const fs::path& file);
     // White (text) pixels in the rows [fromRow, toRow), counted from the top.
     int whitePixels(int fromRow, int toRow) const;
+    // Centre of the strongly red pixels (a red light marker); false when there are none.
+    bool redCentre(float& x, float& y) const;
 };
+
+// Writes `text` as the file `path`.
+void writeFile(const fs::path& path, const std::string& text);

@@ -1,11 +1,13 @@
 // tests/gl/window_test.cpp -- the real window under Xvfb, driven by xdotool: the title
-// shows the frame rate, F1 reaches the key arrays, a right-button drag, Escape quits.
+// shows the frame rate, F1 reaches the key arrays, a right-button drag turns the camera,
+// Escape quits.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -72,6 +74,13 @@ std::string xdotool(const Xvfb& x, const std::string& args) {
     return capture("DISPLAY=" + x.display() + " timeout 20 xdotool " + args + " 2>/dev/null");
 }
 
+// One red light beside the axis of the free camera, so that turning the camera moves it.
+const char* const lightScene = "basepath /tmp/\n"
+                               "numlights 1\n"
+                               "light 0\n"
+                               "lightpos 40 0 30\n"
+                               "lightcolor_d 1 0 0\n";
+
 } // namespace
 
 TEST(XvfbWindow, TitleKeyDragAndEscape) {
@@ -79,7 +88,16 @@ TEST(XvfbWindow, TitleKeyDragAndEscape) {
     Xvfb x;
     ASSERT_TRUE(x.start()) << "Xvfb did not start";
 
+    ViewerRun still("window_reference");
+    writeFile(still.dir / "scene.txt", lightScene);
+    still.start("--headless --screenshot still.png --frames 2");
+    Picture reference;
+    ASSERT_TRUE(reference.load(still.dir / "still.png")) << still.err;
+    float stillX = 0, stillY = 0;
+    ASSERT_TRUE(reference.redCentre(stillX, stillY)) << "the light marker is not drawn";
+
     ViewerRun run("window");
+    writeFile(run.dir / "scene.txt", lightScene);
     // --screenshot with more frames than the test takes: the frame in which Escape quits is written.
     std::string env = "env -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=" + x.display();
     std::string command = run.command("--no-dialogs --screenshot final.png --frames 100000", env);
@@ -110,8 +128,9 @@ TEST(XvfbWindow, TitleKeyDragAndEscape) {
     xdotool(x, "mousemove --window " + window + " 200 200");
     xdotool(x, "windowfocus --sync " + window);
     xdotool(x, "key --clearmodifiers F1");
-    xdotool(x, "mousemove --window " + window + " 200 200 mousedown 3 mousemove --window " + window +
-                   " 260 230 mousemove --window " + window + " 700 230 mouseup 3");
+    // The buttons are read as held at each move, so the drag spans several frames.
+    xdotool(x, "mousemove --window " + window + " 200 200 mousedown 3 sleep 0.3 mousemove --window " + window +
+                   " 230 215 sleep 0.3 mousemove --window " + window + " 260 230 sleep 0.3 mouseup 3");
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     xdotool(x, "key --clearmodifiers Escape");
 
@@ -133,4 +152,8 @@ TEST(XvfbWindow, TitleKeyDragAndEscape) {
     EXPECT_EQ(picture.width, 470);
     EXPECT_EQ(picture.height, 480);
     EXPECT_GT(picture.whitePixels(0, 200), 200) << "F1 did not show the key list";
+    float markerX = 0, markerY = 0;
+    ASSERT_TRUE(picture.redCentre(markerX, markerY)) << "the light marker left the picture";
+    EXPECT_GT(std::abs(markerX - stillX) + std::abs(markerY - stillY), 5.0f)
+        << "the right-button drag did not turn the camera";
 }
