@@ -107,3 +107,37 @@ TEST(ViewerProgram, HelpListsEveryOption) {
                                "--no-dialogs", "--caps", "--info", "--dump-scene"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
+
+namespace {
+// A 2 x 2 uncompressed 24-bit TGA.
+std::string tinyTga() {
+    std::string header(18, '\0');
+    header[2] = 2;
+    header[12] = 2;
+    header[14] = 2;
+    header[16] = 24;
+    return header + std::string(12, '\x7f');
+}
+} // namespace
+
+TEST(ViewerProgram, LightCubeMapsFromCompleteSetsWithoutGlErrors) {
+    const char* scene = "basepath /tmp/\nnumlights 1\nlight 0\nlightpos 0 0 30\ncubemap 1\n";
+    ViewerRun missing("cube_missing");
+    writeFile(missing.dir / "scene.txt", scene);
+    missing.start("--headless --screenshot shot.png --frames 1");
+    ASSERT_EQ(missing.status, 0) << missing.err;
+    EXPECT_NE(missing.err.find("Ostrelle Startup: couldn't find cubemap texture\n"), std::string::npos) << missing.err;
+
+    ViewerRun complete("cube_complete");
+    writeFile(complete.dir / "scene.txt", scene);
+    fs::create_directories(complete.dir / "data");
+    for (const char* set : {"normal", "blurred"})
+        for (const char* face : {"east", "west", "down", "up", "north", "south"})
+            writeFile(complete.dir / "data" / (std::string(set) + "_" + face + ".tga"), tinyTga());
+    complete.start("--headless --screenshot shot.png --frames 9 --press \"F1 Q Q R E T F2\"");
+    ASSERT_EQ(complete.status, 0) << complete.err;
+    EXPECT_EQ(complete.err.find("cubemap"), std::string::npos) << complete.err;
+    std::string log = complete.log();
+    EXPECT_EQ(log.find("GL_INVALID"), std::string::npos) << log.substr(log.size() > 300 ? log.size() - 300 : 0);
+    EXPECT_EQ(log.find("unhandlederror"), std::string::npos);
+}
