@@ -98,6 +98,11 @@ void SdlWindow::handleWindowEvent(const void* raw, WindowEvents& events) {
     const SDL_WindowEvent& e = *static_cast<const SDL_WindowEvent*>(raw);
     if (e.event == SDL_WINDOWEVENT_SIZE_CHANGED) layout(e.data1, e.data2);
     else if (e.event == SDL_WINDOWEVENT_MINIMIZED) layout(clientWidth_, 0);
+    else if (e.event == SDL_WINDOWEVENT_RESTORED || e.event == SDL_WINDOWEVENT_MAXIMIZED) {
+        int w = 0, h = 0;
+        SDL_GetWindowSize(sdl(window_), &w, &h);
+        layout(w, h);
+    }
     else if (e.event == SDL_WINDOWEVENT_CLOSE) events.quit();
 }
 
@@ -116,8 +121,12 @@ void SdlWindow::pumpEvents(WindowEvents& events) {
         case SDL_MOUSEMOTION:
             if (capturing_ || e.motion.x < renderWidth_) events.mouseMove(e.motion.x, e.motion.y);
             break;
-        case SDL_MOUSEBUTTONDOWN: handleMouseButton(true, e.button.x); break;
-        case SDL_MOUSEBUTTONUP: handleMouseButton(false, e.button.x); break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (e.button.button <= SDL_BUTTON_RIGHT) handleMouseButton(true, e.button.x);
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (e.button.button <= SDL_BUTTON_RIGHT) handleMouseButton(false, e.button.x);
+            break;
         default: break;
         }
     }
