@@ -278,3 +278,24 @@ TEST(Md5Reader, IncidenceListsKeepTheFirst40Corners) {
     EXPECT_EQ(v2.cornerList[0], 1);
     EXPECT_EQ(v2.triList[39], 39);
 }
+
+TEST(Md5Reader, Version6MeshLinesInterleavedKeepPerMeshOrderAndLogOrder) {
+    // Mesh 1's lines come before and after mesh 0's; each mesh's pass applies only its own,
+    // and each mesh's texture line is logged before its own result line.
+    Model model;
+    ScopedLogCapture log;
+    ASSERT_TRUE(read(model, "MD5Version 6\nnummeshes 2\n"
+                            "mesh 1\n shader \"b\"\n numverts 1\n vert 0 0.5 0 0 0\n"
+                            "mesh 0\n shader \"a\"\n numverts 2\n vert 0 0.25 0 0 0\n vert 1 0.75 0 0 0\n"
+                            "mesh 1\n numtris 1\n tri 0 0 0 0\n"));
+    EXPECT_EQ(log.text, "couldn't find texture a\nreading mesh details successful, meshnumber 0 \n"
+                        "couldn't find texture b\nreading mesh details successful, meshnumber 1 \n");
+    ASSERT_EQ(model.numVerts[0], 2);
+    EXPECT_EQ(model.verts[0][1].u, 0.75f);
+    ASSERT_EQ(model.numVerts[1], 1);
+    EXPECT_EQ(model.verts[1][0].u, 0.5f);
+    EXPECT_EQ(model.numTris[1], 1);
+    EXPECT_EQ(model.numTris[0], 0);
+    EXPECT_EQ(model.materialName[0], "a");
+    EXPECT_EQ(model.materialName[1], "b");
+}
