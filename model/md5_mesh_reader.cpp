@@ -578,7 +578,11 @@ private:
 
 bool readMeshFromMemory(Model& model, std::string_view data, const std::string& fileName) {
     MeshReader reader(model, data, fileName);
-    return reader.run();
+    if (reader.run()) return true;
+    // No mesh of a stopped load gets its index list, and the drawing passes take a set
+    // meshLoaded as leave to draw 3 x numTris indices: the read data stays, undrawn.
+    std::fill(model.meshLoaded.begin(), model.meshLoaded.end(), 0);
+    return false;
 }
 
 void quaternionToBindRotation(float x, float y, float z, float w, float out[9]) {

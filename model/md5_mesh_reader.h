@@ -17,7 +17,8 @@ namespace md5 {
 // Records that name something outside their arrays (a triangle corner, a weight range, the
 // joint of a weight, a version 6 bone number) are dropped with one log line each. A declared
 // count that the bytes cannot hold stops the load at once, silently, like a failed
-// allocation: the function then returns false and the model keeps what was read so far.
+// allocation: the function then returns false and the model keeps what was read so far,
+// with no mesh marked loaded (none has been post-processed).
 bool readMeshFromMemory(Model& model, std::string_view data, const std::string& fileName);
 
 // The bind rotation of a version 10 joint: the upper-left 3x3 (three columns of three) of

@@ -178,7 +178,7 @@ TEST(Md5Reader, IndicesOutsideTheirArraysAreDroppedWithOneLineEach) {
 
 TEST(Md5Reader, ImpossibleCountStopsTheLoadSilently) {
     const std::string head = "MD5Version 10\nnumJoints 1\nnumMeshes 2\njoints {\n\"r\" -1 ( 0 0 0 ) ( 0 0 0 )\n}\n"
-                             "mesh {\n numverts 1\n vert 0 ( 0 0 ) 0 0\n}\nmesh {\n numverts 2\n";
+                             "mesh {\n numverts 1\n vert 0 ( 0 0 ) 0 0\n numweights 0\n}\nmesh {\n numverts 2\n";
     for (const char* count : {"numtris 1000", "numtris -1", "numweights 99999999"}) {
         Model model;
         ScopedLogCapture log;
@@ -188,6 +188,7 @@ TEST(Md5Reader, ImpossibleCountStopsTheLoadSilently) {
         EXPECT_EQ(model.numVerts[1], 2); // what came before the count is kept
         EXPECT_EQ(model.verts[1].size(), 2u);
         EXPECT_EQ(model.numTris[1], 0);
+        EXPECT_FALSE(model.meshLoaded[0]); // read, but without index lists: not to be drawn
     }
     Model joints;
     EXPECT_FALSE(read(joints, "MD5Version 10\nnumMeshes 1\nnumJoints 2000000000\n"));
