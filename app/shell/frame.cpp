@@ -51,7 +51,7 @@ void tickFrameCounter(Shell& shell, unsigned long long now) {
     if (shell.frameCounter.tick(now, platform::performanceFrequency(), title)) shell.window.setTitle(title);
 }
 
-void setFrameState(const Scene& scene, const GlCapabilities& caps) {
+void setFrameState(const GlCapabilities& caps) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
@@ -74,7 +74,6 @@ void setFrameState(const Scene& scene, const GlCapabilities& caps) {
     if (caps.hasSeparateSpecular) glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
-    (void)scene;
 }
 
 void advanceClock(Shell& shell, Scene& scene, unsigned long long now) {
@@ -172,11 +171,11 @@ void runFrame(Shell& shell, Scene& scene) {
     unsigned long long now = platform::performanceCounter();
     tickFrameCounter(shell, now);
     // The panel's selection controls do not exist yet: focus and light stay as the keys left them.
-    static ShellKeyCommands commands;
+    ShellKeyCommands commands;
     handleKeyboard(scene, shell.controls, shell.held, commands);
 
     const GlCapabilities& caps = glCapabilities();
-    setFrameState(scene, caps);
+    setFrameState(caps);
     advanceClock(shell, scene, now);
     animateModels(scene);
     updateBoundLights(scene);

@@ -72,7 +72,7 @@ int runLoop(Shell& shell, Scene& scene) {
 } // namespace
 
 int runViewer(const ViewerOptions& given) {
-    static Shell shell; // one per process, like the window it holds
+    Shell shell;
     shell.options = given;
     if (!enterDirectory(shell.options)) return 1;
     openDebugLog();
