@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -78,4 +79,11 @@ bool Picture::redCentre(float& cx, float& cy) const {
 void writeFile(const fs::path& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
     out << text;
+}
+
+int Picture::pixelsNear(int r, int g, int b) const {
+    int n = 0;
+    for (size_t i = 0; i + 2 < rgb.size(); i += 3)
+        n += std::abs(rgb[i] - r) < 60 && std::abs(rgb[i + 1] - g) < 60 && std::abs(rgb[i + 2] - b) < 60;
+    return n;
 }

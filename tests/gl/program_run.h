@@ -34,6 +34,8 @@ struct Picture {
     int whitePixels(int fromRow, int toRow) const;
     // Centre of the strongly red pixels (a red light marker); false when there are none.
     bool redCentre(float& x, float& y) const;
+    // Pixels close to the colour (r, g, b).
+    int pixelsNear(int r, int g, int b) const;
 };
 
 // Writes `text` as the file `path`.

@@ -141,3 +141,22 @@ TEST(ViewerProgram, LightCubeMapsFromCompleteSetsWithoutGlErrors) {
     EXPECT_EQ(log.find("GL_INVALID"), std::string::npos) << log.substr(log.size() > 300 ? log.size() - 300 : 0);
     EXPECT_EQ(log.find("unhandlederror"), std::string::npos);
 }
+
+TEST(ViewerProgram, ShiftPageDownSelectsTheNextLightMarker) {
+    // Two lights left and right of the view's centre: the selected one has the larger marker.
+    const char* scene = "basepath /tmp/\nnumlights 2\nlight 0\nlightpos -30 0 30\nlightcolor_d 1 0 0\n"
+                        "light 1\nlightpos 30 0 30\nlightcolor_d 0 1 0\n";
+    Picture before, after;
+    ViewerRun first("light_select_first");
+    writeFile(first.dir / "scene.txt", scene);
+    first.start("--headless --screenshot shot.png --frames 1");
+    ASSERT_TRUE(before.load(first.dir / "shot.png")) << first.err;
+    ViewerRun next("light_select_next");
+    writeFile(next.dir / "scene.txt", scene);
+    next.start("--headless --screenshot shot.png --frames 2 --press Shift+PageDown");
+    ASSERT_TRUE(after.load(next.dir / "shot.png")) << next.err;
+
+    EXPECT_GT(before.pixelsNear(255, 0, 0), before.pixelsNear(0, 255, 0));
+    EXPECT_GT(after.pixelsNear(0, 255, 0), after.pixelsNear(255, 0, 0));
+    EXPECT_GT(after.pixelsNear(255, 0, 0), 0);
+}
