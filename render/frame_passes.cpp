@@ -9,9 +9,6 @@ namespace render {
 
 void applyPlacement(const Model& model) { glMultMatrixf(model.placement); }
 
-void buildNormalisationCubeMap(int) {}
-void createGlowTextures(unsigned int&, unsigned int&) {}
-void drawAmbientPass(Model&, const float*, const GlCapabilities&) {}
 void computeLightInModelSpace(Model&, const Light&) {}
 void markAllSilhouettes(Model&) {}
 void drawShadowVolumes(Model&, const GlCapabilities&, bool) {}
@@ -21,8 +18,6 @@ void drawSeamPoints(Model&) {}
 void drawMeshAnalyzer(Model&, const GlCapabilities&) {}
 void drawOpenEdges(Model&) {}
 void drawWireframeOverlay(Model&, const GlCapabilities&) {}
-void drawSkeleton(Model&) {}
-void drawCameraJoints(Model&) {}
 void applyStereoEyeOffset(int, int) {}
 void drawStereoSecondView(int, int, int, void (*)(void*), void*) {}
 void applyGlow(int, unsigned int, unsigned int, int, int, const GlCapabilities&) {}

@@ -13,6 +13,7 @@
 #include "render/bitmap_font.h"
 #include "render/frame_passes.h"
 #include "render/gl_extensions.h"
+#include "render/texture_upload.h"
 #include "scene/scene.h"
 
 namespace {
@@ -99,24 +100,10 @@ void buildNormalisationCube(Shell& shell, const GlCapabilities& caps) {
     render::ext::glActiveTextureARB(GL_TEXTURE0_ARB);
 }
 
-unsigned int makeGlowTexture(int size) {
-    GLuint tex = 0;
-    glGenTextures(1, &tex);
-    glBindTexture(GL_TEXTURE_2D, tex);
-    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, size, size, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
-    return tex;
-}
-
 void buildGlowTextures(Shell& shell, const GlCapabilities& caps) {
     if (!caps.hasEnvCombine || !caps.hasMultitexture) return;
     glEnable(GL_TEXTURE_2D);
-    shell.glowTex1024 = makeGlowTexture(1024);
-    shell.glowTex64 = makeGlowTexture(64);
+    render::createGlowTextures(shell.glowTex1024, shell.glowTex64);
 }
 
 void readScene(Scene& scene) {
@@ -145,6 +132,7 @@ bool runStartup(Shell& shell, Scene& scene, int& exitCode) {
     const GlCapabilities& caps = glCapabilities();
     warnAboutWeakHardware(caps);
     showLoadingScreen(shell, scene);
+    render::installTextureDeleter();
     buildNormalisationCube(shell, caps);
     buildGlowTextures(shell, caps);
     readScene(scene);
@@ -152,6 +140,8 @@ bool runStartup(Shell& shell, Scene& scene, int& exitCode) {
     loadCameraAnimationAtStartup(scene);
     glMatrixMode(GL_MODELVIEW);
     loadSceneModels(scene);
+    for (auto& slot : scene.models)
+        if (slot) render::uploadModelTextures(*slot);
     if (shell.options.hasTime) {
         scene.animTime = shell.options.time;
         scene.animSpeed = 0;

@@ -1,0 +1,352 @@
+// tests/gl/render_passes_test.cpp -- the renderer's passes called directly on an offscreen
+// context (SDL's offscreen driver with Mesa), with the pixels, depths and textures read back.
+#include <gtest/gtest.h>
+
+#include <SDL2/SDL.h>
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "app/capability_probe.h"
+#include "model/model.h"
+#include "model/normal_map.h"
+#include "render/frame_passes.h"
+#include "render/gl_extensions.h"
+#include "render/logic/cube_directions.h"
+#include "render/texture_upload.h"
+
+namespace {
+
+constexpr int kSize = 64;
+
+// One hidden window with a compatibility context for the whole test program.
+class OffscreenContext : public ::testing::Environment {
+public:
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        if (SDL_Init(SDL_INIT_VIDEO) != 0) return;
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+        SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+        SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        window_ = SDL_CreateWindow("render passes", 0, 0, kSize, kSize, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        if (!window_) return;
+        context_ = SDL_GL_CreateContext(window_);
+        if (!context_) return;
+        render::probeGlCapabilities([](const char* name) { return SDL_GL_GetProcAddress(name); }, false);
+        ready = true;
+    }
+    void TearDown() override {
+        if (context_) SDL_GL_DeleteContext(context_);
+        if (window_) SDL_DestroyWindow(window_);
+        SDL_Quit();
+    }
+    static bool ready;
+
+private:
+    SDL_Window* window_ = nullptr;
+    SDL_GLContext context_ = nullptr;
+};
+bool OffscreenContext::ready = false;
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new OffscreenContext);
+
+struct Rgba {
+    int r, g, b, a;
+};
+
+Rgba pixelAt(int x, int y) {
+    unsigned char p[4] = {};
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    return {p[0], p[1], p[2], p[3]};
+}
+
+float depthAt(int x, int y) {
+    float d = -1;
+    glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &d);
+    return d;
+}
+
+void expectColour(Rgba got, int r, int g, int b, int tolerance, const char* where) {
+    EXPECT_NEAR(got.r, r, tolerance) << where;
+    EXPECT_NEAR(got.g, g, tolerance) << where;
+    EXPECT_NEAR(got.b, b, tolerance) << where;
+}
+
+// The frame's state before the view is drawn: cleared, culling back faces, an orthographic
+// view of [-1, 1]^3 where window depth = (1 - z) / 2.
+void beginFrame() {
+    glViewport(0, 0, kSize, kSize);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-1, 1, -1, 1, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClearColor(0, 0, 0, 0);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ZERO);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.5f);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+}
+
+TgaImage image(int width, int height, int bits, std::vector<uint8_t> pixels) {
+    TgaImage img;
+    img.imageType = 2;
+    img.width = static_cast<int16_t>(width);
+    img.height = static_cast<int16_t>(height);
+    img.bitsPerPixel = static_cast<uint8_t>(bits);
+    img.pixels = std::move(pixels);
+    return img;
+}
+
+// One static mesh: a square from (-h, -h) to (h, h) at height z, counter-clockwise seen from
+// +z, u and v running 0..1 from the bottom-left corner.
+void makeSquare(Model& model, float h, float z) {
+    ASSERT_TRUE(model.allocateMeshes(1));
+    model.meshLoaded[0] = 1;
+    model.verts[0].resize(4);
+    const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    for (int i = 0; i < 4; ++i) {
+        Vertex& v = model.verts[0][static_cast<size_t>(i)];
+        v.pos[0] = h * corners[i][0];
+        v.pos[1] = h * corners[i][1];
+        v.pos[2] = z;
+        v.u = (corners[i][0] + 1) / 2;
+        v.v = (corners[i][1] + 1) / 2;
+    }
+    model.numVerts[0] = model.numVertsTotal[0] = 4;
+    model.indices[0] = {0, 1, 2, 0, 2, 3};
+    model.numTris[0] = 2;
+}
+
+#define REQUIRE_CONTEXT()                                                                   \
+    if (!OffscreenContext::ready) GTEST_SKIP() << "no OpenGL context on the offscreen driver"
+
+} // namespace
+
+TEST(AmbientPass, TexelTimesAmbientColourWhereTheModelStandsAndDepthOnlyThere) {
+    REQUIRE_CONTEXT();
+    Model model;
+    makeSquare(model, 0.5f, 0.2f);
+    model.hasDiffuse[0] = 1;
+    std::vector<uint8_t> texels;
+    for (int i = 0; i < 4; ++i) texels.insert(texels.end(), {200, 100, 160, 255});
+    model.diffuseImage[0] = image(2, 2, 32, texels);
+    render::uploadModelTextures(model);
+    beginFrame();
+    const float ambient[4] = {0.5f, 0.25f, 1.0f, 1.0f};
+    render::drawAmbientPass(model, ambient, glCapabilities());
+    expectColour(pixelAt(kSize / 2, kSize / 2), 100, 25, 160, 2, "centre");
+    expectColour(pixelAt(2, 2), 0, 0, 0, 0, "corner");
+    EXPECT_NEAR(depthAt(kSize / 2, kSize / 2), 0.4f, 1e-3f);
+    EXPECT_EQ(depthAt(2, 2), 1.0f);
+    EXPECT_EQ(depthAt(kSize - 3, kSize - 3), 1.0f);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(AmbientPass, UntexturedInTheAmbientColourAndSpecularOnlySurfacesLeftOut) {
+    REQUIRE_CONTEXT();
+    Model model;
+    makeSquare(model, 0.5f, 0.0f);
+    beginFrame();
+    const float ambient[4] = {0.2f, 0.4f, 0.6f, 1.0f};
+    render::drawAmbientPass(model, ambient, glCapabilities());
+    expectColour(pixelAt(kSize / 2, kSize / 2), 51, 102, 153, 2, "plain");
+
+    model.hasSpecular[0] = 1; // a highlight-only surface writes neither colour nor depth
+    beginFrame();
+    render::drawAmbientPass(model, ambient, glCapabilities());
+    expectColour(pixelAt(kSize / 2, kSize / 2), 0, 0, 0, 0, "specular only");
+    EXPECT_EQ(depthAt(kSize / 2, kSize / 2), 1.0f);
+
+    // A skinned model is wound clockwise: the same counter-clockwise square is its back.
+    model.hasSpecular[0] = 0;
+    model.numJoints = 1;
+    model.joints.resize(1);
+    beginFrame();
+    render::drawAmbientPass(model, ambient, glCapabilities());
+    expectColour(pixelAt(kSize / 2, kSize / 2), 0, 0, 0, 0, "culled");
+}
+
+TEST(TextureUpload, BottomRowLandsAtTheBottomAndOddRowsStayAligned) {
+    REQUIRE_CONTEXT();
+    Model model;
+    makeSquare(model, 1.0f, 0.0f);
+    model.hasDiffuse[0] = 1;
+    // 24-bit rows of 6 bytes: red, green along the bottom; blue, white along the top.
+    model.diffuseImage[0] = image(2, 2, 24, {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255});
+    render::uploadModelTextures(model);
+    beginFrame();
+    const float white[4] = {1, 1, 1, 1};
+    render::drawAmbientPass(model, white, glCapabilities());
+    const int lo = kSize / 4, hi = 3 * kSize / 4;
+    expectColour(pixelAt(lo, lo), 255, 0, 0, 8, "bottom left");
+    expectColour(pixelAt(hi, lo), 0, 255, 0, 8, "bottom right");
+    expectColour(pixelAt(lo, hi), 0, 0, 255, 8, "top left");
+    expectColour(pixelAt(hi, hi), 255, 255, 255, 8, "top right");
+}
+
+TEST(TextureUpload, AlphaKeptAndNormalMapCarriesItsOwnMipChain) {
+    REQUIRE_CONTEXT();
+    Model model;
+    ASSERT_TRUE(model.allocateMeshes(1));
+    model.hasDiffuse[0] = 1;
+    model.diffuseImage[0] = image(1, 1, 32, {10, 20, 30, 40});
+    // A 4 x 2 normal map whose neighbours point apart: their box average is shorter than 1.
+    std::vector<uint8_t> texels;
+    for (int i = 0; i < 8; ++i) {
+        const uint8_t tilted[4] = {static_cast<uint8_t>(i % 2 ? 218 : 38), 128, 218, static_cast<uint8_t>(i * 30)};
+        texels.insert(texels.end(), tilted, tilted + 4);
+    }
+    model.normalImage[0] = buildNormalMipChain(image(4, 2, 32, texels));
+    ASSERT_EQ(model.normalImage[0].size(), 3u);
+    render::uploadModelTextures(model);
+
+    GLint pack = 4;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    uint8_t diffuse[4] = {};
+    glBindTexture(GL_TEXTURE_2D, model.diffuseTex[0]);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, diffuse);
+    EXPECT_EQ(diffuse[3], 40);
+
+    glBindTexture(GL_TEXTURE_2D, model.normalTex[0]);
+    for (int level = 0; level < 3; ++level) {
+        const TgaImage& expected = model.normalImage[0][static_cast<size_t>(level)];
+        GLint w = 0, h = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &w);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &h);
+        EXPECT_EQ(w, expected.width);
+        EXPECT_EQ(h, expected.height);
+        std::vector<uint8_t> got(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, got.data());
+        EXPECT_EQ(got, expected.pixels) << "level " << level;
+    }
+    // The renormalised level 1 keeps unit length where a box filter would have shrunk z.
+    EXPECT_EQ(model.normalImage[0][1].pixels[2], 255);
+    glPixelStorei(GL_PACK_ALIGNMENT, pack);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+TEST(TextureUpload, ReleaseAndReuploadDeleteTheNamesTheyMade) {
+    REQUIRE_CONTEXT();
+    render::installTextureDeleter();
+    Model model;
+    ASSERT_TRUE(model.allocateMeshes(2));
+    for (size_t m = 0; m < 2; ++m) {
+        model.hasDiffuse[m] = model.hasSpecular[m] = 1;
+        model.diffuseImage[m] = model.specularImage[m] = image(1, 1, 24, {1, 2, 3});
+        model.normalImage[m] = buildNormalMipChain(image(1, 1, 32, {128, 128, 255, 255}));
+    }
+    render::uploadModelTextures(model);
+    std::vector<GLuint> names;
+    for (size_t m = 0; m < 2; ++m) names.insert(names.end(), {model.diffuseTex[m], model.specularTex[m], model.normalTex[m]});
+    for (GLuint name : names) EXPECT_TRUE(glIsTexture(name)) << name;
+
+    // A second upload of mesh 0 (a texture chosen again) replaces its names.
+    const GLuint oldDiffuse = model.diffuseTex[0];
+    render::uploadMeshTextures(model, 0);
+    EXPECT_FALSE(glIsTexture(oldDiffuse));
+    names[0] = model.diffuseTex[0], names[1] = model.specularTex[0], names[2] = model.normalTex[0];
+
+    model.release();
+    for (GLuint name : names) EXPECT_FALSE(glIsTexture(name)) << name;
+    setTextureDeleter(nullptr);
+}
+
+TEST(NormalisationCube, CentreTexelOfEachFaceIsItsAxis) {
+    REQUIRE_CONTEXT();
+    const GlCapabilities& caps = glCapabilities();
+    if (!caps.hasCubeMap) GTEST_SKIP() << "the driver has no cube maps";
+    const int axes[6][3] = {{255, 128, 128}, {1, 128, 128}, {128, 255, 128},
+                            {128, 1, 128},   {128, 128, 255}, {128, 128, 1}};
+    GLint pack = 4;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    for (int size : {3, 128}) {
+        GLuint tex = 0;
+        glGenTextures(1, &tex);
+        glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, tex);
+        glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        render::buildNormalisationCubeMap(size);
+        GLint minFilter = 0;
+        glGetTexParameteriv(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MIN_FILTER, &minFilter);
+        EXPECT_EQ(minFilter, GL_LINEAR);
+        std::vector<uint8_t> face(static_cast<size_t>(size) * static_cast<size_t>(size) * 3);
+        for (int f = 0; f < 6; ++f) {
+            glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB + static_cast<GLenum>(f), 0, GL_RGB, GL_UNSIGNED_BYTE,
+                          face.data());
+            const size_t centre = (static_cast<size_t>(size / 2) * static_cast<size_t>(size) + size / 2) * 3;
+            const int tolerance = size % 2 ? 0 : 1;
+            for (int k = 0; k < 3; ++k)
+                EXPECT_NEAR(face[centre + k], axes[f][k], tolerance) << "face " << f << " size " << size;
+        }
+        glDeleteTextures(1, &tex);
+    }
+    glPixelStorei(GL_PACK_ALIGNMENT, pack);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(SkeletonMarkers, BonesAndAxesInFrontOfTheModelWithoutWritingDepth) {
+    REQUIRE_CONTEXT();
+    Model wall;
+    makeSquare(wall, 1.0f, 0.5f); // fills the depth buffer in front of the skeleton
+    Model skeleton;
+    skeleton.joints.resize(2);
+    skeleton.numJoints = 2;
+    const float identity[9] = {0.25f, 0, 0, 0, 0.25f, 0, 0, 0, 0.25f}; // axes half a unit long
+    for (Joint& j : skeleton.joints) std::copy(identity, identity + 9, j.rot);
+    skeleton.joints[0].parent = -1;
+    skeleton.joints[1].parent = 0;
+    // Joints at the pixel centres (16.5, 16.5) and (48.5, 48.5) of the window.
+    const float a = 2 * 16.5f / kSize - 1, b = 2 * 48.5f / kSize - 1;
+    skeleton.joints[0].pos[0] = skeleton.joints[0].pos[1] = a;
+    skeleton.joints[1].pos[0] = skeleton.joints[1].pos[1] = b;
+    beginFrame();
+    const float black[4] = {0, 0, 0, 1};
+    render::drawAmbientPass(wall, black, glCapabilities());
+    render::drawSkeleton(skeleton);
+    expectColour(pixelAt(32, 32), 153, 153, 255, 3, "bone");
+    expectColour(pixelAt(20, 16), 255, 0, 0, 3, "red axis of joint 0");
+    expectColour(pixelAt(16, 20), 0, 255, 0, 3, "green axis of joint 0");
+    expectColour(pixelAt(48, 52), 0, 255, 0, 3, "green axis of joint 1");
+    expectColour(pixelAt(52, 48), 255, 0, 0, 3, "red axis of joint 1");
+    EXPECT_NEAR(depthAt(32, 32), 0.25f, 1e-3f); // still the wall's
+    GLint depthFunc = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    EXPECT_EQ(depthFunc, GL_LESS);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+}
+
+TEST(SkeletonMarkers, CameraFrustumNearRectangleInWhite) {
+    REQUIRE_CONTEXT();
+    Model camera;
+    camera.joints.resize(1);
+    camera.numJoints = 1;
+    camera.cameraJoint = 0;
+    // c0 along -z (towards the viewer), c1 along x, c2 along y, scaled so the near
+    // rectangle spans half the view.
+    const float rot[9] = {0, 0, -0.1f, 0.25f, 0, 0, 0, 0.25f, 0};
+    std::copy(rot, rot + 9, camera.joints[0].rot);
+    camera.joints[0].pos[0] = camera.joints[0].pos[1] = 1.0f / kSize; // edges on pixel centres
+    beginFrame();
+    render::drawCameraJoints(camera);
+    // The near rectangle's left edge runs through window x = 16.5.
+    expectColour(pixelAt(16, 32), 255, 255, 255, 3, "near rectangle");
+    expectColour(pixelAt(kSize / 2, kSize / 2), 0, 0, 0, 0, "inside");
+    GLfloat width = 0;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    EXPECT_EQ(width, 1.0f);
+}
