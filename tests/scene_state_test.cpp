@@ -1,0 +1,229 @@
+// tests/scene_state_test.cpp -- slot and light operations, placement, yaw wrap and lights bound to joints.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "scene/scene.h"
+
+namespace {
+
+// A light whose every field differs from the defaults and from `seed`-1.
+Light distinctLight(float seed) {
+    Light l;
+    for (int i = 0; i < 4; ++i) {
+        l.lightpos[i] = seed + i;
+        l.lightAmbient[i] = seed + 10 + i;
+        l.lightcolor_d[i] = seed + 20 + i;
+        l.lightcolor_s[i] = seed + 30 + i;
+        l.eyePos[i] = seed + 40 + i;
+    }
+    l.cubemap = static_cast<int>(seed) + 1;
+    l.normalCubeTex = static_cast<unsigned>(seed) + 2;
+    l.blurredCubeTex = static_cast<unsigned>(seed) + 3;
+    for (int i = 0; i < 9; ++i) l.orientation[i] = seed + 50 + i;
+    l.light_nearradius = seed + 60;
+    l.light_farradius = seed + 61;
+    l.boneName = "joint" + std::to_string(seed);
+    l.boneModel = static_cast<int>(seed) + 4;
+    for (int i = 0; i < 3; ++i) l.posoffset[i] = seed + 70 + i;
+    return l;
+}
+
+bool sameLight(const Light& a, const Light& b) {
+    auto same = [](const float* x, const float* y, int n) { return memcmp(x, y, sizeof(float) * n) == 0; };
+    return same(a.lightpos, b.lightpos, 4) && same(a.lightAmbient, b.lightAmbient, 4) &&
+           same(a.lightcolor_d, b.lightcolor_d, 4) && same(a.lightcolor_s, b.lightcolor_s, 4) &&
+           same(a.eyePos, b.eyePos, 4) && a.cubemap == b.cubemap && a.normalCubeTex == b.normalCubeTex &&
+           a.blurredCubeTex == b.blurredCubeTex && same(a.orientation, b.orientation, 9) &&
+           a.light_nearradius == b.light_nearradius && a.light_farradius == b.light_farradius &&
+           a.boneName == b.boneName && a.boneModel == b.boneModel && same(a.posoffset, b.posoffset, 3);
+}
+
+// A model with the given joints, each at `pos` turned 90 degrees about Z.
+std::unique_ptr<Model> modelWithJoints(std::initializer_list<const char*> names, float x, float y, float z) {
+    auto model = std::make_unique<Model>();
+    for (const char* name : names) {
+        Joint j;
+        j.name = name;
+        const float rz90[9] = {0, 1, 0, -1, 0, 0, 0, 0, 1};
+        memcpy(j.rot, rz90, sizeof j.rot);
+        j.pos[0] = x;
+        j.pos[1] = y;
+        j.pos[2] = z;
+        model->joints.push_back(j);
+    }
+    model->numJoints = static_cast<int>(model->joints.size());
+    return model;
+}
+
+Light boundLight(const char* joint, int slot) {
+    Light l;
+    l.boneName = joint;
+    l.boneModel = slot;
+    l.posoffset[0] = 1; // along the joint's X
+    l.lightpos[0] = -7; // marks "not moved"
+    return l;
+}
+
+} // namespace
+
+TEST(SceneState, NewLightHasTheDefaultsAndIsSelected) {
+    Scene scene;
+    scene.selectedLight = 5;
+    addLight(scene);
+    ASSERT_EQ(scene.numlights, 1);
+    EXPECT_EQ(scene.selectedLight, 0);
+    EXPECT_TRUE(sameLight(scene.lights[0], Light{}));
+    const Light& l = scene.lights[0];
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(l.lightcolor_d[i], 1.0f);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(l.lightcolor_s[i], 1.0f);
+    EXPECT_EQ(l.light_nearradius, 20.0f);
+    EXPECT_EQ(l.light_farradius, 100.0f);
+    const float swapYZ[9] = {1, 0, 0, 0, 0, 1, 0, 1, 0};
+    EXPECT_EQ(memcmp(l.orientation, swapYZ, sizeof swapYZ), 0);
+
+    Light changed = distinctLight(3);
+    initLightDefaults(changed);
+    EXPECT_TRUE(sameLight(changed, Light{}));
+}
+
+TEST(SceneState, RemovingLightZeroMovesTheNextDownWhole) {
+    Scene scene;
+    scene.lights = {distinctLight(1), distinctLight(100)};
+    scene.numlights = 2;
+    scene.selectedLight = 0;
+    removeLight(scene);
+    ASSERT_EQ(scene.numlights, 1);
+    EXPECT_TRUE(sameLight(scene.lights[0], distinctLight(100)));
+    EXPECT_EQ(scene.selectedLight, 0);
+    scene.selectedLight = 0;
+    removeLight(scene);
+    EXPECT_EQ(scene.numlights, 0);
+    EXPECT_EQ(scene.selectedLight, -1);
+    removeLight(scene); // nothing left: nothing happens
+    EXPECT_EQ(scene.numlights, 0);
+}
+
+TEST(SceneState, RemoveWithSelectionOutsideTheArraysDoesNothing) {
+    Scene scene;
+    addLight(scene);
+    addModelSlot(scene);
+    scene.selectedLight = 3;
+    scene.model_in_focus = -1;
+    removeLight(scene);
+    removeModelSlot(scene);
+    EXPECT_EQ(scene.numlights, 1);
+    EXPECT_EQ(scene.nummodels, 1);
+    scene.model_in_focus = 1;
+    removeModelSlot(scene);
+    EXPECT_EQ(scene.nummodels, 1);
+}
+
+TEST(SceneState, SlotsAddAndRemoveInStep) {
+    Scene scene;
+    addModelSlot(scene);
+    addModelSlot(scene);
+    addModelSlot(scene);
+    ASSERT_EQ(scene.nummodels, 3);
+    EXPECT_EQ(scene.model_in_focus, 2);
+    ASSERT_TRUE(scene.models[2]);
+    EXPECT_EQ(scene.models[2]->numMeshes, 0);
+    EXPECT_FALSE(scene.modelname[2]);
+    for (int s = 0; s < 3; ++s) {
+        scene.modelname[s] = "m" + std::to_string(s);
+        scene.modelpos[s] = {float(s), 0, 0};
+        scene.modelangle[s] = float(10 * s);
+    }
+    const Model* last = scene.models[2].get();
+    scene.model_in_focus = 1;
+    removeModelSlot(scene);
+    ASSERT_EQ(scene.nummodels, 2);
+    EXPECT_EQ(scene.modelname[1].value_or("-"), "m2");
+    EXPECT_EQ(scene.modelpos[1][0], 2.0f);
+    EXPECT_EQ(scene.modelangle[1], 20.0f);
+    EXPECT_EQ(scene.models[1].get(), last);
+    EXPECT_EQ(scene.model_in_focus, 1);
+
+    removeModelSlot(scene); // focus 1 was the last slot: focus moves to 0
+    EXPECT_EQ(scene.model_in_focus, 0);
+    removeModelSlot(scene);
+    EXPECT_EQ(scene.nummodels, 0);
+    EXPECT_TRUE(scene.models.empty());
+    EXPECT_TRUE(scene.modelname.empty() && scene.modelanim.empty() && scene.modelpos.empty() &&
+                scene.modelangle.empty());
+    EXPECT_EQ(scene.model_in_focus, -1);
+}
+
+TEST(SceneState, PlacementTurnsThenMoves) {
+    Scene scene;
+    addModelSlot(scene);
+    scene.modelpos[0] = {10, 0, 0};
+    scene.modelangle[0] = 90;
+    updateModelPlacement(scene, 0);
+    const float* m = scene.models[0]->placement;
+    // local (1, 0, 0) as a point
+    EXPECT_NEAR(m[0] + m[12], 10, 1e-5);
+    EXPECT_NEAR(m[1] + m[13], 1, 1e-5);
+    EXPECT_NEAR(m[2] + m[14], 0, 1e-5);
+    EXPECT_EQ(m[15], 1.0f);
+    updateModelPlacement(scene, 1); // not a slot
+    updateModelPlacement(scene, -1);
+}
+
+TEST(SceneState, StartupLoadCreatesAndPlacesEveryModel) {
+    Scene scene;
+    readSceneText(scene, "nummodels 2\nmodel 1\nmodelpos 1 2 3\n");
+    loadSceneModels(scene);
+    ASSERT_TRUE(scene.models[0] && scene.models[1]);
+    EXPECT_EQ(scene.models[1]->placement[12], 1.0f);
+    EXPECT_EQ(scene.models[1]->placement[14], 3.0f);
+}
+
+TEST(SceneState, YawComesBackOneStepPerFrame) {
+    Scene scene;
+    scene.cameraYaw = 800;
+    wrapCameraYaw(scene);
+    EXPECT_EQ(scene.cameraYaw, 440);
+    wrapCameraYaw(scene);
+    EXPECT_EQ(scene.cameraYaw, 80);
+    scene.cameraYaw = -10;
+    wrapCameraYaw(scene);
+    EXPECT_EQ(scene.cameraYaw, 350);
+}
+
+TEST(BoundLights, FollowTheirJointWithPlacement) {
+    Scene scene;
+    addModelSlot(scene);
+    scene.models[0] = modelWithJoints({"root", "lamp"}, 5, 0, 2);
+    scene.modelpos[0] = {100, 0, 0};
+    updateModelPlacement(scene, 0);
+    scene.lights = {boundLight("lamp", 0)};
+    scene.numlights = 1;
+    updateBoundLights(scene);
+    const Light& l = scene.lights[0];
+    // offset (1,0,0) turned 90 degrees about Z -> (0,1,0), plus joint (5,0,2), plus model (100,0,0)
+    EXPECT_FLOAT_EQ(l.lightpos[0], 105);
+    EXPECT_FLOAT_EQ(l.lightpos[1], 1);
+    EXPECT_FLOAT_EQ(l.lightpos[2], 2);
+    const float rz90[9] = {0, 1, 0, -1, 0, 0, 0, 0, 1};
+    for (int i = 0; i < 9; ++i) EXPECT_FLOAT_EQ(l.orientation[i], rz90[i]) << i;
+}
+
+TEST(BoundLights, MissingJointSkipsOnlyThatLight) {
+    Scene scene;
+    addModelSlot(scene);
+    addModelSlot(scene);
+    scene.models[0] = modelWithJoints({"lamp"}, 5, 0, 0);
+    scene.models[1].reset(); // a slot without a model
+    scene.lights = {boundLight("lamp", 0), boundLight("nosuchjoint", 0), boundLight("lamp", 1),
+                    boundLight("lamp", 7), boundLight("lamp", 0)};
+    scene.lights[4].posoffset[0] = 2;
+    scene.numlights = 5;
+    updateBoundLights(scene);
+    EXPECT_FLOAT_EQ(scene.lights[0].lightpos[0], 5);
+    EXPECT_FLOAT_EQ(scene.lights[0].lightpos[1], 1);
+    for (int i = 1; i <= 3; ++i) EXPECT_FLOAT_EQ(scene.lights[i].lightpos[0], -7) << "light " << i;
+    // The light after the missing joint still follows its own.
+    EXPECT_FLOAT_EQ(scene.lights[4].lightpos[0], 5);
+    EXPECT_FLOAT_EQ(scene.lights[4].lightpos[1], 2);
+}
