@@ -31,7 +31,7 @@ void skinVertices(Model& model, int mesh, bool clearVectors) {
         float p[3] = {0, 0, 0};
         // The reader drops vertices whose weight range leaves the array; the checks here keep
         // a hand-built model from reading outside it all the same.
-        const int end = std::min(vx.weightStart + vx.weightCount, weightTotal);
+        const int end = static_cast<int>(std::min<long long>(static_cast<long long>(vx.weightStart) + vx.weightCount, weightTotal));
         for (int w = std::max(vx.weightStart, 0); w < end; ++w) {
             const VertexWeight& wt = ws[static_cast<size_t>(w)];
             if (wt.joint < 0 || wt.joint >= jointTotal) continue;

@@ -28,8 +28,9 @@ void referenceSkinMesh(Model& model, int mesh) {
         Vertex& vx = vs[static_cast<size_t>(i)];
         if (vx.weightCount <= 0) continue;
         float p[3] = {0, 0, 0};
-        for (int w = vx.weightStart; w < vx.weightStart + vx.weightCount; ++w) {
-            if (w < 0 || w >= static_cast<int>(ws.size())) continue;
+        // Weights outside the array are left out; a negative start begins at weight 0.
+        const long long end = static_cast<long long>(vx.weightStart) + vx.weightCount;
+        for (long long w = std::max(vx.weightStart, 0); w < end && w < static_cast<long long>(ws.size()); ++w) {
             const VertexWeight& wt = ws[static_cast<size_t>(w)];
             if (wt.joint < 0 || wt.joint >= model.numJoints || wt.joint >= static_cast<int>(model.joints.size())) continue;
             const Joint& j = model.joints[static_cast<size_t>(wt.joint)];
