@@ -11,11 +11,16 @@ using namespace animtext;
 namespace {
 
 constexpr size_t kLineBuffer = 4096;
+// Keys and strings of all channels together may reach a few per byte of text, never more, so
+// that many channels with hostile counts cannot multiply into gigabytes.
+constexpr size_t kValuesPerByte = 4;
+constexpr size_t kValuesSlack = 1 << 16;
 
 class ReaderV6 {
 public:
     ReaderV6(AnimationV6& anim, std::string_view text)
-        : anim_(anim), lines_(text, kLineBuffer), limit_(text.size()) {}
+        : anim_(anim), lines_(text, kLineBuffer), limit_(text.size()),
+          valueBudget_(text.size() * kValuesPerByte + kValuesSlack) {}
 
     // The version line has been checked by the caller; the channels follow it.
     void run() {
@@ -112,7 +117,8 @@ private:
     // Keys beyond the declared count are read and dropped.
     void readKeys(std::string& line) {
         AnimChannelV6* c = channel();
-        const int count = clipCount(secondTokenInt(line), limit_);
+        const int asked = secondTokenInt(line);
+        const int count = c ? takeFromBudget(asked) : 0;
         if (c) {
             c->numKeys = count;
             c->keys.assign(static_cast<size_t>(count), 0.0f);
@@ -152,11 +158,14 @@ private:
 
     // String lines follow while each holds eight strings; strings beyond the count are dropped.
     void readStrings(std::string& line) {
-        const int count = clipCount(secondTokenInt(line), limit_);
+        const int asked = secondTokenInt(line);
         AnimChannelV6* c = channel();
-        if (c) c->numStrings = count;
-        if (count <= 0) return;
-        if (c) c->strings.assign(static_cast<size_t>(count), std::string());
+        if (c) c->numStrings = clipCount(asked, limit_);
+        if (asked <= 0) return;
+        if (c) {
+            c->numStrings = takeFromBudget(asked);
+            c->strings.assign(static_cast<size_t>(c->numStrings), std::string());
+        }
         size_t next = 0;
         std::string stringLine;
         std::string value;
@@ -173,9 +182,17 @@ private:
         }
     }
 
+    // A count held to the text and to what is left of the budget, which it then uses up.
+    int takeFromBudget(int count) {
+        const size_t granted = std::min(static_cast<size_t>(clipCount(count, limit_)), valueBudget_);
+        valueBudget_ -= granted;
+        return static_cast<int>(granted);
+    }
+
     AnimationV6& anim_;
     LineReader lines_;
     size_t limit_;
+    size_t valueBudget_;
     int current_ = 0;
 };
 

@@ -207,3 +207,14 @@ TEST(AnimLoad, FallsBackOnTheBasePath) {
     setBasepath("");
     fs::remove_all(dir);
 }
+
+TEST(AnimReaderV6, ManyChannelsWithHostileKeyCountsStayWithinABudget) {
+    std::string text = "MD5Version 6\nnumchannels 400\n";
+    for (int c = 0; c < 400; ++c) text += "channel " + std::to_string(c) + "\nkeys 99999999\nstrings 99999999\n";
+    auto anim = parseAnimationV6(text);
+    ASSERT_TRUE(anim);
+    size_t values = 0;
+    for (const AnimChannelV6& c : anim->channels) values += c.keys.size() + c.strings.size();
+    EXPECT_LE(values, text.size() * 4 + (size_t{1} << 16));
+    EXPECT_EQ(anim->channels[0].keys.size(), text.size()); // the first is held to the text only
+}
