@@ -14,7 +14,8 @@
 
 namespace {
 
-using nlohmann::json;
+// Keys in the order of the scene record.
+using json = nlohmann::ordered_json;
 
 // The shortest decimal that reads back as the same float, so 0.1f prints as 0.1.
 double shortestDecimal(float value) {

