@@ -142,36 +142,30 @@ void applyChannel(const AnimChannelV6& c, double time, std::vector<Joint>& joint
     *targetField(joint, c.target) = static_cast<float>((keys.v1 - keys.v0) * keys.frac + keys.v0);
 }
 
-} // namespace
-
-void Model::animate(double time) {
-    const int count = std::min(numJoints, static_cast<int>(joints.size()));
-    if (animV6) {
-        for (const AnimChannelV6& c : animV6->channels) applyChannel(c, time, joints, count);
-        for (int i = 0; i < count; ++i) {
-            Joint& joint = joints[static_cast<size_t>(i)];
-            float pose[16], local[16], from[16], to[16], turn[16];
-            identityMatrix(pose);
-            // A parent after its child gives that child the parent's pose of the previous frame.
-            if (joint.hasParentName && joint.parent >= 0 && joint.parent < count)
-                memcpy(pose, joints[static_cast<size_t>(joint.parent)].poseMatrix, sizeof pose);
-            identityMatrix(local);
-            local[12] = joint.animX;
-            local[13] = joint.animY;
-            local[14] = joint.animZ;
-            multiplyColumnMajor(pose, local, pose);
-            eulerToMatrix(joint.angleFrom[1], joint.angleFrom[0], joint.angleFrom[2], from);
-            eulerToMatrix(joint.angleTo[1], joint.angleTo[0], joint.angleTo[2], to);
-            blendRotation(from, to, joint.angleBlend, turn);
-            multiplyColumnMajor(pose, turn, pose);
-            storePose(joint, pose);
-        }
-        return;
+// Every joint in index order: parent pose x translation x the blended turn. A parent after its
+// child gives that child the parent's pose of the previous frame.
+void poseV6(std::vector<Joint>& joints, int count) {
+    for (int i = 0; i < count; ++i) {
+        Joint& joint = joints[static_cast<size_t>(i)];
+        float pose[16], local[16], from[16], to[16], turn[16];
+        identityMatrix(pose);
+        if (joint.hasParentName && joint.parent >= 0 && joint.parent < count)
+            memcpy(pose, joints[static_cast<size_t>(joint.parent)].poseMatrix, sizeof pose);
+        identityMatrix(local);
+        local[12] = joint.animX;
+        local[13] = joint.animY;
+        local[14] = joint.animZ;
+        multiplyColumnMajor(pose, local, pose);
+        eulerToMatrix(joint.angleFrom[1], joint.angleFrom[0], joint.angleFrom[2], from);
+        eulerToMatrix(joint.angleTo[1], joint.angleTo[0], joint.angleTo[2], to);
+        blendRotation(from, to, joint.angleBlend, turn);
+        multiplyColumnMajor(pose, turn, pose);
+        storePose(joint, pose);
     }
-    if (!animV10) return;
-    const AnimationV10& anim = *animV10;
-    FramePair frames;
-    if (!framesAt(anim, time, frames)) return;
+}
+
+// The bound joints in hierarchy order; a joint whose parent entry is unbound is skipped.
+void poseV10(const AnimationV10& anim, const FramePair& frames, std::vector<Joint>& joints, int count) {
     const int animJoints = static_cast<int>(anim.joints.size());
     for (int j = 0; j < animJoints; ++j) {
         const AnimJointV10& aj = anim.joints[static_cast<size_t>(j)];
@@ -190,4 +184,17 @@ void Model::animate(double time) {
             memcpy(pose, local, sizeof pose);
         storePose(joints[static_cast<size_t>(aj.meshJoint)], pose);
     }
+}
+
+} // namespace
+
+void Model::animate(double time) {
+    const int count = std::min(numJoints, static_cast<int>(joints.size()));
+    if (animV6) {
+        for (const AnimChannelV6& c : animV6->channels) applyChannel(c, time, joints, count);
+        poseV6(joints, count);
+        return;
+    }
+    FramePair frames;
+    if (animV10 && framesAt(*animV10, time, frames)) poseV10(*animV10, frames, joints, count);
 }
