@@ -9,6 +9,7 @@
 #include "anim/animation.h"
 #include "app/file_open.h"
 #include "model/model.h"
+#include "render/gl_capabilities.h"
 
 namespace {
 
@@ -123,4 +124,48 @@ TEST_F(BobAnimation, PosesMatchAnIndependentSlerpAtFramesAndBetweenThem) {
     expectPose(independentPose(*anim, 100, 101, 0.5));
     model.animate(139.5 / 24); // the last frame is held, not blended into frame 0
     expectPose(independentPose(*anim, 139, 139, 0));
+}
+
+TEST(BobModel, SkinnedVerticesFollowTheIndependentPose) {
+    const std::string mesh = kBobDir + "/Bob.md5mesh", animFile = kBobDir + "/Bob.md5anim";
+    std::string text;
+    if (!readWholeFile(animFile, text) || !std::filesystem::exists(mesh)) GTEST_SKIP() << "test data missing: " << kBobDir;
+    const auto anim = parseAnimationV10(text);
+    Model model(mesh.c_str(), animFile.c_str());
+    ASSERT_TRUE(model.animV10);
+    ASSERT_EQ(model.numJoints, 33);
+    GlCapabilities caps;
+    caps.hasEnvDot3 = caps.hasCubeMap = caps.hasMultitexture = 1;
+    for (double t : {0.0, 37.25 / 24, 100.5 / 24}) {
+        const int frame = static_cast<int>(t * 24);
+        const std::vector<Mat> poses = independentPose(*anim, frame, frame + 1, t * 24 - frame);
+        model.animate(t);
+        model.updateAllMeshes(caps);
+        for (int m = 0; m < model.numMeshes; ++m) {
+            const auto& verts = model.verts[static_cast<size_t>(m)];
+            const auto& weights = model.weights[static_cast<size_t>(m)];
+            for (int i = 0; i < model.numVerts[static_cast<size_t>(m)]; ++i) {
+                const Vertex& v = verts[static_cast<size_t>(i)];
+                if (v.weightCount <= 0) continue;
+                double expected[3] = {0, 0, 0};
+                for (int w = v.weightStart; w < v.weightStart + v.weightCount; ++w) {
+                    const VertexWeight& wt = weights[static_cast<size_t>(w)];
+                    const int a = anim->joints[static_cast<size_t>(wt.joint)].name == model.joints[static_cast<size_t>(wt.joint)].name
+                                      ? wt.joint
+                                      : -1;
+                    ASSERT_GE(a, 0) << "mesh and animation list the joints in the same order";
+                    const Mat& p = poses[static_cast<size_t>(a)];
+                    for (int r = 0; r < 3; ++r)
+                        expected[r] += wt.bias * (p[static_cast<size_t>(r)] * wt.pos[0] + p[static_cast<size_t>(4 + r)] * wt.pos[1] +
+                                                  p[static_cast<size_t>(8 + r)] * wt.pos[2] + p[static_cast<size_t>(12 + r)]);
+                }
+                for (int r = 0; r < 3; ++r) ASSERT_NEAR(v.pos[r], expected[r], 5e-3) << "mesh " << m << " vertex " << i;
+                for (int c : v.cloneList) ASSERT_EQ(verts[static_cast<size_t>(c)].pos[0], v.pos[0]);
+                const float n = std::sqrt(v.normal[0] * v.normal[0] + v.normal[1] * v.normal[1] + v.normal[2] * v.normal[2]);
+                if (v.numTriRefs > 0) {
+                    ASSERT_NEAR(n, 1.0f, 1e-3f) << "mesh " << m << " vertex " << i;
+                }
+            }
+        }
+    }
 }
