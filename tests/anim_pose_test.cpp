@@ -53,18 +53,6 @@ TEST(PoseMath, EulerTurnsRollFirstThenPitchThenYaw) {
     expectMatrixNear(p, std::vector<float>{0, 0, -1}.data(), 3);
 }
 
-TEST(PoseMath, MultiplyMatricesIsTheReversedColumnMajorProduct) {
-    float a[16], b[16], ab[16], ba[16], viaHelper[16];
-    eulerToMatrix(30, 0, 0, a);
-    a[12] = 5;
-    eulerToMatrix(0, 45, 10, b);
-    multiplyMatrices(a, b, viaHelper);
-    multiplyColumnMajor(b, a, ba);
-    multiplyColumnMajor(a, b, ab);
-    expectMatrixNear(viaHelper, ba, 16);
-    EXPECT_GT(std::fabs(ab[14] - ba[14]), 1.0f);
-}
-
 TEST(PoseMath, QuaternionRoundTripAndDegenerateTrace) {
     float m[16], q[4], back[16];
     eulerToMatrix(40, -25, 70, m);

@@ -100,11 +100,6 @@ TEST(AnimReaderV10, HostileCountsAreHeldToTheText) {
     EXPECT_LE(static_cast<size_t>(anim->numFrames) * anim->numAnimatedComponents, size_t{1} << 20);
 }
 
-TEST(AnimReaderV10, RefusesAWrongVersionLine) {
-    EXPECT_FALSE(parseAnimationV10("MD5Version 6\nnumFrames 1\n"));
-    EXPECT_FALSE(parseAnimationV10(""));
-}
-
 TEST(AnimReaderV6, ReadsChannelsRangesKeysAndStrings) {
     auto anim = parseAnimationV6("MD5Version 6\n"
                                  "commandline \"anim -range 3 9 -other\"\n"
