@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "anim/skinning_reference.h"
 #include "model/model.h"
 #include "render/gl_capabilities.h"
 #include "tests/support/synthetic_skin.h"
@@ -52,5 +53,21 @@ void BM_PoseAndSkinFrame(benchmark::State& state) {
     state.counters["tris"] = model.numTris[0];
 }
 BENCHMARK(BM_PoseAndSkinFrame)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The same frame through the plain reference loops, for comparison.
+void BM_PoseAndSkinFramePlain(benchmark::State& state) {
+    Model model;
+    synthetic::buildTorusModel(model, 400, 250, 40);
+    synthetic::attachWaveAnimation(model, 60, 24.0f);
+    const GlCapabilities caps = fullCapabilities();
+    double time = 0;
+    for (auto _ : state) {
+        model.animate(time);
+        referenceUpdateMeshVectors(model, 0, caps);
+        benchmark::DoNotOptimize(model.verts[0][1234].normal[0]);
+        time += 1.0 / 60.0;
+    }
+}
+BENCHMARK(BM_PoseAndSkinFramePlain)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 } // namespace
