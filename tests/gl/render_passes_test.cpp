@@ -161,9 +161,35 @@ TEST(AmbientPass, UntexturedInTheAmbientColourAndSpecularOnlySurfacesLeftOut) {
     Model model;
     makeSquare(model, 0.5f, 0.0f);
     beginFrame();
+    // A black texture left enabled on unit 1 by an earlier pass must not darken the picture.
+    const GlCapabilities& caps = glCapabilities();
+    GLuint black = 0;
+    if (caps.hasMultitexture) {
+        const uint8_t texel[3] = {0, 0, 0};
+        render::ext::glActiveTextureARB(GL_TEXTURE1_ARB);
+        glGenTextures(1, &black);
+        glBindTexture(GL_TEXTURE_2D, black);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, texel);
+        glEnable(GL_TEXTURE_2D);
+        render::ext::glActiveTextureARB(GL_TEXTURE0_ARB);
+    }
     const float ambient[4] = {0.2f, 0.4f, 0.6f, 1.0f};
-    render::drawAmbientPass(model, ambient, glCapabilities());
+    render::drawAmbientPass(model, ambient, caps);
     expectColour(pixelAt(kSize / 2, kSize / 2), 51, 102, 153, 2, "plain");
+    if (black) glDeleteTextures(1, &black);
+    // The state the lighting passes expect after it.
+    GLint value = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &value);
+    EXPECT_EQ(value, GL_LESS);
+    GLboolean depthWrites = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+    EXPECT_TRUE(depthWrites);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &value);
+    EXPECT_EQ(value, GL_TEXTURE0_ARB);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &value);
+    EXPECT_EQ(value, GL_MODULATE);
 
     model.hasSpecular[0] = 1; // a highlight-only surface writes neither colour nor depth
     beginFrame();
