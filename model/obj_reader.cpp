@@ -34,7 +34,7 @@ unsigned classify(std::string_view line) {
         if (c == 'v') kinds |= kPosition;
         else if (c == 'f') kinds |= kFace;
         else if (c == 't' && i >= 2 && line[i - 2] == 'v') kinds |= kTexCoord;
-        else if (c == 'l' && i >= 6) {
+        else if ((c == 'l' || c == 'b') && i >= 6) {
             std::string_view word = line.substr(i - 6, 6);
             if (word == "usemtl") kinds |= kUsemtl;
             else if (word == "mtllib") kinds |= kMtllib;
