@@ -36,7 +36,7 @@ public:
         if ((count_ + 1) * 2 > values_.size()) grow();
         size_t slot = hashOf(key) & mask_;
         while (values_[slot] >= 0) {
-            if (keys_[slot] == key) return values_[slot];
+            if (equal(keys_[slot], key)) return values_[slot];
             slot = (slot + 1) & mask_;
         }
         keys_[slot] = key;
@@ -46,6 +46,12 @@ public:
     }
 
 private:
+    static bool equal(const Key& a, const Key& b) {
+        for (size_t i = 0; i < N; ++i)
+            if (a[i] != b[i]) return false;
+        return true;
+    }
+
     static size_t hashOf(const Key& key) {
         uint64_t h = 0x9E3779B97F4A7C15ull;
         for (uint32_t w : key) h = (h ^ w) * 0xBF58476D1CE4E5B9ull;

@@ -218,8 +218,8 @@ void readChunks(std::string_view bytes, LwoData& data) {
     int layers = 0;
     while (bytes.size() - pos >= 8) {
         ByteReader header(bytes, pos, bytes.size());
-        char id[4];
-        uint32_t size;
+        char id[4] = {0, 0, 0, 0};
+        uint32_t size = 0;
         header.id4(id);
         header.u4(size);
         size_t start = pos + 8;

@@ -1,6 +1,7 @@
 // model/obj_reader.cpp -- Wavefront OBJ with its MTL library: one mesh per "usemtl " section; no GL.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <new>
@@ -76,6 +77,7 @@ struct ObjTables {
     std::vector<int> trisPerMesh;
     int numMeshes = 0;
     std::string library;
+    std::vector<unsigned char> lineKinds; // classify() of every line, kept for the face pass
 };
 
 void readPosition(std::string_view line, ObjTables& tables) {
@@ -100,6 +102,7 @@ void countingPass(std::string_view text, ObjTables& tables) {
     std::string_view line;
     while (lines.next(line)) {
         unsigned kinds = classify(line);
+        tables.lineKinds.push_back(static_cast<unsigned char>(kinds));
         if (!kinds) continue;
         if (kinds & kUsemtl) {
             ++tables.numMeshes;
@@ -192,8 +195,8 @@ public:
     void run(std::string_view text) {
         LineReader lines(text);
         std::string_view line;
-        while (lines.next(line)) {
-            unsigned kinds = classify(line);
+        for (size_t i = 0; lines.next(line); ++i) {
+            unsigned kinds = i < tables_.lineKinds.size() ? tables_.lineKinds[i] : classify(line);
             if (kinds & kPosition) ++positionsSoFar_;
             if (kinds & kTexCoord) ++texCoordsSoFar_;
             if (kinds & kUsemtl) startMaterial(line);
@@ -275,7 +278,7 @@ bool hasNan(const float* values, int n) {
 
 // Corners with the same position index and texture coordinates share a vertex; each corner
 // then names the first vertex with its position and texture coordinates.
-void buildVertices(Model& model, int mesh) {
+void buildVertices(Model& model, int mesh, size_t positionCount) {
     size_t m = static_cast<size_t>(mesh);
     std::vector<Vertex>& verts = model.verts[m];
     std::vector<Triangle>& tris = model.tris[m];
@@ -283,8 +286,11 @@ void buildVertices(Model& model, int mesh) {
     size_t cornerCount = corners.size();
     KeyTable<3> byIndex;
     KeyTable<5> byValue;
-    byIndex.reset(cornerCount);
-    byValue.reset(cornerCount);
+    // Most corners share a vertex with others: size for about two vertices per position.
+    size_t expected = std::min(cornerCount, 2 * positionCount + 16);
+    byIndex.reset(expected);
+    byValue.reset(expected);
+    verts.reserve(expected);
     std::vector<int> firstWithSameValue;
     verts.clear();
     for (size_t c = 0; c < cornerCount; ++c) {
@@ -328,7 +334,7 @@ bool fillModel(Model& model, std::string_view text, const std::string& fileName,
     FaceReader(model, tables, fileName, loadLibrary).run(text);
     for (int m = 0; m < tables.numMeshes; ++m) {
         model.meshLoaded[m] = 1;
-        buildVertices(model, m);
+        buildVertices(model, m, tables.positions.size());
     }
     return true;
 }
