@@ -211,20 +211,23 @@ void readPolygonTexMap(ByteReader& in, LwoData& data) {
     }
 }
 
-// Reads the chunks of the first layer. A chunk whose size runs past the end of the file is
-// read up to the end, and reading stops there.
+// Reads the chunks of the first layer, inside the FORM chunk. A chunk whose size runs past
+// the end of the FORM (or of the file) is read up to that end, and reading stops there.
 void readChunks(std::string_view bytes, LwoData& data) {
+    uint32_t formSize = 0;
+    ByteReader(bytes, 4, 8).u4(formSize);
+    size_t limit = formSize < bytes.size() - 8 ? 8 + static_cast<size_t>(formSize) : bytes.size();
     size_t pos = 12;
     int layers = 0;
-    while (bytes.size() - pos >= 8) {
-        ByteReader header(bytes, pos, bytes.size());
+    while (pos <= limit && limit - pos >= 8) {
+        ByteReader header(bytes, pos, limit);
         char id[4] = {0, 0, 0, 0};
         uint32_t size = 0;
         header.id4(id);
         header.u4(size);
         size_t start = pos + 8;
-        bool cut = size > bytes.size() - start;
-        size_t end = cut ? bytes.size() : start + size;
+        bool cut = size > limit - start;
+        size_t end = cut ? limit : start + size;
         ByteReader in(bytes, start, end);
         if (isType(id, "LAYR") && ++layers == 2) break;
         if (isType(id, "TAGS")) readTags(in, data);

@@ -67,6 +67,10 @@ int forEachCornerPiece(std::string_view line, Visit visit) {
     return count;
 }
 
+// More triangles than this in one mesh cannot be held anyway; counting stops there so the
+// count cannot overflow. Faces beyond it are dropped like faces the memory cannot hold.
+constexpr int kMaxTrianglesPerMesh = 1 << 28;
+
 // Polygons are fanned from their first corner; one- and two-corner faces make one triangle.
 int trianglesOfFace(int cornerCount) { return cornerCount >= 3 ? cornerCount - 2 : 1; }
 
@@ -117,7 +121,8 @@ void countingPass(std::string_view text, ObjTables& tables) {
         if (kinds & kFace) {
             if (tables.trisPerMesh.size() <= static_cast<size_t>(current)) tables.trisPerMesh.resize(current + 1, 0);
             int corners = forEachCornerPiece(line, [](std::string_view) {});
-            tables.trisPerMesh[current] += trianglesOfFace(corners);
+            int& count = tables.trisPerMesh[current];
+            if (count < kMaxTrianglesPerMesh) count += trianglesOfFace(corners);
         }
     }
 }

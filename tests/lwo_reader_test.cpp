@@ -210,6 +210,13 @@ TEST(LwoReader, ChunkSizesPastTheEndStopTheReadingThere) {
     read(cut, truncated);
     EXPECT_EQ(cut.numTris[0], 1);
 
+    Model formEnd; // the FORM ends inside POLS: its second polygon lies outside
+    std::string inside = Lwo().chunk("TAGS", Lwo::s0("a")).chunk("PNTS", Lwo::points(4)).chunk("POLS", pols).bytes();
+    std::string shortForm = inside;
+    shortForm[7] = static_cast<char>(shortForm[7] - 3);
+    read(formEnd, shortForm);
+    EXPECT_EQ(formEnd.numTris[0], 1);
+
     Model inner; // a TAGS size larger than the file: nothing after it is read
     read(inner, Lwo().chunk("PNTS", Lwo::points(4)).chunk("POLS", pols).chunk("TAGS", Lwo::s0("a"), 0x7FFFFFFF).bytes());
     EXPECT_EQ(inner.numMeshes, 1);
