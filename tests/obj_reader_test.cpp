@@ -156,6 +156,14 @@ TEST(ObjMaterials, MapOfTheMaterialsOwnBlockIsLookedUp) {
     EXPECT_EQ(loads, 1);
 }
 
+TEST(ObjMaterials, CarriageReturnsOfWindowsLineEndsAreNotPartOfNames) {
+    std::string mtl = "newmtl red\r\nmap_Kd red.tga\r\n";
+    ScopedLogCapture log;
+    Model model;
+    readObj(model, "mtllib lib.mtl\r\nv 0 0 0\r\nusemtl red\r\nf 1 1 1\r\n", &mtl);
+    EXPECT_EQ(log.text, "couldn't find texture dir/red.tga\n");
+}
+
 TEST(ObjMaterials, MissingLibraryIsLoggedForEveryUsemtlLine) {
     ScopedLogCapture log;
     Model model;
