@@ -110,6 +110,27 @@ TEST(ObjReader, CornersShareVerticesOnlyWithEqualTextureCoordinates) {
     expectConsistent(model);
 }
 
+TEST(ObjReader, OnePositionWithManyTextureCoordinatesWeldsLikeFewer) {
+    // Past a handful of vertices per position the welding changes its method; the result must not.
+    std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 0\n";
+    for (int i = 0; i < 40; ++i) text += "vt " + std::to_string(i) + " 0\n";
+    for (int round = 0; round < 2; ++round)
+        for (int i = 1; i <= 40; ++i) {
+            std::string t = std::to_string(i);
+            text += "f 1/" + t + " 2/1 4/" + t + "\n";
+        }
+    text += "f 9/3 1/3 4/3\n"; // out of range: at the origin, like positions 1 and 4
+    Model model;
+    readObj(model, text);
+    ASSERT_EQ(model.numTris[0], 81);
+    // Made: position 1 with each of 40 coordinates, position 2 once, position 4 with each of
+    // 40 (the same values as position 1, so never named), and the out-of-range corner.
+    EXPECT_EQ(model.numVerts[0], 82);
+    for (int t = 0; t < 80; ++t) EXPECT_EQ(model.tris[0][t].v[2], model.tris[0][t % 40].v[0]) << t;
+    EXPECT_EQ(model.tris[0][80].v[0], model.tris[0][2].v[0]);
+    expectConsistent(model);
+}
+
 TEST(ObjReader, CommentLinesAreNoFaces) {
     Model model;
     readObj(model, std::string(kSquare) + "f 1 2 3\n# End of file\n   # list of faces\n");
