@@ -14,7 +14,6 @@ namespace staticmodel {
 namespace {
 
 using textscan::Cursor;
-using textscan::hasWord;
 using textscan::LineReader;
 
 // The second token as an integer ("12:" reads as 12); false when there is none.
@@ -24,6 +23,50 @@ bool secondInt(std::string_view line, int& value, size_t* rest = nullptr) {
     if (rest) *rest = restStart;
     Cursor cursor(second);
     return cursor.readInt(value);
+}
+
+enum Keyword : unsigned {
+    kGeomObject = 1u << 0,
+    kMaterial = 1u << 1,
+    kBitmap = 1u << 2,
+    kMaterialRef = 1u << 3,
+    kNumVertex = 1u << 4,
+    kNumFaces = 1u << 5,
+    kNumTVertex = 1u << 6,
+    kNumTVFaces = 1u << 7,
+    kVertex = 1u << 8,
+    kTVert = 1u << 9,
+    kFace = 1u << 10,
+    kTFace = 1u << 11,
+};
+
+struct KeywordName {
+    std::string_view word;
+    unsigned flag;
+};
+
+// A keyword counts where it stands anywhere in the line with a blank or tab right after it.
+constexpr KeywordName kKeywords[] = {
+    {"*GEOMOBJECT", kGeomObject},     {"*MATERIAL", kMaterial},          {"*BITMAP", kBitmap},
+    {"*MATERIAL_REF", kMaterialRef},  {"*MESH_NUMVERTEX", kNumVertex},   {"*MESH_NUMFACES", kNumFaces},
+    {"*MESH_NUMTVERTEX", kNumTVertex}, {"*MESH_NUMTVFACES", kNumTVFaces}, {"*MESH_NUMTFACES", kNumTVFaces},
+    {"*MESH_VERTEX", kVertex},         {"*MESH_TVERT", kTVert},           {"*MESH_FACE", kFace},
+    {"*MESH_TFACE", kTFace},
+};
+
+// Every keyword begins with '*' and ends at a blank or tab, so each '*' of the line is
+// tested once: the characters from it up to the next blank or tab must be one keyword.
+unsigned keywordsOf(std::string_view line) {
+    unsigned found = 0;
+    for (size_t at = line.find('*'); at != std::string_view::npos; at = line.find('*', at + 1)) {
+        size_t end = at + 1;
+        while (end < line.size() && line[end] != ' ' && line[end] != '\t') ++end;
+        if (end >= line.size()) break; // a keyword needs its blank or tab
+        std::string_view word = line.substr(at, end - at);
+        for (const KeywordName& k : kKeywords)
+            if (word == k.word) found |= k.flag;
+    }
+    return found;
 }
 
 bool inRange(int index, size_t size) { return index >= 0 && static_cast<size_t>(index) < size; }
@@ -55,26 +98,28 @@ private:
         LineReader lines(text_);
         std::string_view line;
         while (lines.next(line)) {
-            if (hasWord(line, "*GEOMOBJECT")) ++meshes;
-            if (hasWord(line, "*MATERIAL")) ++materials;
+            unsigned keywords = keywordsOf(line);
+            if (keywords & kGeomObject) ++meshes;
+            if (keywords & kMaterial) ++materials;
         }
     }
 
     void readLine(std::string_view line) {
-        if (line.find('*') == std::string_view::npos) return;
-        if (hasWord(line, "*GEOMOBJECT")) startMesh();
-        if (hasWord(line, "*MATERIAL")) secondInt(line, material_);
-        if (hasWord(line, "*BITMAP")) storeBitmap(line);
-        if (hasWord(line, "*MATERIAL_REF")) applyMaterial(line);
+        unsigned keywords = keywordsOf(line);
+        if (!keywords) return;
+        if (keywords & kGeomObject) startMesh();
+        if (keywords & kMaterial) secondInt(line, material_);
+        if (keywords & kBitmap) storeBitmap(line);
+        if (keywords & kMaterialRef) applyMaterial(line);
         if (mesh_ < 0) return;
-        if (hasWord(line, "*MESH_NUMVERTEX")) createVertices(line);
-        if (hasWord(line, "*MESH_NUMFACES")) createFaces(line);
-        if (hasWord(line, "*MESH_NUMTVERTEX")) createTexVerts(line);
-        if (hasWord(line, "*MESH_NUMTVFACES") || hasWord(line, "*MESH_NUMTFACES")) createTexFaces(line);
-        if (hasWord(line, "*MESH_VERTEX")) readVertex(line);
-        if (hasWord(line, "*MESH_TVERT")) readTexVert(line);
-        if (hasWord(line, "*MESH_FACE")) readFace(line);
-        if (hasWord(line, "*MESH_TFACE")) readTexFace(line);
+        if (keywords & kNumVertex) createVertices(line);
+        if (keywords & kNumFaces) createFaces(line);
+        if (keywords & kNumTVertex) createTexVerts(line);
+        if (keywords & kNumTVFaces) createTexFaces(line);
+        if (keywords & kVertex) readVertex(line);
+        if (keywords & kTVert) readTexVert(line);
+        if (keywords & kFace) readFace(line);
+        if (keywords & kTFace) readTexFace(line);
     }
 
     void startMesh() {

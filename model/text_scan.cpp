@@ -36,16 +36,6 @@ bool isComment(std::string_view line) {
     return false;
 }
 
-bool hasWord(std::string_view line, std::string_view word) {
-    size_t at = line.find(word);
-    while (at != std::string_view::npos) {
-        size_t after = at + word.size();
-        if (after < line.size() && (line[after] == ' ' || line[after] == '\t')) return true;
-        at = line.find(word, at + 1);
-    }
-    return false;
-}
-
 namespace {
 template <typename Sep>
 std::string_view piece(std::string_view line, int n, Sep isSep, size_t* restStart) {

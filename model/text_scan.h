@@ -27,9 +27,6 @@ inline bool isNameSeparator(char c) { return isBlank(c) || c == '"'; }
 // True when the first non-blank character is '#'.
 bool isComment(std::string_view line);
 
-// True when `word` followed by a blank or a tab stands anywhere in the line.
-bool hasWord(std::string_view line, std::string_view word);
-
 // The n-th piece (0-based) when the line is split at blanks, tabs and newlines; empty when
 // there are fewer pieces. `restStart` receives the offset just after the piece.
 std::string_view token(std::string_view line, int n, size_t* restStart = nullptr);
