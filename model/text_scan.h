@@ -1,4 +1,4 @@
-// model/text_scan.h -- line splitting, keyword tests and number conversions shared by the text readers.
+// model/text_scan.h -- line splitting, tokens and "%i"/"%f" number conversions shared by the text readers.
 #pragma once
 
 #include <cstddef>
