@@ -222,7 +222,8 @@ private:
     }
 
     void lookUpMaterial(const std::string& material) {
-        if (mesh_ >= model_.numMeshes) return;
+        if (mesh_ < 0 || mesh_ >= model_.numMeshes) return;
+        model_.materialName[static_cast<size_t>(mesh_)] = material;
         std::string libraryPath = directory_ + tables_.library;
         if (!libraryTried_) {
             libraryTried_ = true;

@@ -15,6 +15,9 @@ bool anyTexture(const Model& model, int mesh) {
 
 void findMaterialTextures(Model& model, const std::string& name, int mesh) {
     if (mesh < 0 || mesh >= model.numMeshes) return;
+    // The OBJ reader names the mesh after its material; the others after the texture.
+    std::string& material = model.materialName[static_cast<size_t>(mesh)];
+    if (material.empty()) material = name;
     model.lookupTextures(name.c_str(), mesh);
     if (anyTexture(model, mesh)) return;
     model.lookupTextures(rewriteToBasepath(name).c_str(), mesh);

@@ -175,6 +175,10 @@ TEST(ObjMaterials, MapOfTheMaterialsOwnBlockIsLookedUp) {
     // of its own and must not borrow blue's.
     EXPECT_EQ(log.text, "couldn't find texture dir/red.tga\ncouldn't find texture dir/blue.tga\n");
     EXPECT_EQ(loads, 1);
+    // Each mesh is named after its material, with or without a map.
+    EXPECT_EQ(model.materialName[0], "red");
+    EXPECT_EQ(model.materialName[1], "bare");
+    EXPECT_EQ(model.materialName[2], "blue");
 }
 
 TEST(ObjMaterials, CarriageReturnsOfWindowsLineEndsAreNotPartOfNames) {
