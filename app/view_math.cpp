@@ -28,6 +28,8 @@ void perspectiveMatrix(double fovyDegrees, double aspect, double zNear, double z
     out[14] = static_cast<float>(-2 * zNear * zFar / deltaZ);
 }
 
+double animatedCameraFov(float fov) { return fov > 0.0f && fov < 180.0f ? fov : 45.0; }
+
 void infinitePerspective(double fovyDegrees, double aspect, double zNear, double zFar, float out[16]) {
     perspectiveMatrix(fovyDegrees, aspect, zNear, zFar, out);
     out[10] = -1.0f;

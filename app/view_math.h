@@ -11,6 +11,10 @@ double viewAspect(int renderWidth, int renderHeight, int stereoMode);
 // to -1 and element 14 to -2: the far plane moves to infinity, as the shadow volumes need.
 void infinitePerspective(double fovyDegrees, double aspect, double zNear, double zFar, float out[16]);
 
+// The vertical field of view of the animated camera: its own, or 45 degrees when the
+// animation gives none that a perspective can use (0 where no fov channel drives the joint).
+double animatedCameraFov(float fov);
+
 // gluPerspective's matrix itself (the window's default projection uses it).
 void perspectiveMatrix(double fovyDegrees, double aspect, double zNear, double zFar, float out[16]);
 

@@ -28,6 +28,13 @@ TEST(Projection, FarPlaneAtInfinityAndStereoHalvesTheWidth) {
     EXPECT_FLOAT_EQ(out[2], -3.0f - 2.0f);
 }
 
+TEST(Projection, AnimatedCameraWithoutAUsableFovLooksThrough45Degrees) {
+    EXPECT_DOUBLE_EQ(animatedCameraFov(78.0f), 78.0);
+    EXPECT_DOUBLE_EQ(animatedCameraFov(0.0f), 45.0); // a camera joint without a fov channel
+    EXPECT_DOUBLE_EQ(animatedCameraFov(-10.0f), 45.0);
+    EXPECT_DOUBLE_EQ(animatedCameraFov(180.0f), 45.0);
+}
+
 TEST(TextGrid, RowsAreSevenHundredthsOfTheHalfHeight) {
     float px, py;
     ASSERT_TRUE(textGridPixel(0, 1, 470, 480, px, py));

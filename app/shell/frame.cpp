@@ -90,7 +90,7 @@ bool animatedCameraInUse(const Shell& shell, const Scene& scene) {
 
 void setProjection(const Shell& shell, const Scene& scene) {
     int width = viewWidth(shell.window.renderWidth(), scene.stereoMode);
-    double fov = animatedCameraInUse(shell, scene) ? shell.cameraPose[16] : 45.0;
+    double fov = animatedCameraInUse(shell, scene) ? animatedCameraFov(shell.cameraPose[16]) : 45.0;
     float projection[16];
     infinitePerspective(fov, viewAspect(shell.window.renderWidth(), shell.window.renderHeight(), scene.stereoMode),
                         1.0, 20000.0, projection);

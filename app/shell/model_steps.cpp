@@ -3,13 +3,11 @@
 #include "app/shell/shell.h"
 #include "scene/scene.h"
 
-// Every model poses its skeleton at the one shared clock, in slot order.
 void animateModels(Scene& scene) {
     for (auto& slot : scene.models)
         if (slot) slot->animate(scene.animTime);
 }
 
-// Skinned positions and the vertex vectors of every model, every frame.
 void skinModels(Scene& scene) {
     const GlCapabilities& caps = glCapabilities();
     for (auto& slot : scene.models) {

@@ -2,6 +2,7 @@
 // log block, the messages on standard error, screenshots, pressed keys, capability limits.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 
 #include "program_run.h"
@@ -159,4 +160,25 @@ TEST(ViewerProgram, ShiftPageDownSelectsTheNextLightMarker) {
     EXPECT_GT(before.pixelsNear(255, 0, 0), before.pixelsNear(0, 255, 0));
     EXPECT_GT(after.pixelsNear(0, 255, 0), after.pixelsNear(255, 0, 0));
     EXPECT_GT(after.pixelsNear(255, 0, 0), 0);
+}
+
+TEST(ViewerProgram, AnimatedCameraAndSpaceBackToTheFreeCamera) {
+    std::string scene = std::string("basepath /tmp/\ncamanim ") + OSTRELLE_SOURCE_DIR +
+                        "/tests/data/anim/camera_v6.md5anim\nnumlights 1\nlight 0\nlightpos 60 0 10\n"
+                        "lightcolor_d 1 0 0\n";
+    float animatedX = 0, animatedY = 0, freeX = 0, freeY = 0;
+    Picture picture;
+    ViewerRun animated("camera_animated");
+    writeFile(animated.dir / "scene.txt", scene);
+    animated.start("--headless --screenshot shot.png --frames 2 --time 0.1");
+    ASSERT_TRUE(picture.load(animated.dir / "shot.png")) << animated.err;
+    ASSERT_TRUE(picture.redCentre(animatedX, animatedY)) << "the light is not in the camera's view";
+
+    ViewerRun free("camera_free");
+    writeFile(free.dir / "scene.txt", scene);
+    free.start("--headless --screenshot shot.png --frames 2 --time 0.1 --press Space");
+    ASSERT_TRUE(picture.load(free.dir / "shot.png")) << free.err;
+    ASSERT_TRUE(picture.redCentre(freeX, freeY));
+    EXPECT_GT(std::abs(animatedX - freeX) + std::abs(animatedY - freeY), 5.0f);
+    EXPECT_EQ(free.log().find("GL_INVALID"), std::string::npos);
 }

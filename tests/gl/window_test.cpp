@@ -1,6 +1,6 @@
 // tests/gl/window_test.cpp -- the real window under Xvfb, driven by xdotool: the title
 // shows the frame rate, F1 reaches the key arrays, a right-button drag turns the camera,
-// Escape quits.
+// Escape quits; and the window draws what the offscreen driver draws.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -147,6 +147,13 @@ TEST(XvfbWindow, TitleKeyDragAndEscape) {
     }
     run.collect(status);
     EXPECT_EQ(run.status, 0) << run.err;
+
+    // The window draws the same picture, byte for byte, as the offscreen driver.
+    ViewerRun same("window_same");
+    writeFile(same.dir / "scene.txt", lightScene);
+    same.start("--screenshot still.png --frames 2", env);
+    EXPECT_EQ(readFile(same.dir / "still.png"), readFile(still.dir / "still.png"));
+
     Picture picture;
     ASSERT_TRUE(picture.load(run.dir / "final.png"));
     EXPECT_EQ(picture.width, 470);
