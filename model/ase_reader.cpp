@@ -309,11 +309,6 @@ void readAseText(Model& model, std::string_view text) {
 void Model::readAse(const char* fileName) {
     std::string name = fileName ? fileName : "";
     std::string text;
-    if (!readWholeFile(name, text)) {
-        logText("cannot open file: ");
-        logText(name);
-        logText("\n");
-        return;
-    }
+    if (!staticmodel::readModelFile(name, text)) return;
     staticmodel::readAseText(*this, text);
 }

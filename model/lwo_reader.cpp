@@ -341,11 +341,6 @@ void readLwoBytes(Model& model, std::string_view bytes, const std::string& fileN
 void Model::readLwo(const char* fileName) {
     std::string name = fileName ? fileName : "";
     std::string bytes;
-    if (!readWholeFile(name, bytes)) {
-        logText("cannot open file: ");
-        logText(name);
-        logText("\n");
-        return;
-    }
+    if (!staticmodel::readModelFile(name, bytes)) return;
     staticmodel::readLwoBytes(*this, bytes, name);
 }

@@ -315,12 +315,7 @@ void readObjText(Model& model, std::string_view text, const std::string& fileNam
 void Model::readObj(const char* fileName) {
     std::string name = fileName ? fileName : "";
     std::string text;
-    if (!readWholeFile(name, text)) {
-        logText("cannot open file: ");
-        logText(name);
-        logText("\n");
-        return;
-    }
+    if (!staticmodel::readModelFile(name, text)) return;
     auto loadLibrary = [](const std::string& path, std::string& contents) {
         return !staticmodel::isFolderPath(path) && readWholeFile(path, contents);
     };

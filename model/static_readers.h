@@ -24,4 +24,8 @@ void readLwoBytes(Model& model, std::string_view bytes, const std::string& fileN
 // then the "couldn't find texture " line and the missing-texture prompt.
 void findMaterialTextures(Model& model, const std::string& name, int mesh);
 
+// Reads a model file whole; when it cannot be opened, logs "cannot open file: NAME" and
+// returns false.
+bool readModelFile(const std::string& name, std::string& contents);
+
 } // namespace staticmodel

@@ -1,5 +1,7 @@
-// model/static_textures.cpp -- texture lookup with base-path retry for the static readers' materials.
+// model/static_textures.cpp -- what the static readers share: opening the file, and the texture
+// lookup with base-path retry for their materials.
 #include "app/debug_log.h"
+#include "app/file_open.h"
 #include "model/basepath.h"
 #include "model/model.h"
 #include "model/static_readers.h"
@@ -26,6 +28,14 @@ void findMaterialTextures(Model& model, const std::string& name, int mesh) {
     logText(name);
     logText("\n");
     model.promptMissingTexture(name.c_str(), mesh);
+}
+
+bool readModelFile(const std::string& name, std::string& contents) {
+    if (readWholeFile(name, contents)) return true;
+    logText("cannot open file: ");
+    logText(name);
+    logText("\n");
+    return false;
 }
 
 } // namespace staticmodel
