@@ -23,8 +23,8 @@ struct CameraKey {
 CameraKey cameraAt(float t) {
     float orbit = 2 * kPi * t / kOrbitSeconds;
     float angle = -kPi / 3 + orbit;
-    float radius = 135 + 18 * std::sin(2 * orbit);
-    float height = 58 + 14 * std::sin(orbit);
+    float radius = 112 + 15 * std::sin(2 * orbit);
+    float height = 50 + 12 * std::sin(orbit);
     Vec3 eye{radius * std::cos(angle), radius * std::sin(angle), height};
     Vec3 toTarget = kLookAt - eye;
     CameraKey k;
@@ -33,7 +33,7 @@ CameraKey cameraAt(float t) {
     k.yaw = angle * 180 / kPi + 180;
     k.pitch = std::atan2(-toTarget.z, std::hypot(toTarget.x, toTarget.y)) * 180 / kPi;
     k.roll = 0;
-    k.fov = 50 + 7 * std::sin(4 * orbit);
+    k.fov = 46 + 6 * std::sin(4 * orbit);
     return k;
 }
 

@@ -20,7 +20,7 @@ constexpr const char* kCameraJoint = "camera";
 // The camera animation's placement (the scene's campos); its keys are relative to it.
 constexpr Vec3 kCameraOffset{0, 0, 4};
 // Where the column stands and how it is turned.
-constexpr Vec3 kColumnPos{68, -46, 0};
+constexpr Vec3 kColumnPos{-64, 44, 0};
 constexpr float kColumnAngle = 25;
 
 // Each returns false when a file could not be written; `dir` ends without a separator.

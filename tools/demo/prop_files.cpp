@@ -18,8 +18,8 @@ BuildMesh floorMesh() {
     BuildMesh mesh;
     mesh.material = "floor";
     mesh.winding = Winding::CounterClockwiseOutside;
-    const int cells = 16;
-    const float half = 200, tile = 50;
+    const int cells = 24;
+    const float half = 300, tile = 50;
     for (int j = 0; j <= cells; ++j) {
         for (int i = 0; i <= cells; ++i) {
             float x = -half + 2 * half * i / cells, y = -half + 2 * half * j / cells;

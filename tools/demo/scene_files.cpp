@@ -47,7 +47,7 @@ bool writeScene(const std::string& dir) {
     s += "light 1\nlightpos 0 0 20\nlightcolor_d 0.3 0.75 0.65\nlightcolor_s 0.4 1 0.9\n";
     s += "bind_to_bone lure 0\nposoffset " + triple(lureLightOffset()) + "\n";
     s += "// a violet rim from behind the column\n";
-    s += "light 2\nlightpos 140 -110 70\nlightcolor_d 0.5 0.3 0.7\nlightcolor_s 0.8 0.5 1\n\n";
+    s += "light 2\nlightpos -150 140 80\nlightcolor_d 0.5 0.3 0.7\nlightcolor_s 0.8 0.5 1\n\n";
 
     s += "nummodels 3\n";
     s += std::string("model 0\nmodelname ") + path::kCreatureMesh + "\nmodelanim " + path::kCreatureAnim + "\n";
