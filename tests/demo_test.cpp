@@ -2,23 +2,27 @@
 // in every file the scene names, checked with light parsing independent of the readers.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <array>
 #include <map>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::string kGenerator = std::string(OSTRELLE_BINARY_DIR) + "/tools/gen_demo";
+// The folder the build writes; the README's run command opens it.
+const fs::path kBuiltDemo = fs::path(OSTRELLE_BINARY_DIR) / "demo";
 
 std::string readFile(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -42,10 +46,11 @@ std::vector<std::string> tokens(const std::string& line) {
 bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 bool contains(const std::string& s, const char* word) { return s.find(word) != std::string::npos; }
 
-// Runs the generator into a fresh folder; empty when it is not built.
+// Runs the generator into a fresh folder of this process (ctest runs tests side by side);
+// empty when the generator is not built or fails.
 fs::path generate(const std::string& name, double* seconds = nullptr) {
     if (!fs::exists(kGenerator)) return {};
-    fs::path dir = fs::temp_directory_path() / name;
+    fs::path dir = fs::temp_directory_path() / (name + "_" + std::to_string(getpid()));
     fs::remove_all(dir);
     auto start = std::chrono::steady_clock::now();
     int rc = std::system((kGenerator + " " + dir.string()).c_str());
@@ -53,15 +58,10 @@ fs::path generate(const std::string& name, double* seconds = nullptr) {
     return rc == 0 ? dir : fs::path{};
 }
 
-// One demo folder shared by the tests of this file.
-const fs::path& demoDir() {
-    static const fs::path dir = generate("ostrelle_demo_test");
-    return dir;
-}
-
-#define REQUIRE_DEMO()                                                                     \
-    if (demoDir().empty()) GTEST_SKIP() << "gen_demo is not built (" << kGenerator << ")"; \
-    const fs::path& demo = demoDir()
+#define REQUIRE_DEMO()                                                                                                 \
+    if (!fs::exists(kBuiltDemo / "scene.txt"))                                                                         \
+        GTEST_SKIP() << "no demo folder at " << kBuiltDemo << ": build the default target first";                      \
+    const fs::path& demo = kBuiltDemo
 
 // The scene's keys and their values, in file order, as "key" -> every value line.
 std::multimap<std::string, std::string> sceneEntries(const fs::path& demo) {
@@ -110,7 +110,8 @@ Tga decodeTga(const std::string& data) {
             size_t take = (h & 0x80) ? bpp : count * bpp;
             if (pos + take > data.size() || t.pixels.size() + count * bpp > size) return t;
             for (size_t k = 0; k < ((h & 0x80) ? count : 1); ++k)
-                t.pixels.insert(t.pixels.end(), data.begin() + static_cast<long>(pos), data.begin() + static_cast<long>(pos + take));
+                t.pixels.insert(t.pixels.end(), data.begin() + static_cast<long>(pos),
+                                data.begin() + static_cast<long>(pos + take));
             pos += take;
         }
         if (pos != data.size()) return t;
@@ -165,7 +166,8 @@ Md5Mesh parseMd5Mesh(const std::string& text) {
         if (t[0] == "numtris") b.numTris = std::atoi(t[1].c_str());
         if (t[0] == "numweights") b.numWeights = std::atoi(t[1].c_str());
         if (t[0] == "vert") b.verts.push_back({number(t[3]), number(t[4]), number(t[6]), number(t[7])});
-        if (t[0] == "tri") b.tris.push_back({std::atoi(t[2].c_str()), std::atoi(t[3].c_str()), std::atoi(t[4].c_str())});
+        if (t[0] == "tri")
+            b.tris.push_back({std::atoi(t[2].c_str()), std::atoi(t[3].c_str()), std::atoi(t[4].c_str())});
         if (t[0] == "weight")
             b.weights.push_back({number(t[2]), number(t[3]), number(t[5]), number(t[6]), number(t[7])});
     }
@@ -197,10 +199,11 @@ TEST(DemoGenerator, WritesTheSameBytesOnEveryRun) {
 TEST(DemoScene, UsesEveryKeyAndNamesFilesThatExist) {
     REQUIRE_DEMO();
     auto entries = sceneEntries(demo);
-    for (const char* key : {"displaylights", "basepath", "camanim", "camjointname", "campos", "backgroundcolor",
-                            "numlights", "lightcolor_a", "light_nearradius", "light_farradius", "cubemap",
-                            "bind_to_bone", "light", "posoffset", "lightpos", "lightcolor_d", "lightcolor_s",
-                            "nummodels", "model", "modelname", "modelanim", "modelangle", "modelpos"})
+    for (const char* key :
+         {"displaylights", "basepath",     "camanim",          "camjointname",    "campos",       "backgroundcolor",
+          "numlights",     "lightcolor_a", "light_nearradius", "light_farradius", "cubemap",      "bind_to_bone",
+          "light",         "posoffset",    "lightpos",         "lightcolor_d",    "lightcolor_s", "nummodels",
+          "model",         "modelname",    "modelanim",        "modelangle",      "modelpos"})
         EXPECT_EQ(entries.count(key) > 0, true) << "scene.txt never sets " << key;
     for (const char* key : {"modelname", "modelanim", "camanim"}) {
         auto range = entries.equal_range(key);
@@ -220,10 +223,10 @@ TEST(DemoScene, UsesEveryKeyAndNamesFilesThatExist) {
 TEST(DemoScene, NoLineHoldsAnEarlierKeyThanItsOwn) {
     REQUIRE_DEMO();
     const std::vector<std::string> order = {
-        "displaylights ", "basepath ",   "camanim ",      "camjointname ",     "campos ",          "backgroundcolor ",
-        "numlights ",     "lightcolor_a ", "light_nearradius ", "light_farradius ", "cubemap ",       "bind_to_bone ",
-        "light ",         "posoffset ",  "lightpos ",     "lightcolor_d ",     "lightcolor_s ",    "nummodels ",
-        "model ",         "modelname ",  "modelanim ",    "modelangle ",       "modelpos "};
+        "displaylights ", "basepath ",     "camanim ",          "camjointname ",    "campos ",       "backgroundcolor ",
+        "numlights ",     "lightcolor_a ", "light_nearradius ", "light_farradius ", "cubemap ",      "bind_to_bone ",
+        "light ",         "posoffset ",    "lightpos ",         "lightcolor_d ",    "lightcolor_s ", "nummodels ",
+        "model ",         "modelname ",    "modelanim ",        "modelangle ",      "modelpos "};
     for (const std::string& l : lines(readFile(demo / "scene.txt"))) {
         if (startsWith(l, "//") || tokens(l).empty()) continue;
         std::string own = tokens(l)[0] + " ";

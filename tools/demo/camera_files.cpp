@@ -64,8 +64,8 @@ bool writeCameraAnimation(const std::string& dir) {
         std::function<float(const CameraKey&)> pick;
     };
     const Channel channels[] = {
-        {"x", [](const CameraKey& k) { return k.pos.x; }},   {"y", [](const CameraKey& k) { return k.pos.y; }},
-        {"z", [](const CameraKey& k) { return k.pos.z; }},   {"yaw", [](const CameraKey& k) { return k.yaw; }},
+        {"x", [](const CameraKey& k) { return k.pos.x; }},     {"y", [](const CameraKey& k) { return k.pos.y; }},
+        {"z", [](const CameraKey& k) { return k.pos.z; }},     {"yaw", [](const CameraKey& k) { return k.yaw; }},
         {"pitch", [](const CameraKey& k) { return k.pitch; }}, {"roll", [](const CameraKey& k) { return k.roll; }},
         {"fov", [](const CameraKey& k) { return k.fov; }},
     };

@@ -47,7 +47,8 @@ bool writeCreature(const std::string& dir) {
     const std::string folder = dir + "/models/creature/";
     bool ok = writeTextFile(dir + "/" + path::kCreatureMesh, md5MeshText(skeleton, meshes));
     ok = writeTextFile(dir + "/" + path::kCreatureAnim,
-                       md5AnimText(skeleton, bindLocalPose(), frames, bounds, kWalkFrameRate)) && ok;
+                       md5AnimText(skeleton, bindLocalPose(), frames, bounds, kWalkFrameRate)) &&
+         ok;
     ok = writeMaterialMaps(folder + "skin", skinMaps()) && ok;
     ok = writeMaterialMaps(folder + "limbs", limbMaps()) && ok;
     ok = writeMaterialMaps(folder + "fin", finMaps()) && ok;

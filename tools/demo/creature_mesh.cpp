@@ -68,7 +68,8 @@ void addLeg(BuildMesh& mesh, int thigh, float hipX, float side) {
     const float radii[] = {2.0f, 1.9f, 1.5f, 1.0f, 0.7f};
     auto radius = [&](float arc, float) {
         for (size_t i = 0; i + 1 < knots.size(); ++i)
-            if (arc <= knots[i + 1] + 1e-4f) return mix(radii[i], radii[i + 1], (arc - knots[i]) / (knots[i + 1] - knots[i]));
+            if (arc <= knots[i + 1] + 1e-4f)
+                return mix(radii[i], radii[i + 1], (arc - knots[i]) / (knots[i + 1] - knots[i]));
         return radii[4];
     };
     const float kneeArc = knots[2];

@@ -9,8 +9,8 @@ namespace demo {
 namespace {
 
 constexpr float kCircleRadius = 26.0f;
-constexpr float kGaitHz = 1.0f;        // steps per second; ten per lap keeps the loop whole
-constexpr float kWaveLength = 60.0f;   // of the sideways body wave
+constexpr float kGaitHz = 1.0f;      // steps per second; ten per lap keeps the loop whole
+constexpr float kWaveLength = 60.0f; // of the sideways body wave
 constexpr float kLegHipZ = 8.0f;
 
 struct SectionKey {
@@ -19,10 +19,9 @@ struct SectionKey {
 
 // Profile from tail tip to snout; cosine blends between keys keep the skin smooth.
 const SectionKey kProfile[] = {
-    {-54.5f, 0.0f, 0.0f}, {-53.5f, 0.45f, 0.45f}, {-40, 1.4f, 1.5f}, {-25, 2.6f, 2.8f},
-    {-10, 4.3f, 4.0f},    {0, 5.4f, 4.5f},         {10, 5.8f, 4.6f}, {20, 5.0f, 4.2f},
-    {26, 3.6f, 3.4f},     {30, 4.2f, 3.6f},        {35, 4.6f, 3.5f}, {39, 3.6f, 2.6f},
-    {41.6f, 1.9f, 1.4f},  {42.5f, 0.0f, 0.0f},
+    {-54.5f, 0.0f, 0.0f}, {-53.5f, 0.45f, 0.45f}, {-40, 1.4f, 1.5f},   {-25, 2.6f, 2.8f},   {-10, 4.3f, 4.0f},
+    {0, 5.4f, 4.5f},      {10, 5.8f, 4.6f},       {20, 5.0f, 4.2f},    {26, 3.6f, 3.4f},    {30, 4.2f, 3.6f},
+    {35, 4.6f, 3.5f},     {39, 3.6f, 2.6f},       {41.6f, 1.9f, 1.4f}, {42.5f, 0.0f, 0.0f},
 };
 
 Vec3 legHip(float x, float side) { return {x, 3.5f * side, kLegHipZ}; }
@@ -155,8 +154,8 @@ std::vector<JointPose> walkLocalPose(float t) {
 
     // The spine chain is placed in model space along the curve, then made parent-relative.
     std::vector<JointPose> world(sk.size());
-    const int chain[] = {joint::Pelvis, joint::Spine, joint::Chest, joint::Neck, joint::Head,
-                         joint::Tail1, joint::Tail2, joint::Tail3, joint::Tail4, joint::Tail5};
+    const int chain[] = {joint::Pelvis, joint::Spine, joint::Chest, joint::Neck,  joint::Head,
+                         joint::Tail1,  joint::Tail2, joint::Tail3, joint::Tail4, joint::Tail5};
     for (int j : chain) {
         float s = sk[static_cast<size_t>(j)].bindPos.x;
         world[static_cast<size_t>(j)] = {spineCurve(s, t), spineFrame(s, t)};

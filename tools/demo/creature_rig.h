@@ -30,7 +30,7 @@ enum : int {
 
 constexpr float kWalkSeconds = 10.0f; // one lap of the circle
 constexpr float kWalkFrameRate = 24.0f;
-constexpr int kWalkFrames = 241;      // the last frame repeats the first, so the loop shows no jump
+constexpr int kWalkFrames = 241; // the last frame repeats the first, so the loop shows no jump
 
 const std::vector<RigJoint>& creatureSkeleton();
 

@@ -41,7 +41,7 @@ float beadDome(const CellDistance& c) { return smoothstep(0.0f, 0.38f, c.second 
 
 // ---- the creature's skin ----
 
-constexpr float kBodyLength = 97.0f;  // tail tip to snout, as the mesh's t runs
+constexpr float kBodyLength = 97.0f; // tail tip to snout, as the mesh's t runs
 constexpr float kEyeT = (36.6f + 54.5f) / kBodyLength;
 constexpr float kEyeU[2] = {0.33f, 0.67f};
 
@@ -186,8 +186,8 @@ SurfaceSample floorSample(float u, float t) {
     float mottle = fbm(u, t, 8, 5, 61u);
     float stoneTint = hash01(colIndex, rowIndex, 63u);
     CellDistance crack = cellNoise(u * 6.0f, t * 6.0f, 6, 67u, 0.9f, 6);
-    float crackLine = (1.0f - smoothstep(0.0f, 0.04f, crack.second - crack.nearest)) *
-                      smoothstep(0.55f, 0.75f, fbm(u, t, 4, 2, 71u));
+    float crackLine =
+        (1.0f - smoothstep(0.0f, 0.04f, crack.second - crack.nearest)) * smoothstep(0.55f, 0.75f, fbm(u, t, 4, 2, 71u));
 
     Color stone = mixColor(Color{0.44f, 0.4f, 0.35f}, Color{0.52f, 0.47f, 0.4f}, stoneTint);
     stone = mixColor(stone, Color{0.35f, 0.36f, 0.34f}, mottle * 0.6f);
@@ -209,10 +209,18 @@ float glyphStroke(int cell, float x, float y) {
         uint32_t h = hash2(cell, k, 91u);
         float d;
         switch (h % 4) {
-        case 0: d = std::fabs(y - (0.2f + 0.6f * ((h >> 4) % 3) / 2.0f)); break;  // horizontal
-        case 1: d = std::fabs(x - (0.25f + 0.5f * ((h >> 4) % 2))); break;        // vertical
-        case 2: d = std::fabs((x - y) * 0.707f); break;                           // diagonal
-        default: d = std::fabs(std::sqrt((x - 0.5f) * (x - 0.5f) + (y - 0.5f) * (y - 0.5f)) - 0.3f); break;
+        case 0:
+            d = std::fabs(y - (0.2f + 0.6f * ((h >> 4) % 3) / 2.0f));
+            break; // horizontal
+        case 1:
+            d = std::fabs(x - (0.25f + 0.5f * ((h >> 4) % 2)));
+            break; // vertical
+        case 2:
+            d = std::fabs((x - y) * 0.707f);
+            break; // diagonal
+        default:
+            d = std::fabs(std::sqrt((x - 0.5f) * (x - 0.5f) + (y - 0.5f) * (y - 0.5f)) - 0.3f);
+            break;
         }
         ink = std::max(ink, 1.0f - smoothstep(0.05f, 0.09f, d));
     }
@@ -249,8 +257,10 @@ SurfaceSample plinthSample(float u, float t) {
     float speck = hash01(static_cast<int>(u * 128), static_cast<int>(t * 128), 95u);
     float grain = fbm(u, t, 8, 4, 97u);
     Color granite = mixColor(Color{0.42f, 0.38f, 0.38f}, Color{0.58f, 0.5f, 0.48f}, grain);
-    if (speck > 0.82f) granite = Color{0.15f, 0.14f, 0.15f};
-    else if (speck < 0.08f) granite = Color{0.85f, 0.82f, 0.8f};
+    if (speck > 0.82f)
+        granite = Color{0.15f, 0.14f, 0.15f};
+    else if (speck < 0.08f)
+        granite = Color{0.85f, 0.82f, 0.8f};
     float moss = smoothstep(0.55f, 0.7f, fbm(u, t, 4, 3, 99u)) * (1.0f - smoothstep(0.0f, 0.5f, t));
     SurfaceSample out;
     out.diffuse = mixColor(granite, Color{0.2f, 0.33f, 0.1f}, moss);

@@ -44,7 +44,8 @@ Color roseWindow(float x, float y) {
         float lobe = std::fabs(within - 0.5f) * 2;
         if (onLead((r - 0.45f) / 0.25f - (1.0f - lobe * lobe), 0.03f)) return kLead;
     }
-    uint32_t pick = static_cast<uint32_t>(ring * 3 + (static_cast<int>(sector) % 2) + (ring == 2 ? static_cast<int>(sector) % 3 : 0));
+    uint32_t pick = static_cast<uint32_t>(ring * 3 + (static_cast<int>(sector) % 2) +
+                                          (ring == 2 ? static_cast<int>(sector) % 3 : 0));
     return glass(pick) * (0.85f + 0.15f * valueNoise(x * 8 + 8, y * 8 + 8, 64, 7u));
 }
 
@@ -86,9 +87,15 @@ Image face(int which) {
             float fx = (x + 0.5f) / kFaceSize * 2 - 1, fy = (y + 0.5f) / kFaceSize * 2 - 1;
             Color c;
             switch (which) {
-            case 2: c = starWindow(fx, fy); break;  // down: the face the filter's +Y looks through
-            case 3: c = roseWindow(fx, fy); break;  // up: what a light above the floor casts onto it
-            default: c = lancetWindows(fx, fy, static_cast<uint32_t>(which)); break;
+            case 2:
+                c = starWindow(fx, fy);
+                break; // down: the face the filter's +Y looks through
+            case 3:
+                c = roseWindow(fx, fy);
+                break; // up: what a light above the floor casts onto it
+            default:
+                c = lancetWindows(fx, fy, static_cast<uint32_t>(which));
+                break;
             }
             img.set(x, y, c);
         }

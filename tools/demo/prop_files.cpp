@@ -83,8 +83,10 @@ void addFlutedDrum(BuildMesh& mesh, Vec3 base, Vec3 axis, Vec3 side, float lengt
     }
     for (int r = 0; r < rings; ++r) {
         for (int k = 0; k < segments; ++k) {
-            int a = grid[static_cast<size_t>(r)][static_cast<size_t>(k)], b = grid[static_cast<size_t>(r)][static_cast<size_t>(k + 1)];
-            int c = grid[static_cast<size_t>(r + 1)][static_cast<size_t>(k + 1)], d = grid[static_cast<size_t>(r + 1)][static_cast<size_t>(k)];
+            int a = grid[static_cast<size_t>(r)][static_cast<size_t>(k)],
+                b = grid[static_cast<size_t>(r)][static_cast<size_t>(k + 1)];
+            int c = grid[static_cast<size_t>(r + 1)][static_cast<size_t>(k + 1)],
+                d = grid[static_cast<size_t>(r + 1)][static_cast<size_t>(k)];
             float ang = 2 * kPi * (k + 0.5f) / segments;
             Vec3 out = side * std::cos(ang) + up * std::sin(ang);
             mesh.addTriangle(a, b, c, out);
@@ -104,7 +106,8 @@ void addFlutedDrum(BuildMesh& mesh, Vec3 base, Vec3 axis, Vec3 side, float lengt
             Vec3 p = base + axis * z + (side * std::cos(a) + up * std::sin(a)) * rr;
             rim.push_back(mesh.addVertex(p, 0.5f + 0.035f * rr * std::cos(a), 0.5f + 0.035f * rr * std::sin(a)));
         }
-        for (int k = 0; k < segments; ++k) mesh.addTriangle(centre, rim[static_cast<size_t>(k)], rim[static_cast<size_t>(k + 1)], normal);
+        for (int k = 0; k < segments; ++k)
+            mesh.addTriangle(centre, rim[static_cast<size_t>(k)], rim[static_cast<size_t>(k + 1)], normal);
     }
 }
 

@@ -19,8 +19,12 @@ bool writeLightFilters(const std::string& dir) {
     std::vector<Image> soft = blurredFaces(sharp);
     bool ok = true;
     for (int i = 0; i < 6; ++i) {
-        ok = writeTga(dir + "/data/normal_" + kFaceNames[i] + ".tga", sharp[static_cast<size_t>(i)], TgaStorage::RunLength) && ok;
-        ok = writeTga(dir + "/data/blurred_" + kFaceNames[i] + ".tga", soft[static_cast<size_t>(i)], TgaStorage::Plain) && ok;
+        ok = writeTga(dir + "/data/normal_" + kFaceNames[i] + ".tga", sharp[static_cast<size_t>(i)],
+                      TgaStorage::RunLength) &&
+             ok;
+        ok = writeTga(dir + "/data/blurred_" + kFaceNames[i] + ".tga", soft[static_cast<size_t>(i)],
+                      TgaStorage::Plain) &&
+             ok;
     }
     return ok;
 }

@@ -16,7 +16,7 @@ struct MaterialMaps {
     Image local;    // <name>_local.tga when not empty (tangent-space normals)
 };
 
-MaterialMaps skinMaps();   // beaded lizard skin with eyes; carries the tangent-space map
+MaterialMaps skinMaps(); // beaded lizard skin with eyes; carries the tangent-space map
 MaterialMaps limbMaps();
 MaterialMaps finMaps();
 MaterialMaps floorMaps();  // tiles: flagstones in running bond
