@@ -1,5 +1,82 @@
-// model/texture_lookup.cpp -- finding a material's textures on disk.
-#include "model/model.h"
+// model/texture_lookup.cpp -- finding a material's textures on disk and building its normal map
+// on the CPU; the renderer uploads the images into the texture names later. No GL.
+#include "model/texture_lookup.h"
 
-void Model::lookupTextures(const char*, int) {}
-void Model::promptMissingTexture(const char*, int) {}
+#include <string>
+
+#include "app/dialogs.h"
+#include "model/model.h"
+#include "model/normal_map.h"
+#include "model/texture_candidates.h"
+#include "model/tga_reader.h"
+
+namespace {
+
+const char* const kPromptCaption = "Texture not found";
+const char* const kPromptText =
+    "A texture could not be found. Do you want to browse for textures that could not be found?";
+const char* const kTextureFilter = "*.tga;*.*";
+
+// Tries the group's candidates in order; the first file that decodes fills `image`.
+bool loadFirstCandidate(const std::string& baseName, TextureGroup group, TgaImage& image) {
+    for (const std::string& name : textureCandidates(baseName, group)) {
+        TgaImage candidate;
+        if (readTga(name, candidate)) {
+            image = std::move(candidate);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+TexturePromptState& texturePromptState() {
+    static TexturePromptState state;
+    return state;
+}
+
+void Model::lookupTextures(const char* name, int mesh) {
+    if (!name || mesh < 0 || mesh >= numMeshes) return;
+    size_t m = size_t(mesh);
+    // Each run starts from nothing, so a retry under another name never mixes old and new.
+    hasDiffuse[m] = hasSpecular[m] = hasLocal[m] = hasHeight[m] = 0;
+    freeTgaImage(diffuseImage[m]);
+    freeTgaImage(specularImage[m]);
+    normalImage[m].clear();
+
+    std::string baseName = textureBaseName(name);
+    hasDiffuse[m] = loadFirstCandidate(baseName, TextureGroup::Diffuse, diffuseImage[m]);
+    hasSpecular[m] = loadFirstCandidate(baseName, TextureGroup::Specular, specularImage[m]);
+
+    TgaImage local, height;
+    hasLocal[m] = loadFirstCandidate(baseName, TextureGroup::Local, local);
+    hasHeight[m] = loadFirstCandidate(baseName, TextureGroup::Height, height);
+    if (!hasLocal[m] && !hasHeight[m]) return;
+
+    NormalMapSources sources;
+    sources.height = hasHeight[m] ? &height : nullptr;
+    sources.local = hasLocal[m] ? &local : nullptr;
+    sources.diffuse = hasDiffuse[m] ? &diffuseImage[m] : nullptr;
+    TgaImage level0 = buildNormalMap(sources);
+    if (level0.pixels.empty()) {
+        // Only a tangent-space map without three colour bytes: nothing usable was found.
+        hasLocal[m] = 0;
+        return;
+    }
+    normalImage[m] = buildNormalMipChain(std::move(level0));
+}
+
+void Model::promptMissingTexture(const char* name, int mesh) {
+    TexturePromptState& state = texturePromptState();
+    if (!state.askedForTextures) {
+        DialogAnswer answer = dialogs().messageBox(kPromptCaption, kPromptText, DialogKind::YesNo);
+        if (answer == DialogAnswer::Yes) state.browseForTextures = true;
+        state.askedForTextures = true;
+    }
+    if (!state.browseForTextures) return;
+
+    std::string title = name ? name : "";
+    std::string chosen = dialogs().chooseFile(title, kTextureFilter);
+    if (!chosen.empty()) lookupTextures(chosen.c_str(), mesh);
+}

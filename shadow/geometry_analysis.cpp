@@ -1,9 +1,17 @@
-// shadow/geometry_analysis.cpp -- duplicates, seams and tangent-frame clones of one mesh.
+// shadow/geometry_analysis.cpp -- duplicates, seams and tangent-frame clones of one mesh; no GL.
 #include "shadow/geometry_analysis.h"
 
 #include "model/model.h"
+#include "shadow/analysis_steps.h"
+#include "shadow/identical_vertices.h"
 
 namespace shadow {
-void analyzeGeometry(Model&, int) {}
-void buildEdges(Model&) {}
+
+void analyzeGeometry(Model& model, int mesh) {
+    if (!steps::meshExists(model, mesh)) return;
+    steps::beginAnalysis(model, mesh);
+    mergeIdenticalVertices(model, mesh);
+    steps::splitTangentFrames(model, mesh);
+}
+
 } // namespace shadow

@@ -1,0 +1,396 @@
+// scene/scene_reader.cpp -- the scene file: line by line, one keyword per line, tested in a fixed order; no GL.
+#include <charconv>
+#include <climits>
+#include <cstring>
+#include <new>
+
+#include "app/debug_log.h"
+#include "app/dialogs.h"
+#include "app/file_open.h"
+#include "model/basepath.h"
+#include "scene/scene.h"
+
+namespace {
+
+// One read takes at most this many characters, line end included; a longer line is read
+// as several lines.
+constexpr size_t kMaxLineChars = 4095;
+
+// A count above this is handled like an allocation that cannot be had: the panel selects
+// no index above 32767, and a hostile count must not reserve gigabytes.
+constexpr int kMaxSceneRecords = 32768;
+
+constexpr std::string_view kPlaceholderBasepath = "C:\\put_your_game_directory_here\\base";
+
+// Field separators; names also end at (and skip leading) double quotes; the base path
+// ends at quotes, tabs and line ends but keeps its blanks.
+constexpr const char* kBlanks = " \t\r\n";
+constexpr const char* kNameEnds = " \t\r\n\"";
+constexpr const char* kBasepathEnds = "\"\t\r\n";
+
+// The current light and slot; they carry over from line to line.
+struct ReaderState {
+    int light = 0;
+    int model = 0;
+};
+
+// Splits one line the way successive strtok calls would: each call skips leading
+// separators, takes characters up to the next separator and steps over that one character.
+class Tokens {
+public:
+    explicit Tokens(std::string_view line) : line_(line) { next(kBlanks); } // the key token
+
+    std::optional<std::string_view> next(std::string_view separators) {
+        while (pos_ < line_.size() && separators.find(line_[pos_]) != std::string_view::npos) ++pos_;
+        if (pos_ >= line_.size()) return std::nullopt;
+        const size_t start = pos_;
+        while (pos_ < line_.size() && separators.find(line_[pos_]) == std::string_view::npos) ++pos_;
+        std::string_view token = line_.substr(start, pos_ - start);
+        if (pos_ < line_.size()) ++pos_;
+        return token;
+    }
+
+private:
+    std::string_view line_;
+    size_t pos_ = 0;
+};
+
+int digitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return 99;
+}
+
+// "%i": optional sign, then 0x/0X hexadecimal, 0 octal or decimal digits, up to the first
+// character that does not fit. Values beyond the int range saturate.
+std::optional<int> parseInt(std::string_view token) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < token.size() && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
+    int base = 10;
+    if (i < token.size() && token[i] == '0') {
+        base = 8;
+        if (i + 2 < token.size() && (token[i + 1] == 'x' || token[i + 1] == 'X') && digitValue(token[i + 2]) < 16) {
+            base = 16;
+            i += 2;
+        }
+    }
+    long long value = 0;
+    size_t digits = 0;
+    for (; i < token.size() && digitValue(token[i]) < base; ++i, ++digits)
+        value = std::min<long long>(value * base + digitValue(token[i]), 1LL + INT_MAX);
+    if (digits == 0) return std::nullopt;
+    if (negative) value = -value;
+    return static_cast<int>(std::max<long long>(INT_MIN, std::min<long long>(INT_MAX, value)));
+}
+
+size_t skipDigits(std::string_view s, size_t i) {
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+    return i;
+}
+
+// "%f" without its hexadecimal, infinity and NaN forms: optional sign, digits with an
+// optional point, optional exponent. A value beyond the float range does not convert.
+std::optional<float> parseFloat(std::string_view token) {
+    size_t i = 0;
+    if (i < token.size() && (token[i] == '+' || token[i] == '-')) ++i;
+    const size_t mantissa = i;
+    i = skipDigits(token, i);
+    size_t digits = i - mantissa;
+    if (i < token.size() && token[i] == '.') {
+        const size_t fraction = i + 1;
+        i = skipDigits(token, fraction);
+        digits += i - fraction;
+    }
+    if (digits == 0) return std::nullopt;
+    if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
+        size_t e = i + 1;
+        if (e < token.size() && (token[e] == '+' || token[e] == '-')) ++e;
+        const size_t exponentEnd = skipDigits(token, e);
+        if (exponentEnd > e) i = exponentEnd;
+    }
+    std::string_view number = token.substr(0, i);
+    const bool negative = number[0] == '-';
+    if (number[0] == '+' || number[0] == '-') number.remove_prefix(1);
+    double value = 0;
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec != std::errc() || value > 3.4028234663852886e38) return std::nullopt;
+    return static_cast<float>(negative ? -value : value);
+}
+
+// --- value readers: each returns false when the first value is missing ---
+
+bool readInt(Tokens& tokens, int& field) {
+    const auto token = tokens.next(kBlanks);
+    if (!token) return false;
+    if (const auto value = parseInt(*token)) field = *value;
+    return true;
+}
+
+bool readFloat(Tokens& tokens, float& field) {
+    const auto token = tokens.next(kBlanks);
+    if (!token) return false;
+    if (const auto value = parseFloat(*token)) field = *value;
+    return true;
+}
+
+// Up to `count` floats in order; values missing or not converting leave their components.
+bool readFloats(Tokens& tokens, float* fields, int count) {
+    if (!readFloat(tokens, fields[0])) return false;
+    for (int i = 1; i < count; ++i)
+        if (!readFloat(tokens, fields[i])) break;
+    return true;
+}
+
+bool readName(Tokens& tokens, std::optional<std::string>& field) {
+    const auto token = tokens.next(kNameEnds);
+    if (!token) return false;
+    field = std::string(*token);
+    return true;
+}
+
+// --- the current light and slot; callers check them first ---
+
+bool lightSelected(const Scene& scene, const ReaderState& state) {
+    return state.light >= 0 && state.light < scene.numlights && state.light < static_cast<int>(scene.lights.size());
+}
+
+bool slotSelected(const Scene& scene, const ReaderState& state) {
+    return state.model >= 0 && state.model < scene.nummodels && state.model < static_cast<int>(scene.modelname.size());
+}
+
+Light& currentLight(Scene& scene, const ReaderState& state) { return scene.lights[static_cast<size_t>(state.light)]; }
+
+size_t currentSlot(const ReaderState& state) { return static_cast<size_t>(state.model); }
+
+// --- counts ---
+
+void setLightCount(Scene& scene, int count) {
+    if (count < 0) count = 0; // a negative count makes no lights
+    std::vector<Light> fresh;
+    try {
+        if (count > kMaxSceneRecords) throw std::bad_alloc();
+        fresh.resize(static_cast<size_t>(count)); // every record at its defaults
+    } catch (const std::bad_alloc&) {
+        scene.lights.clear();
+        scene.numlights = 0;
+        logText("couldn\xB4t allocate memory for lighs\n");
+        return;
+    }
+    scene.lights = std::move(fresh);
+    scene.numlights = count;
+}
+
+void clearSlots(Scene& scene) {
+    scene.models.clear();
+    scene.modelname.clear();
+    scene.modelanim.clear();
+    scene.modelpos.clear();
+    scene.modelangle.clear();
+}
+
+// The slot arrays are made anew, without models; start-up creates those. When they
+// cannot be had `nummodels` keeps the count and the end of reading reports it.
+void setSlotCount(Scene& scene, int count) {
+    if (count < 0) count = 0; // a negative count makes no slots
+    clearSlots(scene);
+    scene.nummodels = count;
+    try {
+        if (count > kMaxSceneRecords) throw std::bad_alloc();
+        const size_t n = static_cast<size_t>(count);
+        scene.models.resize(n);
+        scene.modelname.resize(n);
+        scene.modelanim.resize(n);
+        scene.modelpos.resize(n, Vec3{0, 0, 0});
+        scene.modelangle.resize(n, 0.0f);
+    } catch (const std::bad_alloc&) {
+        clearSlots(scene);
+    }
+}
+
+// --- one function per key ---
+
+using Action = void (*)(Scene&, ReaderState&, Tokens&);
+
+void actDisplaylights(Scene& scene, ReaderState&, Tokens& tokens) { readInt(tokens, scene.displaylights); }
+
+void actBasepath(Scene& scene, ReaderState&, Tokens& tokens) {
+    const auto value = tokens.next(kBasepathEnds);
+    if (!value) return;
+    scene.basepath = std::string(*value);
+    if (scene.basepath == kPlaceholderBasepath)
+        dialogs().messageBox("Ostrelle Startup", "Don't forget to edit the basepath in scene.txt.", DialogKind::Ok);
+    const char last = scene.basepath.back();
+    if (last != '\\' && last != '/') scene.basepath += '\\';
+}
+
+void actCamanim(Scene& scene, ReaderState&, Tokens& tokens) { readName(tokens, scene.camanim); }
+
+void actCamjointname(Scene& scene, ReaderState&, Tokens& tokens) { readName(tokens, scene.camjointname); }
+
+void actCampos(Scene& scene, ReaderState&, Tokens& tokens) { readFloats(tokens, scene.campos.data(), 3); }
+
+void actBackgroundcolor(Scene& scene, ReaderState&, Tokens& tokens) {
+    if (readFloats(tokens, scene.backgroundColor, 3)) scene.backgroundColor[3] = 0.0f;
+}
+
+void actNumlights(Scene& scene, ReaderState&, Tokens& tokens) {
+    const auto token = tokens.next(kBlanks);
+    if (!token) return;
+    if (const auto count = parseInt(*token)) setLightCount(scene, *count);
+}
+
+void actLightcolorA(Scene& scene, ReaderState&, Tokens& tokens) {
+    if (readFloats(tokens, scene.globalAmbient, 3)) scene.globalAmbient[3] = 1.0f;
+}
+
+void actNearradius(Scene& scene, ReaderState& state, Tokens& tokens) {
+    readFloat(tokens, currentLight(scene, state).light_nearradius);
+}
+
+void actFarradius(Scene& scene, ReaderState& state, Tokens& tokens) {
+    readFloat(tokens, currentLight(scene, state).light_farradius);
+}
+
+void actCubemap(Scene& scene, ReaderState& state, Tokens& tokens) { readInt(tokens, currentLight(scene, state).cubemap); }
+
+void actBindToBone(Scene& scene, ReaderState& state, Tokens& tokens) {
+    Light& light = currentLight(scene, state);
+    if (readName(tokens, light.boneName)) readInt(tokens, light.boneModel);
+}
+
+void actLight(Scene&, ReaderState& state, Tokens& tokens) { readInt(tokens, state.light); }
+
+void actPosoffset(Scene& scene, ReaderState& state, Tokens& tokens) {
+    readFloats(tokens, currentLight(scene, state).posoffset, 3);
+}
+
+void actLightpos(Scene& scene, ReaderState& state, Tokens& tokens) {
+    Light& light = currentLight(scene, state);
+    if (readFloats(tokens, light.lightpos, 3)) light.lightpos[3] = 1.0f;
+}
+
+void actLightcolorD(Scene& scene, ReaderState& state, Tokens& tokens) {
+    Light& light = currentLight(scene, state);
+    if (readFloats(tokens, light.lightcolor_d, 3)) light.lightcolor_d[3] = 1.0f;
+}
+
+void actLightcolorS(Scene& scene, ReaderState& state, Tokens& tokens) {
+    Light& light = currentLight(scene, state);
+    if (readFloats(tokens, light.lightcolor_s, 3)) light.lightcolor_s[3] = 1.0f;
+}
+
+void actNummodels(Scene& scene, ReaderState&, Tokens& tokens) {
+    const auto token = tokens.next(kBlanks);
+    if (!token) return;
+    if (const auto count = parseInt(*token)) setSlotCount(scene, *count);
+}
+
+void actModel(Scene&, ReaderState& state, Tokens& tokens) { readInt(tokens, state.model); }
+
+void actModelname(Scene& scene, ReaderState& state, Tokens& tokens) {
+    readName(tokens, scene.modelname[currentSlot(state)]);
+}
+
+void actModelanim(Scene& scene, ReaderState& state, Tokens& tokens) {
+    readName(tokens, scene.modelanim[currentSlot(state)]);
+}
+
+void actModelangle(Scene& scene, ReaderState& state, Tokens& tokens) {
+    readFloat(tokens, scene.modelangle[currentSlot(state)]);
+}
+
+void actModelpos(Scene& scene, ReaderState& state, Tokens& tokens) {
+    readFloats(tokens, scene.modelpos[currentSlot(state)].data(), 3);
+}
+
+enum class Needs { Nothing, CurrentLight, CurrentSlot };
+
+struct Key {
+    std::string_view text; // the keyword followed by one blank, as searched for
+    Needs needs;
+    Action act;
+};
+
+// The order of testing. A line is taken by the first key found in it whose condition
+// holds; a key found whose condition fails leaves the line to the keys after it.
+const Key kKeys[] = {
+    {"displaylights ", Needs::Nothing, actDisplaylights},
+    {"basepath ", Needs::Nothing, actBasepath},
+    {"camanim ", Needs::Nothing, actCamanim},
+    {"camjointname ", Needs::Nothing, actCamjointname},
+    {"campos ", Needs::Nothing, actCampos},
+    {"backgroundcolor ", Needs::Nothing, actBackgroundcolor},
+    {"numlights ", Needs::Nothing, actNumlights},
+    {"lightcolor_a ", Needs::Nothing, actLightcolorA},
+    {"light_nearradius ", Needs::CurrentLight, actNearradius},
+    {"light_farradius ", Needs::CurrentLight, actFarradius},
+    {"cubemap ", Needs::CurrentLight, actCubemap},
+    {"bind_to_bone ", Needs::CurrentLight, actBindToBone},
+    {"light ", Needs::Nothing, actLight},
+    {"posoffset ", Needs::CurrentLight, actPosoffset},
+    {"lightpos ", Needs::CurrentLight, actLightpos},
+    {"lightcolor_d ", Needs::CurrentLight, actLightcolorD},
+    {"lightcolor_s ", Needs::CurrentLight, actLightcolorS},
+    {"nummodels ", Needs::Nothing, actNummodels},
+    {"model ", Needs::Nothing, actModel},
+    {"modelname ", Needs::CurrentSlot, actModelname},
+    {"modelanim ", Needs::CurrentSlot, actModelanim},
+    {"modelangle ", Needs::CurrentSlot, actModelangle},
+    {"modelpos ", Needs::CurrentSlot, actModelpos},
+};
+
+bool conditionHolds(Needs needs, const Scene& scene, const ReaderState& state) {
+    switch (needs) {
+    case Needs::CurrentLight: return lightSelected(scene, state);
+    case Needs::CurrentSlot: return slotSelected(scene, state);
+    case Needs::Nothing: break;
+    }
+    return true;
+}
+
+void readLine(Scene& scene, ReaderState& state, std::string_view line) {
+    // The line is a C string: a NUL byte ends it.
+    line = line.substr(0, line.find('\0'));
+    if (line.substr(0, 2) == "//") return;
+    for (const Key& key : kKeys) {
+        if (line.find(key.text) == std::string_view::npos) continue;
+        if (!conditionHolds(key.needs, scene, state)) continue;
+        Tokens tokens(line);
+        key.act(scene, state, tokens);
+        return;
+    }
+}
+
+} // namespace
+
+void readSceneText(Scene& scene, std::string_view text) {
+    ReaderState state;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const size_t limit = std::min(text.size(), pos + kMaxLineChars);
+        const size_t newline = text.substr(pos, limit - pos).find('\n');
+        const size_t end = newline == std::string_view::npos ? limit : pos + newline + 1;
+        readLine(scene, state, text.substr(pos, end - pos));
+        pos = end;
+    }
+    if (scene.nummodels > 0 && static_cast<int>(scene.modelname.size()) != scene.nummodels) {
+        logText("scene data initialization failed\n");
+        clearSlots(scene);
+        scene.nummodels = 0;
+    }
+}
+
+void readSceneFile(Scene& scene, const std::string& fileName) {
+    std::string text;
+    if (!readWholeFile(fileName, text)) {
+        logText("scene data file not found: ");
+        logText(fileName);
+        logText("\n");
+        setBasepath(scene.basepath);
+        return;
+    }
+    readSceneText(scene, text);
+    setBasepath(scene.basepath);
+}

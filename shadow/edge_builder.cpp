@@ -1,0 +1,105 @@
+// shadow/edge_builder.cpp -- per-mesh edge lists with two triangles per edge where the winding allows; no GL.
+//
+// The first pass creates every edge a triangle runs along upwards (v0 < v1). The second pass pairs
+// each downward run with the first such edge, in creation order, that has no second triangle yet.
+// Second triangles are only ever given to the first free edge of a vertex pair, so the full ones
+// form a prefix of that pair's edges: a count per pair replaces the linear search, and a table of
+// the first-pass edges sorted by (pair, creation order) finds a pair's edges.
+#include "shadow/geometry_analysis.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "model/model.h"
+#include "shadow/analysis_steps.h"
+
+namespace shadow {
+namespace {
+
+size_t at(int i) { return static_cast<size_t>(i); }
+
+uint64_t pairKey(int v0, int v1) {
+    return (static_cast<uint64_t>(static_cast<uint32_t>(v0)) << 32) | static_cast<uint32_t>(v1);
+}
+
+struct KeyedEdge {
+    uint64_t key;
+    int edge;
+    bool operator<(const KeyedEdge& other) const {
+        return key != other.key ? key < other.key : edge < other.edge;
+    }
+};
+
+class EdgePairing {
+public:
+    EdgePairing(std::vector<Edge>& edges, int mesh) : edges_(edges), mesh_(mesh) {
+        table_.reserve(edges.size());
+        for (size_t e = 0; e < edges.size(); ++e)
+            table_.push_back(KeyedEdge{pairKey(edges[e].v0, edges[e].v1), static_cast<int>(e)});
+        std::sort(table_.begin(), table_.end());
+        full_.assign(table_.size(), 0);
+    }
+
+    // Same outcome and log lines as searching the edge list from its start for (vb, va).
+    void pairEdge(int va, int vb, int tri) {
+        const uint64_t key = pairKey(vb, va);
+        auto first = std::lower_bound(table_.begin(), table_.end(), KeyedEdge{key, -1});
+        auto last = first;
+        while (last != table_.end() && last->key == key) ++last;
+        const int runLength = static_cast<int>(last - first);
+        if (runLength == 0) {
+            steps::addEdge(edges_, va, vb, tri);
+            return;
+        }
+        const size_t start = static_cast<size_t>(first - table_.begin());
+        int& full = full_[start];
+        const int reported = std::min(full, runLength);
+        for (int r = 0; r < reported; ++r) steps::logEdgeWithMoreThanTwoTris(mesh_, va, vb, tri);
+        if (full < runLength) {
+            edges_[at(table_[start + at(full)].edge)].tri1 = tri;
+            ++full;
+            return;
+        }
+        steps::addEdge(edges_, va, vb, tri);
+    }
+
+private:
+    std::vector<Edge>& edges_;
+    int mesh_;
+    std::vector<KeyedEdge> table_;
+    std::vector<int> full_; // per run of equal keys, at its first entry: edges already paired
+};
+
+void buildMeshEdges(Model& model, int mesh) {
+    std::vector<Edge>& edges = model.edges[at(mesh)];
+    const std::vector<Triangle>& ts = model.tris[at(mesh)];
+    const int count = steps::trisHeld(model, mesh);
+    edges.reserve(at(count) * 3 / 2 + 16);
+    for (int t = 0; t < count; ++t) {
+        const int a = ts[at(t)].v[0], b = ts[at(t)].v[1], c = ts[at(t)].v[2];
+        if (a < b) steps::addEdge(edges, a, b, t);
+        if (b < c) steps::addEdge(edges, b, c, t);
+        if (c < a) steps::addEdge(edges, c, a, t);
+    }
+    // Edges the second pass appends run downwards (v0 > v1), so no search ever finds them.
+    EdgePairing pairing(edges, mesh);
+    for (int t = 0; t < count; ++t) {
+        const int a = ts[at(t)].v[0], b = ts[at(t)].v[1], c = ts[at(t)].v[2];
+        if (b < a) pairing.pairEdge(a, b, t);
+        if (c < b) pairing.pairEdge(b, c, t);
+        if (a < c) pairing.pairEdge(c, a, t);
+    }
+    model.numEdges[at(mesh)] = static_cast<int>(edges.size());
+}
+
+} // namespace
+
+void buildEdges(Model& model) {
+    steps::allocateEdgeLists(model);
+    for (int m = 0; m < model.numMeshes; ++m) {
+        if (at(m) < model.tris.size() && at(m) < model.numTris.size()) buildMeshEdges(model, m);
+    }
+}
+
+} // namespace shadow

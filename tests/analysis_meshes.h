@@ -1,0 +1,232 @@
+// tests/analysis_meshes.h -- builds analysable models in memory: hand-made, grids with seams, random; no GL.
+// Shared by the analysis tests and the analysis benchmark.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "model/model.h"
+
+namespace analysis_meshes {
+
+struct MeshSpec {
+    std::vector<std::array<float, 3>> pos;
+    std::vector<std::array<float, 2>> uv;
+    std::vector<std::array<int, 3>> tris;
+    std::vector<std::vector<VertexWeight>> weights; // per vertex; empty for static models
+    std::vector<int> flippedFrames;                 // triangles whose tangent frame is mirrored afterwards
+};
+
+inline size_t at(int i) { return static_cast<size_t>(i); }
+
+inline void normalise(float v[3]) {
+    const float len2 = v[0] * v[0] + v[1] * v[1] + v[2] * v[2];
+    const float f = len2 > 0 ? 1.0f / std::sqrt(len2) : 0.0f;
+    for (int k = 0; k < 3; ++k) v[k] *= f;
+}
+
+// Face normal, tangents and handedness the way the loader's post-processing computes them.
+inline void computeFaceVectors(Model& model, int mesh, bool skinned) {
+    const std::vector<Vertex>& vs = model.verts[at(mesh)];
+    for (Triangle& t : model.tris[at(mesh)]) {
+        const Vertex &a = vs[at(t.v[0])], &b = vs[at(t.v[1])], &c = vs[at(t.v[2])];
+        float e1[3], e2[3];
+        for (int k = 0; k < 3; ++k) {
+            e1[k] = b.pos[k] - a.pos[k];
+            e2[k] = a.pos[k] - c.pos[k];
+        }
+        const float du1 = b.u - a.u, du2 = a.u - c.u, dv1 = a.v - b.v, dv2 = c.v - a.v;
+        t.normal[0] = e1[1] * e2[2] - e1[2] * e2[1];
+        t.normal[1] = e1[2] * e2[0] - e1[0] * e2[2];
+        t.normal[2] = e1[0] * e2[1] - e1[1] * e2[0];
+        for (int k = 0; k < 3; ++k) {
+            t.tangentS[k] = dv2 * e1[k] - dv1 * e2[k];
+            t.tangentT[k] = du1 * e2[k] - du2 * e1[k];
+        }
+        if (dv2 * du1 - dv1 * du2 < 0) {
+            for (int k = 0; k < 3; ++k) {
+                t.tangentS[k] = -t.tangentS[k];
+                t.tangentT[k] = -t.tangentT[k];
+            }
+        }
+        normalise(t.normal);
+        normalise(t.tangentS);
+        normalise(t.tangentT);
+        if (!skinned)
+            for (float& n : t.normal) n = -n;
+        const float cr[3] = {t.tangentS[1] * t.tangentT[2] - t.tangentS[2] * t.tangentT[1],
+                             t.tangentS[2] * t.tangentT[0] - t.tangentS[0] * t.tangentT[2],
+                             t.tangentS[0] * t.tangentT[1] - t.tangentS[1] * t.tangentT[0]};
+        t.rightHanded = 1;
+        for (int k = 0; k < 3; ++k) {
+            const bool bothZero = std::fabs(cr[k]) < 0.001f && std::fabs(t.normal[k]) < 0.001f;
+            const bool agree = (cr[k] > 0 && t.normal[k] > 0) || (cr[k] <= 0 && t.normal[k] <= 0);
+            if (!bothZero && !agree) t.rightHanded = 0;
+        }
+    }
+}
+
+// Incidence lists as the loader builds them: triangles in order, corners 0..2, at most 40.
+inline void buildIncidence(Model& model, int mesh) {
+    std::vector<Vertex>& vs = model.verts[at(mesh)];
+    const std::vector<Triangle>& ts = model.tris[at(mesh)];
+    for (Vertex& vx : vs) {
+        vx.triList.clear();
+        vx.cornerList.clear();
+    }
+    for (size_t t = 0; t < ts.size(); ++t) {
+        for (int c = 0; c < 3; ++c) {
+            Vertex& vx = vs[at(ts[t].v[c])];
+            if (vx.triList.size() >= 40) continue;
+            vx.triList.push_back(static_cast<int>(t));
+            vx.cornerList.push_back(c);
+        }
+    }
+    for (Vertex& vx : vs) vx.numTriRefs = static_cast<int>(vx.triList.size());
+}
+
+inline void addMesh(Model& model, int mesh, const MeshSpec& spec) {
+    const bool skinned = model.numJoints > 0;
+    std::vector<Vertex>& vs = model.verts[at(mesh)];
+    vs.resize(spec.pos.size());
+    std::vector<VertexWeight>& ws = model.weights[at(mesh)];
+    for (size_t i = 0; i < spec.pos.size(); ++i) {
+        std::copy(spec.pos[i].begin(), spec.pos[i].end(), vs[i].pos);
+        vs[i].u = spec.uv[i][0];
+        vs[i].v = spec.uv[i][1];
+        if (!skinned || i >= spec.weights.size()) continue;
+        vs[i].weightStart = static_cast<int>(ws.size());
+        vs[i].weightCount = static_cast<int>(spec.weights[i].size());
+        ws.insert(ws.end(), spec.weights[i].begin(), spec.weights[i].end());
+    }
+    std::vector<Triangle>& ts = model.tris[at(mesh)];
+    ts.resize(spec.tris.size());
+    for (size_t t = 0; t < spec.tris.size(); ++t) std::copy(spec.tris[t].begin(), spec.tris[t].end(), ts[t].v);
+    model.numVerts[at(mesh)] = static_cast<int>(vs.size());
+    model.numVertsTotal[at(mesh)] = static_cast<int>(vs.size());
+    model.numTris[at(mesh)] = static_cast<int>(ts.size());
+    model.numWeights[at(mesh)] = static_cast<int>(ws.size());
+    model.meshLoaded[at(mesh)] = 1;
+    computeFaceVectors(model, mesh, skinned);
+    for (int t : spec.flippedFrames) {
+        Triangle& tri = ts[at(t)];
+        for (int k = 0; k < 3; ++k) tri.tangentS[k] = -tri.tangentS[k];
+        tri.rightHanded = 1 - tri.rightHanded;
+    }
+    buildIncidence(model, mesh);
+    std::vector<int>& indices = model.indices[at(mesh)];
+    for (const Triangle& t : ts) indices.insert(indices.end(), t.v, t.v + 3);
+}
+
+// A model with one mesh per spec; skinned when `joints` > 0.
+inline void buildModel(Model& model, const std::vector<MeshSpec>& meshes, int joints) {
+    model.release();
+    model.numJoints = joints;
+    model.joints.resize(at(joints));
+    model.allocateMeshes(static_cast<int>(meshes.size()));
+    model.numMeshes = static_cast<int>(meshes.size());
+    for (size_t m = 0; m < meshes.size(); ++m) addMesh(model, static_cast<int>(m), meshes[m]);
+}
+
+inline VertexWeight weightAt(int joint, float bias, float x, float y, float z) {
+    VertexWeight w;
+    w.joint = joint;
+    w.bias = bias;
+    w.pos[0] = x;
+    w.pos[1] = y;
+    w.pos[2] = z;
+    return w;
+}
+
+struct GridOptions {
+    int columns = 8, rows = 8;
+    int seamColumn = -1;   // vertices of this column get twins (u + 1) used by the triangles right of it
+    int mirrorColumn = -1; // u is mirrored right of this column: those triangles change handedness
+    int duplicateEvery = 0; // every n-th vertex gets an exact copy used by its triangles to the upper right
+    int joints = 0;         // skinned with two weights per vertex when > 0
+};
+
+// A rolling surface of columns x rows quads, two triangles each, with texture seams, mirrored
+// strips and exact duplicates as asked.
+inline MeshSpec gridMesh(const GridOptions& o) {
+    MeshSpec spec;
+    const int w = o.columns + 1;
+    auto vertexOf = [w](int x, int y) { return y * w + x; };
+    auto addVertex = [&](float x, float y, float u) {
+        spec.pos.push_back({x, y, 0.25f * std::sin(x * 0.3f) * std::cos(y * 0.2f)});
+        spec.uv.push_back({u, y / static_cast<float>(o.rows)});
+        if (o.joints > 0) {
+            const int j = static_cast<int>(x) % o.joints;
+            spec.weights.push_back({weightAt(j, 0.75f, x, y, 1.0f), weightAt((j + 1) % o.joints, 0.25f, y, x, -1.0f)});
+        }
+        return static_cast<int>(spec.pos.size()) - 1;
+    };
+    auto uOf = [&](int x) {
+        const int mirrored = (o.mirrorColumn >= 0 && x > o.mirrorColumn) ? 2 * o.mirrorColumn - x : x;
+        return mirrored / static_cast<float>(o.columns);
+    };
+    for (int y = 0; y <= o.rows; ++y)
+        for (int x = 0; x <= o.columns; ++x) addVertex(static_cast<float>(x), static_cast<float>(y), uOf(x));
+    std::vector<int> twin(at(o.rows + 1), -1);
+    if (o.seamColumn >= 0)
+        for (int y = 0; y <= o.rows; ++y) twin[at(y)] = addVertex(static_cast<float>(o.seamColumn), static_cast<float>(y), uOf(o.seamColumn) + 1.0f);
+    std::vector<int> copyOf(spec.pos.size(), -1);
+    if (o.duplicateEvery > 0) {
+        const size_t original = spec.pos.size();
+        for (size_t i = 0; i < original; i += at(o.duplicateEvery)) {
+            spec.pos.push_back(spec.pos[i]);
+            spec.uv.push_back(spec.uv[i]);
+            if (o.joints > 0) spec.weights.push_back(spec.weights[i]);
+            copyOf[i] = static_cast<int>(spec.pos.size()) - 1;
+        }
+    }
+    for (int y = 0; y < o.rows; ++y) {
+        for (int x = 0; x < o.columns; ++x) {
+            auto corner = [&](int cx, int cy) {
+                int v = vertexOf(cx, cy);
+                if (cx == o.seamColumn && x >= o.seamColumn) v = twin[at(cy)];
+                if (cx == x && cy == y && at(v) < copyOf.size() && copyOf[at(v)] >= 0) v = copyOf[at(v)];
+                return v;
+            };
+            const int a = corner(x, y), b = corner(x + 1, y), c = corner(x + 1, y + 1), d = corner(x, y + 1);
+            spec.tris.push_back({a, b, c});
+            spec.tris.push_back({a, c, d});
+        }
+    }
+    return spec;
+}
+
+// Vertices, texture coordinates and weights drawn from small sets, so that coincidences within
+// and just outside the tolerances are frequent; triangles drawn at random, degenerate ones and
+// edges with three or more triangles included.
+inline MeshSpec randomMesh(uint32_t seed, int vertices, int triangles, int joints) {
+    std::mt19937 rng(seed);
+    auto pick = [&rng](const std::vector<float>& from) { return from[rng() % from.size()]; };
+    // 0.25 is a grid-cell boundary of the fast search; the others sit around the tolerance.
+    const std::vector<float> coords = {0.0f, -0.00005f, 1.0f, 1.00005f, 1.0001f, 1.00015f, 0.24995f, 0.25f, 0.25009f};
+    const std::vector<float> uvs = {0.0f, 0.5f, 0.5005f, 1.0f};
+    const std::vector<float> biases = {1.0f, 0.5f, 0.50005f};
+    MeshSpec spec;
+    for (int i = 0; i < vertices; ++i) {
+        spec.pos.push_back({pick(coords), pick(coords), pick(coords)});
+        spec.uv.push_back({pick(uvs), pick(uvs)});
+        if (joints == 0) continue;
+        std::vector<VertexWeight> ws;
+        const int count = 1 + static_cast<int>(rng() % 2);
+        for (int k = 0; k < count; ++k)
+            ws.push_back(weightAt(static_cast<int>(rng() % 2), pick(biases), pick(coords), pick(coords), 0.0f));
+        spec.weights.push_back(ws);
+    }
+    for (int t = 0; t < triangles; ++t) {
+        spec.tris.push_back({static_cast<int>(rng() % at(vertices)), static_cast<int>(rng() % at(vertices)),
+                             static_cast<int>(rng() % at(vertices))});
+        if (rng() % 4 == 0) spec.flippedFrames.push_back(t);
+    }
+    return spec;
+}
+
+} // namespace analysis_meshes

@@ -1,0 +1,106 @@
+// tests/dump_scene_test.cpp -- ostrelle --dump-scene run as a program on a scene file of its own.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readText(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct ProgramRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// Runs the program in `dir` (its log lands there) with the given arguments.
+ProgramRun runProgram(const fs::path& dir, const std::string& args) {
+    const fs::path program = fs::path(OSTRELLE_BINARY_DIR) / "ostrelle";
+    const std::string command = "cd '" + dir.string() + "' && '" + program.string() + "' " + args +
+                                " >stdout.txt 2>stderr.txt";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readText(dir / "stdout.txt"), readText(dir / "stderr.txt")};
+}
+
+class DumpScene : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!fs::exists(fs::path(OSTRELLE_BINARY_DIR) / "ostrelle")) GTEST_SKIP() << "the ostrelle program is not built";
+        dir = fs::temp_directory_path() / ("ostrelle_dump_scene_" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override {
+        if (!dir.empty()) fs::remove_all(dir);
+    }
+    fs::path dir;
+};
+
+} // namespace
+
+TEST_F(DumpScene, PrintsTheSceneAndTheMessageBoxes) {
+    std::ofstream(dir / "my scene.txt") << "basepath C:\\put_your_game_directory_here\\base\n"
+                                           "displaylights 0\n"
+                                           "backgroundcolor 0.1 0.2\n"
+                                           "camanim cam.md5anim\n"
+                                           "campos 1 2 3\n"
+                                           "numlights 2\n"
+                                           "light 1\n"
+                                           "lightpos 4 5 6\n"
+                                           "bind_to_bone lamp 0\n"
+                                           "nummodels 1\n"
+                                           "modelname models/m.md5mesh\n"
+                                           "modelangle 45\n";
+    ProgramRun run = runProgram(dir, "--dump-scene 'my scene.txt'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("Ostrelle Startup: Don't forget to edit the basepath in scene.txt.\n"), std::string::npos)
+        << run.err;
+    const auto j = nlohmann::json::parse(run.out);
+    EXPECT_EQ(j["basepath"], "C:\\put_your_game_directory_here\\base\\");
+    EXPECT_EQ(j["displaylights"], 0);
+    EXPECT_EQ(j["backgroundColor"], nlohmann::json({0.1, 0.2, 0.0, 0.0}));
+    EXPECT_EQ(j["globalAmbient"], nlohmann::json({0.1, 0.1, 0.1, 1.0}));
+    EXPECT_EQ(j["camanim"], "cam.md5anim");
+    EXPECT_TRUE(j["camjointname"].is_null());
+    EXPECT_EQ(j["campos"], nlohmann::json({1.0, 2.0, 3.0}));
+    ASSERT_EQ(j["slots"].size(), 1u);
+    EXPECT_EQ(j["slots"][0]["modelname"], "models/m.md5mesh");
+    EXPECT_TRUE(j["slots"][0]["modelanim"].is_null());
+    EXPECT_EQ(j["slots"][0]["modelangle"], 45.0);
+    ASSERT_EQ(j["lights"].size(), 2u);
+    const auto& light = j["lights"][1];
+    EXPECT_EQ(light["lightpos"], nlohmann::json({4.0, 5.0, 6.0, 1.0}));
+    EXPECT_EQ(light["boneName"], "lamp");
+    EXPECT_EQ(light["boneModel"], 0);
+    for (const char* field : {"light_nearradius", "light_farradius", "cubemap", "lightcolor_d", "lightcolor_s",
+                              "posoffset"})
+        EXPECT_TRUE(light.contains(field)) << field;
+    EXPECT_TRUE(j["lights"][0]["boneName"].is_null());
+}
+
+TEST_F(DumpScene, ReadsSceneTxtByDefaultAndFailsWithoutIt) {
+    ProgramRun missing = runProgram(dir, "--dump-scene");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("scene.txt"), std::string::npos);
+
+    std::ofstream(dir / "scene.txt") << "basepath /data/\xff\xfe\n";
+    ProgramRun run = runProgram(dir, "--dump-scene");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto j = nlohmann::json::parse(run.out); // bytes that are no UTF-8 still give valid JSON
+    EXPECT_EQ(j["basepath"].get<std::string>().substr(0, 6), "/data/");
+    EXPECT_EQ(j["lights"].size(), 0u);
+}

@@ -1,0 +1,413 @@
+// tests/geometry_analysis_test.cpp -- duplicate merging, seam ties, clones and edges, fast against pairwise.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <sstream>
+#include <string>
+
+#include "analysis_meshes.h"
+#include "app/debug_log.h"
+#include "model/model.h"
+#include "shadow/analysis_steps.h"
+#include "shadow/geometry_analysis.h"
+
+using analysis_meshes::MeshSpec;
+
+namespace {
+
+size_t at(int i) { return static_cast<size_t>(i); }
+
+// What a set of generated meshes exercised, so that the comparisons cannot pass on meshes
+// where nothing happens.
+struct Exercised {
+    int duplicates = 0, twins = 0, clones = 0, crowdedEdges = 0, openEdges = 0, fullLists = 0;
+};
+
+void count(const Model& model, const std::string& log, Exercised& seen) {
+    for (size_t m = 0; m < model.verts.size(); ++m) {
+        seen.duplicates += model.numDuplicates[m];
+        seen.clones += model.numClones[m];
+        for (int i = 0; i < model.numVerts[m]; ++i) {
+            const Vertex& v = model.verts[m][at(i)];
+            seen.twins += static_cast<int>(v.cloneList.size());
+            if (v.numTriRefs == shadow::kMaxTriRefs) ++seen.fullLists;
+        }
+        for (const Edge& e : model.edges[m]) seen.openEdges += e.tri1 == -1;
+    }
+    for (size_t p = log.find("geometryanalyzer"); p != std::string::npos; p = log.find("geometryanalyzer", p + 1))
+        ++seen.crowdedEdges;
+}
+
+void expectAllExercised(const Exercised& seen) {
+    EXPECT_GT(seen.duplicates, 0);
+    EXPECT_GT(seen.twins, seen.duplicates + seen.clones); // clone lists hold twins as well
+    EXPECT_GT(seen.clones, 0);
+    EXPECT_GT(seen.crowdedEdges, 0);
+    EXPECT_GT(seen.openEdges, 0);
+    EXPECT_GT(seen.fullLists, 0);
+}
+
+// Runs the analysis of every mesh and the edge builder, fast or pairwise, capturing the log.
+std::string analyse(Model& model, bool fast) {
+    ScopedLogCapture log;
+    for (int m = 0; m < model.numMeshes; ++m) {
+        if (fast)
+            shadow::analyzeGeometry(model, m);
+        else
+            shadow::reference::analyzeGeometry(model, m);
+    }
+    if (fast)
+        shadow::buildEdges(model);
+    else
+        shadow::reference::buildEdges(model);
+    return log.text;
+}
+
+template <typename T>
+std::string listText(const std::vector<T>& list) {
+    std::ostringstream out;
+    for (const T& x : list) out << x << ' ';
+    return out.str();
+}
+
+std::string vertexText(const Vertex& v) {
+    std::ostringstream out;
+    out << v.u << ',' << v.v << " w" << v.weightStart << '+' << v.weightCount << " p" << v.pos[0] << ',' << v.pos[1]
+        << ',' << v.pos[2] << " tris[" << v.numTriRefs << "] " << listText(v.triList) << "| " << listText(v.cornerList)
+        << " clones[" << v.numCloneRefs << "] " << listText(v.cloneList) << "| " << listText(v.cloneTris);
+    return out.str();
+}
+
+std::string triangleText(const Triangle& t) {
+    std::ostringstream out;
+    out << t.v[0] << ' ' << t.v[1] << ' ' << t.v[2] << " receivers[" << t.numTriClones << "] " << listText(t.triCloneList);
+    return out.str();
+}
+
+std::string edgeText(const Edge& e) {
+    std::ostringstream out;
+    out << e.v0 << ' ' << e.v1 << ' ' << e.tri0 << ' ' << e.tri1 << ' ' << int(e.isSilhouette);
+    return out.str();
+}
+
+// The first field in which the two analysed models differ, or "" when none does.
+std::string firstDifference(const Model& a, const Model& b) {
+    std::ostringstream out;
+    for (size_t m = 0; m < a.verts.size(); ++m) {
+        if (a.numVertsTotal[m] != b.numVertsTotal[m]) out << "mesh " << m << " numVertsTotal";
+        else if (a.numClones[m] != b.numClones[m]) out << "mesh " << m << " numClones";
+        else if (a.numDuplicates[m] != b.numDuplicates[m]) out << "mesh " << m << " numDuplicates";
+        else if (a.numEdges[m] != b.numEdges[m]) out << "mesh " << m << " numEdges";
+        else if (a.verts[m].size() != b.verts[m].size()) out << "mesh " << m << " vertex records";
+        else if (a.indices[m] != b.indices[m]) out << "mesh " << m << " indices";
+        else if (a.edges[m].size() != b.edges[m].size()) out << "mesh " << m << " edge records";
+        if (!out.str().empty()) return out.str();
+        for (size_t i = 0; i < a.verts[m].size(); ++i) {
+            const std::string va = vertexText(a.verts[m][i]), vb = vertexText(b.verts[m][i]);
+            if (va != vb) return "mesh " + std::to_string(m) + " vertex " + std::to_string(i) + ": " + va + " / " + vb;
+        }
+        for (size_t t = 0; t < a.tris[m].size(); ++t) {
+            const std::string ta = triangleText(a.tris[m][t]), tb = triangleText(b.tris[m][t]);
+            if (ta != tb) return "mesh " + std::to_string(m) + " triangle " + std::to_string(t) + ": " + ta + " / " + tb;
+        }
+        for (size_t e = 0; e < a.edges[m].size(); ++e) {
+            const std::string ea = edgeText(a.edges[m][e]), eb = edgeText(b.edges[m][e]);
+            if (ea != eb) return "mesh " + std::to_string(m) + " edge " + std::to_string(e) + ": " + ea + " / " + eb;
+        }
+    }
+    return "";
+}
+
+// Builds the meshes twice, analyses one copy with the fast passes and one with the pairwise
+// ones, and expects every field and the log to agree.
+void expectFastEqualsReference(const std::vector<MeshSpec>& meshes, int joints, const std::string& what,
+                               Exercised* seen = nullptr) {
+    Model fast, pairwise;
+    analysis_meshes::buildModel(fast, meshes, joints);
+    analysis_meshes::buildModel(pairwise, meshes, joints);
+    const std::string fastLog = analyse(fast, true);
+    const std::string pairwiseLog = analyse(pairwise, false);
+    EXPECT_EQ(firstDifference(fast, pairwise), "") << what;
+    EXPECT_EQ(fastLog, pairwiseLog) << what;
+    if (seen) count(fast, fastLog, *seen);
+}
+
+MeshSpec meshOf(std::vector<std::array<float, 3>> pos, std::vector<std::array<float, 2>> uv,
+                std::vector<std::array<int, 3>> tris) {
+    MeshSpec spec;
+    spec.pos = std::move(pos);
+    spec.uv = std::move(uv);
+    spec.tris = std::move(tris);
+    return spec;
+}
+
+bool hasOpenEdge(const Model& model, int mesh) {
+    for (const Edge& e : model.edges[at(mesh)])
+        if (e.tri1 == -1) return true;
+    return false;
+}
+
+bool lists(const std::vector<int>& list, int value) {
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+} // namespace
+
+// ---- hand-made meshes with known results ----
+
+TEST(GeometryAnalysis, DuplicateWithEqualUvDisappearsFromDrawing) {
+    // A quad whose second triangle uses an exact copy (4) of corner 2.
+    Model model;
+    analysis_meshes::buildModel(
+        model, {meshOf({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {1, 1, 0}}, {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {1, 1}},
+                       {{0, 1, 2}, {0, 4, 3}})},
+        0);
+    const std::string log = analyse(model, true);
+    EXPECT_EQ(log, "identical verts: 0, 2, 4\n");
+    EXPECT_EQ(model.numDuplicates[0], 1);
+    EXPECT_EQ(model.numClones[0], 0);
+    const Triangle& second = model.tris[0][1];
+    EXPECT_EQ(second.v[1], 2);
+    EXPECT_EQ(model.indices[0], (std::vector<int>{0, 1, 2, 0, 2, 3}));
+    EXPECT_TRUE(lists(second.triCloneList, 2));
+    const Vertex& keep = model.verts[0][2];
+    EXPECT_EQ(keep.cloneList, std::vector<int>{4});
+    EXPECT_EQ(keep.cloneTris, std::vector<int>{0});
+    EXPECT_EQ(keep.triList, (std::vector<int>{0, 1}));
+    EXPECT_EQ(keep.cornerList, (std::vector<int>{2, 1}));
+    EXPECT_EQ(model.verts[0][4].numTriRefs, 0);
+    EXPECT_TRUE(model.verts[0][4].triList.empty());
+    // The shared diagonal pairs up; the four sides stay open.
+    ASSERT_EQ(model.numEdges[0], 5);
+    EXPECT_EQ(edgeText(model.edges[0][2]), "0 2 1 0 0");
+    EXPECT_EQ(edgeText(model.edges[0][4]), "3 0 1 -1 0");
+}
+
+TEST(GeometryAnalysis, SeamTwinClosesSurfaceButKeepsItsDrawIndex) {
+    // A closed tetrahedron whose last triangle uses a twin (4) of vertex 3 with other texture
+    // coordinates.
+    Model model;
+    analysis_meshes::buildModel(
+        model, {meshOf({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 1}},
+                       {{0, 0}, {1, 0}, {0, 1}, {0.5f, 0.5f}, {0.9f, 0.9f}}, {{0, 2, 1}, {0, 1, 3}, {0, 3, 2}, {1, 2, 4}})},
+        0);
+    const std::string log = analyse(model, true);
+    EXPECT_EQ(log, "");
+    EXPECT_EQ(model.numDuplicates[0], 0);
+    EXPECT_EQ(model.tris[0][3].v[2], 3);
+    EXPECT_EQ(model.indices[0][11], 4);
+    EXPECT_TRUE(lists(model.tris[0][3].triCloneList, 4));
+    ASSERT_FALSE(model.verts[0][3].cloneList.empty());
+    EXPECT_EQ(model.verts[0][3].cloneList[0], 4);
+    EXPECT_EQ(model.verts[0][3].cloneTris[0], 0);
+    EXPECT_EQ(model.verts[0][4].weightCount, 0);
+    EXPECT_EQ(model.numEdges[0], 6);
+    EXPECT_FALSE(hasOpenEdge(model, 0));
+}
+
+TEST(GeometryAnalysis, MirroredTrianglesShareOneCloneAndKeepTheirRecords) {
+    // A fan around vertex 0; triangles 2 and 3 carry a mirrored texture.
+    MeshSpec fan = meshOf({{0, 0, 0}, {1, 0, 0}, {0.7f, 0.7f, 0}, {0, 1, 0}, {-0.7f, 0.7f, 0}, {-1, 0, 0}},
+                          {{0, 0}, {1, 0}, {0.7f, 0.7f}, {0, 1}, {-0.7f, 0.7f}, {-1, 0}},
+                          {{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {0, 4, 5}});
+    fan.flippedFrames = {2, 3};
+    Model model;
+    analysis_meshes::buildModel(model, {fan}, 0);
+    analyse(model, true);
+    // Vertex 0 gets clone 6 for triangle 2, reused by triangle 3; vertex 3 gets clone 7.
+    EXPECT_EQ(model.numClones[0], 2);
+    EXPECT_EQ(model.numVertsTotal[0], 8);
+    EXPECT_EQ(model.indices[0], (std::vector<int>{0, 1, 2, 0, 2, 3, 6, 7, 4, 6, 4, 5}));
+    EXPECT_EQ(model.tris[0][2].v[0], 0);
+    EXPECT_EQ(model.verts[0][0].cloneList, std::vector<int>{6});
+    EXPECT_EQ(model.verts[0][0].cloneTris, std::vector<int>{2});
+    EXPECT_EQ(model.verts[0][3].cloneList, std::vector<int>{7});
+    const Vertex& clone = model.verts[0][6];
+    EXPECT_EQ(clone.weightCount, 0);
+    EXPECT_EQ(clone.numTriRefs, 0);
+    EXPECT_EQ(clone.pos[0], 0.0f);
+    EXPECT_EQ(model.tris[0][2].triCloneList, (std::vector<int>{6, 7, 4}));
+    EXPECT_EQ(model.tris[0][3].triCloneList, (std::vector<int>{6, 4, 5}));
+    // Compatible triangles pass their vectors to the vertex they keep drawing with.
+    EXPECT_EQ(model.tris[0][1].triCloneList, (std::vector<int>{0, 2, 3}));
+    EXPECT_EQ(model.verts[0].size(), 8u);
+}
+
+TEST(GeometryAnalysis, DegenerateTextureFrameNeitherClonesNorReceives) {
+    // Triangle 1 has all three corners on one texture point: its S is zero.
+    Model model;
+    analysis_meshes::buildModel(model,
+                                {meshOf({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}}, {{0, 0}, {1, 0}, {0, 1}, {0, 0}},
+                                        {{0, 1, 2}, {2, 1, 3}})},
+                                0);
+    model.tris[0][1].tangentS[0] = model.tris[0][1].tangentS[1] = model.tris[0][1].tangentS[2] = 0;
+    model.tris[0][1].rightHanded = 1 - model.tris[0][0].rightHanded;
+    analyse(model, true);
+    EXPECT_EQ(model.numClones[0], 0);
+    EXPECT_EQ(model.tris[0][1].triCloneList, std::vector<int>{3});
+}
+
+TEST(EdgeBuilder, SameWindingOnSharedEdgeGivesTwoOpenEdges) {
+    Model model;
+    analysis_meshes::buildModel(model, {meshOf({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, -1, 0}}, {{0, 0}, {1, 0}, {0, 1}, {0, 1}},
+                                               {{0, 1, 2}, {0, 1, 3}})},
+                                0);
+    ScopedLogCapture log;
+    shadow::buildEdges(model);
+    ASSERT_EQ(model.numEdges[0], 6);
+    EXPECT_EQ(edgeText(model.edges[0][0]), "0 1 0 -1 0");
+    EXPECT_EQ(edgeText(model.edges[0][2]), "0 1 1 -1 0");
+    EXPECT_EQ(edgeText(model.edges[0][5]), "3 0 1 -1 0");
+    EXPECT_EQ(log.text, "");
+}
+
+TEST(EdgeBuilder, ThirdTriangleOnEdgeIsReportedAndLeftOpen) {
+    Model model;
+    analysis_meshes::buildModel(model,
+                                {meshOf({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}},
+                                        {{0, 0}, {1, 0}, {0, 1}, {0, 1}, {1, 1}}, {{0, 1, 2}, {1, 0, 3}, {1, 0, 4}})},
+                                0);
+    ScopedLogCapture log;
+    shadow::buildEdges(model);
+    EXPECT_EQ(log.text, "geometryanalyzer: edge with more than two tris: meshnumber, v1, v2, tri: 0 1 0 2\n");
+    ASSERT_EQ(model.numEdges[0], 8);
+    EXPECT_EQ(edgeText(model.edges[0][0]), "0 1 0 1 0");
+    EXPECT_EQ(edgeText(model.edges[0][6]), "1 0 2 -1 0");
+    EXPECT_EQ(model.edges.size(), 1u);
+}
+
+TEST(GeometryAnalysis, CoincidentStaticVerticesPairUpAgainButMergedSkinnedOnesDoNot) {
+    // Three copies of one point, same texture coordinates. Static models test every pair,
+    // skinned ones drop a vertex from later pairs once its weights are gone.
+    MeshSpec three = meshOf({{1, 1, 1}, {1, 1, 1}, {1, 1, 1}}, {{0, 0}, {0, 0}, {0, 0}}, {{0, 1, 2}});
+    Model still;
+    analysis_meshes::buildModel(still, {three}, 0);
+    EXPECT_EQ(analyse(still, true), "identical verts: 0, 0, 1\nidentical verts: 0, 0, 2\nidentical verts: 0, 1, 2\n");
+    EXPECT_EQ(still.numDuplicates[0], 3);
+    EXPECT_EQ(still.verts[0][1].cloneList, std::vector<int>{2});
+
+    three.weights.assign(3, {analysis_meshes::weightAt(0, 1, 1, 1, 1)});
+    Model skinned;
+    analysis_meshes::buildModel(skinned, {three}, 1);
+    EXPECT_EQ(analyse(skinned, true), "identical verts: 0, 0, 1\nidentical verts: 0, 0, 2\n");
+    EXPECT_EQ(skinned.numDuplicates[0], 2);
+}
+
+TEST(GeometryAnalysis, IdentityToleranceIsInclusiveForPositionsStrictForWeights) {
+    const float tol = 0.0001f;
+    Model still;
+    analysis_meshes::buildModel(still, {meshOf({{0, 0, 0}, {tol, 0, 0}, {0, 0, std::nextafter(tol, 1.0f)}},
+                                               {{0, 0}, {0, 0}, {0, 0}}, {{0, 1, 2}})},
+                                0);
+    EXPECT_TRUE(shadow::verticesIdentical(still, 0, 0, 1));
+    EXPECT_FALSE(shadow::verticesIdentical(still, 0, 0, 2));
+
+    using analysis_meshes::weightAt;
+    MeshSpec skin = meshOf({{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}, {{0, 0}, {0, 0}, {0, 0}, {0, 0}}, {{0, 1, 2}});
+    skin.weights = {{weightAt(1, 0.5f, 0, 0, 0), weightAt(1, 0.5f, 0, 0, 0.00005f)}, // both weights match b's first
+                    {weightAt(1, 0.5f, 0, 0, 0), weightAt(2, 0.5f, 3, 0, 0)},
+                    {weightAt(1, 0.5f, tol, 0, 0), weightAt(2, 0.5f, 3, 0, 0)},
+                    {weightAt(1, 0.5f, 0, 0, 0)}};
+    Model skinned;
+    analysis_meshes::buildModel(skinned, {skin}, 3);
+    EXPECT_TRUE(shadow::verticesIdentical(skinned, 0, 0, 1));
+    EXPECT_FALSE(shadow::verticesIdentical(skinned, 0, 1, 0)); // joint 2 has no partner in vertex 0
+    EXPECT_FALSE(shadow::verticesIdentical(skinned, 0, 1, 2)); // exactly 0.0001 apart
+    EXPECT_FALSE(shadow::verticesIdentical(skinned, 0, 0, 3)); // weight counts differ
+    skinned.verts[0][3].weightCount = 5;                          // range beyond the weights
+    EXPECT_FALSE(shadow::verticesIdentical(skinned, 0, 3, 3));
+}
+
+// Sound behaviour where the pairwise description would overrun the 40-entry incidence lists:
+// a duplicate's triangles beyond 40 still move to the kept vertex, only its list stays bounded.
+TEST(GeometryAnalysis, DuplicateBeyondFortyTrianglesKeepsIncidenceListBounded) {
+    MeshSpec fans;
+    fans.pos = {{0, 0, 0}, {0, 0, 0}};
+    fans.uv = {{0.5f, 0.5f}, {0.5f, 0.5f}};
+    for (int k = 0; k < 31; ++k) {
+        const float a = k * 0.2f;
+        fans.pos.push_back({std::cos(a), std::sin(a), 0});
+        fans.uv.push_back({0.5f + 0.5f * std::cos(a), 0.5f + 0.5f * std::sin(a)});
+    }
+    for (int k = 0; k < 30; ++k) fans.tris.push_back({0, 2 + k, 3 + k});
+    for (int k = 0; k < 30; ++k) fans.tris.push_back({1, 2 + k, 3 + k});
+    Model model;
+    analysis_meshes::buildModel(model, {fans}, 0);
+    analyse(model, true);
+    const Vertex& keep = model.verts[0][0];
+    EXPECT_EQ(keep.numTriRefs, shadow::kMaxTriRefs);
+    EXPECT_EQ(keep.triList.size(), 40u);
+    EXPECT_EQ(keep.cornerList.size(), 40u);
+    for (int t = 0; t < 60; ++t) {
+        EXPECT_EQ(model.tris[0][at(t)].v[0], 0) << t;
+        EXPECT_EQ(model.indices[0][at(3 * t)], 0) << t;
+    }
+    expectFastEqualsReference({fans}, 0, "two fans");
+}
+
+TEST(GeometryAnalysis, OutOfRangeMeshIsIgnored) {
+    Model model;
+    analysis_meshes::buildModel(model, {meshOf({{0, 0, 0}}, {{0, 0}}, {})}, 0);
+    shadow::analyzeGeometry(model, 1);
+    shadow::analyzeGeometry(model, -1);
+    shadow::reference::analyzeGeometry(model, 3);
+    Model empty;
+    shadow::analyzeGeometry(empty, 0);
+    shadow::buildEdges(empty);
+    EXPECT_TRUE(empty.edges.empty());
+}
+
+// ---- fast against pairwise ----
+
+TEST(GeometryAnalysisMatchesPairwise, GridsWithSeamsMirrorsAndDuplicates) {
+    for (int joints : {0, 40}) {
+        analysis_meshes::GridOptions o;
+        o.columns = 24;
+        o.rows = 17;
+        o.seamColumn = 6;
+        o.mirrorColumn = 15;
+        o.duplicateEvery = 7;
+        o.joints = joints;
+        analysis_meshes::GridOptions plain;
+        plain.joints = joints;
+        expectFastEqualsReference({analysis_meshes::gridMesh(o), analysis_meshes::gridMesh(plain)}, joints,
+                                  "grids, joints " + std::to_string(joints));
+    }
+}
+
+TEST(GeometryAnalysisMatchesPairwise, RandomStaticMeshesWithFrequentCoincidences) {
+    Exercised seen;
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        const int verts = 10 + static_cast<int>(seed * 7 % 90);
+        const int tris = 5 + static_cast<int>(seed * 13 % 300);
+        expectFastEqualsReference({analysis_meshes::randomMesh(seed, verts, tris, 0)}, 0, "seed " + std::to_string(seed),
+                                  &seen);
+    }
+    expectAllExercised(seen);
+}
+
+TEST(GeometryAnalysisMatchesPairwise, RandomSkinnedMeshesWithSharedWeights) {
+    Exercised seen;
+    for (uint32_t seed = 100; seed < 140; ++seed) {
+        const int verts = 10 + static_cast<int>(seed * 7 % 90);
+        const int tris = 5 + static_cast<int>(seed * 13 % 300);
+        expectFastEqualsReference({analysis_meshes::randomMesh(seed, verts, tris, 2)}, 2, "seed " + std::to_string(seed),
+                                  &seen);
+    }
+    expectAllExercised(seen);
+}
+
+TEST(GeometryAnalysisMatchesPairwise, NanInfinityAndHugeCoordinates) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    for (int joints : {0, 2}) {
+        MeshSpec spec = analysis_meshes::randomMesh(7u + static_cast<uint32_t>(joints), 60, 120, joints);
+        const float odd[] = {nan, inf, -inf, 3.0e9f, 3.0e9f, 1073741824.0f, 1073741760.0f, -1e30f};
+        for (size_t i = 0; i < spec.pos.size(); i += 3) {
+            spec.pos[i][i % 3] = odd[i % 8];
+            if (joints > 0) spec.weights[i][0].pos[(i + 1) % 3] = odd[(i + 3) % 8];
+        }
+        expectFastEqualsReference({spec}, joints, "odd values, joints " + std::to_string(joints));
+    }
+}

@@ -1,0 +1,310 @@
+// tests/scene_reader_test.cpp -- the scene file: keys, defaults, order of testing, token quirks, hostile counts.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "app/debug_log.h"
+#include "app/dialogs.h"
+#include "model/basepath.h"
+#include "scene/scene.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Records every message box instead of writing it to the console.
+class RecordingDialogs : public Dialogs {
+public:
+    RecordingDialogs() { setDialogs(this); }
+    ~RecordingDialogs() override { setDialogs(nullptr); }
+    DialogAnswer messageBox(const std::string& caption, const std::string& text, DialogKind) override {
+        shown.push_back(caption + ": " + text);
+        return DialogAnswer::Ok;
+    }
+    std::string chooseFile(const std::string&, const std::string&) override { return {}; }
+    std::vector<std::string> shown;
+};
+
+const char* kPlaceholderBox = "Ostrelle Startup: Don't forget to edit the basepath in scene.txt.";
+
+void expectFloats(const float* got, std::vector<float> want) {
+    for (size_t i = 0; i < want.size(); ++i) EXPECT_FLOAT_EQ(got[i], want[i]) << "component " << i;
+}
+
+} // namespace
+
+TEST(SceneReader, CommentsAndUnknownLinesKeepEveryDefault) {
+    Scene scene;
+    RecordingDialogs boxes;
+    readSceneText(scene, "// basepath C:\\games\n\n   \nsome words only\nnumlights\n// numlights 3\n");
+    EXPECT_EQ(scene.basepath, "");
+    EXPECT_EQ(scene.displaylights, 1);
+    expectFloats(scene.globalAmbient, {0.1f, 0.1f, 0.1f, 1.0f});
+    EXPECT_EQ(scene.numlights, 0);
+    EXPECT_EQ(scene.nummodels, 0);
+    EXPECT_FALSE(scene.camanim);
+    EXPECT_FLOAT_EQ(scene.cameraDolly, -150.0f);
+    EXPECT_EQ(scene.cameraJoint, -1);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST(SceneReader, ExampleFileSetsEveryKey) {
+    const char* text =
+        "// data directory of the game\n"
+        "basepath C:\\games\\somegame\\base\n"
+        "displaylights 0\n"
+        "camanim cams/intro.md5anim\n"
+        "camjointname \"cam1\"\n"
+        "campos 1 2 3\n"
+        "backgroundcolor 0.2 0.2 0.3\n"
+        "lightcolor_a 0.3 0.4 0.5\n"
+        "numlights 2\n"
+        "light 0\n"
+        "lightpos 0 -100 80\n"
+        "lightcolor_d 1 0.9 0.8\n"
+        "lightcolor_s 0.5 0.6 0.7\n"
+        "light 1\n"
+        "lightpos 50 50 120\n"
+        "cubemap 1\n"
+        "light_nearradius 5\n"
+        "light_farradius 250.5\n"
+        "bind_to_bone lamp 3\n"
+        "posoffset 0 0 10\n"
+        "nummodels 2\n"
+        "model 1\n"
+        "modelname models/monster/monster.md5mesh\n"
+        "modelanim models/monster/idle.md5anim\n"
+        "modelpos 4 5 6\n"
+        "modelangle 90\n";
+    Scene scene;
+    readSceneText(scene, text);
+    EXPECT_EQ(scene.basepath, "C:\\games\\somegame\\base\\");
+    EXPECT_EQ(scene.displaylights, 0);
+    EXPECT_EQ(scene.camanim.value_or("-"), "cams/intro.md5anim");
+    EXPECT_EQ(scene.camjointname.value_or("-"), "cam1");
+    expectFloats(scene.campos.data(), {1, 2, 3});
+    expectFloats(scene.backgroundColor, {0.2f, 0.2f, 0.3f, 0});
+    expectFloats(scene.globalAmbient, {0.3f, 0.4f, 0.5f, 1});
+
+    ASSERT_EQ(scene.numlights, 2);
+    ASSERT_EQ(scene.lights.size(), 2u);
+    const Light& l0 = scene.lights[0];
+    expectFloats(l0.lightpos, {0, -100, 80, 1});
+    expectFloats(l0.lightcolor_d, {1, 0.9f, 0.8f, 1});
+    expectFloats(l0.lightcolor_s, {0.5f, 0.6f, 0.7f, 1});
+    const Light& l1 = scene.lights[1];
+    expectFloats(l1.lightpos, {50, 50, 120, 1});
+    EXPECT_EQ(l1.cubemap, 1);
+    EXPECT_FLOAT_EQ(l1.light_nearradius, 5);
+    EXPECT_FLOAT_EQ(l1.light_farradius, 250.5f);
+    EXPECT_EQ(l1.boneName.value_or("-"), "lamp");
+    EXPECT_EQ(l1.boneModel, 3);
+    expectFloats(l1.posoffset, {0, 0, 10});
+    expectFloats(l1.orientation, {1, 0, 0, 0, 0, 1, 0, 1, 0});
+
+    ASSERT_EQ(scene.nummodels, 2);
+    ASSERT_EQ(scene.models.size(), 2u);
+    EXPECT_FALSE(scene.models[1]); // reading loads no model
+    EXPECT_EQ(scene.modelname[1].value_or("-"), "models/monster/monster.md5mesh");
+    EXPECT_EQ(scene.modelanim[1].value_or("-"), "models/monster/idle.md5anim");
+    expectFloats(scene.modelpos[1].data(), {4, 5, 6});
+    EXPECT_FLOAT_EQ(scene.modelangle[1], 90);
+}
+
+TEST(SceneReader, ThreeValueKeysStoreWhatIsGivenAndStillSetAlpha) {
+    Scene scene;
+    scene.backgroundColor[2] = 0.7f;
+    scene.backgroundColor[3] = 0.5f;
+    readSceneText(scene, "backgroundcolor 1 0\nlightcolor_a 0.5\nnumlights 1\nlightpos 3 x 4\ncampos 9\n"
+                         "lightcolor_d\n");
+    expectFloats(scene.backgroundColor, {1, 0, 0.7f, 0});
+    expectFloats(scene.globalAmbient, {0.5f, 0.1f, 0.1f, 1});
+    // "x" does not convert: y stays, z is still read.
+    expectFloats(scene.lights[0].lightpos, {3, 0, 4, 1});
+    expectFloats(scene.campos.data(), {9, 0, 0});
+    expectFloats(scene.lights[0].lightcolor_d, {1, 1, 1, 1});
+}
+
+TEST(SceneReader, KeysBeforeTheirCountAreIgnoredAndASecondCountStartsAfresh) {
+    Scene scene;
+    readSceneText(scene,
+                  "lightpos 1 1 1\nmodelname early.md5mesh\n"
+                  "numlights 2\nlight 1\ncubemap 1\nnumlights 3\n"
+                  "nummodels 1\nmodelname first.md5mesh\nnummodels 2\n"
+                  "lightpos 7 7 7\nmodelpos 5 5 5\n");
+    ASSERT_EQ(scene.numlights, 3);
+    for (const Light& light : scene.lights) EXPECT_EQ(light.cubemap, 0);
+    // The light index survives the second count: light 1 gets the position.
+    expectFloats(scene.lights[0].lightpos, {0, 0, 0, 0});
+    expectFloats(scene.lights[1].lightpos, {7, 7, 7, 1});
+    ASSERT_EQ(scene.nummodels, 2);
+    EXPECT_FALSE(scene.modelname[0]);
+    expectFloats(scene.modelpos[0].data(), {5, 5, 5});
+}
+
+TEST(SceneReader, IndicesOutsideTheArraysChangeNothing) {
+    Scene scene;
+    readSceneText(scene, "numlights 2\nnummodels 2\nlight 5\nlightpos 1 1 1\nmodel -1\nmodelname x.md5mesh\n"
+                         "light -1\ncubemap 1\nmodel 2\nmodelpos 1 2 3\nlight 99999999999\nlightpos 2 2 2\n");
+    for (const Light& light : scene.lights) {
+        expectFloats(light.lightpos, {0, 0, 0, 0});
+        EXPECT_EQ(light.cubemap, 0);
+    }
+    for (int s = 0; s < 2; ++s) {
+        EXPECT_FALSE(scene.modelname[s]);
+        expectFloats(scene.modelpos[s].data(), {0, 0, 0});
+    }
+}
+
+TEST(SceneReader, IndicesConvertAsPercentI) {
+    Scene scene;
+    readSceneText(scene, "numlights 20\nlight 010\ncubemap 8\nlight 0x10\ncubemap 16\nlight 0X2\ncubemap 2\n"
+                         "light 3abc\ncubemap 3\nlight +4\ncubemap 0x0a\nlight 09\ncubemap 7\n");
+    EXPECT_EQ(scene.lights[8].cubemap, 8);
+    EXPECT_EQ(scene.lights[16].cubemap, 16);
+    EXPECT_EQ(scene.lights[2].cubemap, 2);
+    EXPECT_EQ(scene.lights[3].cubemap, 3);
+    EXPECT_EQ(scene.lights[4].cubemap, 10);
+    EXPECT_EQ(scene.lights[0].cubemap, 7); // "09": octal 0, then '9' stops the conversion
+}
+
+TEST(SceneReader, EarlierKeyInTheLineTakesIt) {
+    Scene scene;
+    readSceneText(scene, "numlights 2\nlight 1\nnummodels 1\n"
+                         "modelname models/light bulb.md5mesh\n"
+                         "lightpos 3 3 3\n");
+    EXPECT_FALSE(scene.modelname[0]);
+    // The light index stayed 1: "models/light" did not convert.
+    expectFloats(scene.lights[1].lightpos, {3, 3, 3, 1});
+    expectFloats(scene.lights[0].lightpos, {0, 0, 0, 0});
+
+    // A key whose condition fails leaves the line to later keys: with light 7 missing
+    // "cubemap " does not act, so "light " does, with the first value after the key token.
+    Scene other;
+    readSceneText(other, "numlights 2\nlight 7\ncubemap 1 light 0\nlightpos 1 1 1\n");
+    expectFloats(other.lights[1].lightpos, {1, 1, 1, 1});
+    EXPECT_EQ(other.lights[1].cubemap, 0);
+}
+
+TEST(SceneReader, ValuesFollowTheFirstTokenWhateverItIs) {
+    Scene scene;
+    readSceneText(scene, "numlights 1\n  //lightpos 1 2 3\n//lightpos 9 9 9\nfoo cubemap 4\n");
+    expectFloats(scene.lights[0].lightpos, {1, 2, 3, 1});
+    EXPECT_EQ(scene.lights[0].cubemap, 0); // its first value is the word "cubemap"
+}
+
+TEST(SceneReader, NamesDropQuotesAndEndAtBlanks) {
+    Scene scene;
+    readSceneText(scene, "nummodels 1\nmodelname \"models/a b.md5mesh\"\nmodelanim\t\"\"idle.md5anim\"x\n"
+                         "camanim \"cam.md5anim\ncamjointname\n");
+    EXPECT_EQ(scene.modelname[0].value_or("-"), "models/a");
+    EXPECT_FALSE(scene.modelanim[0]); // "modelanim" must be followed by a blank
+    EXPECT_EQ(scene.camanim.value_or("-"), "cam.md5anim");
+    EXPECT_FALSE(scene.camjointname);
+    readSceneText(scene, "model 0\nmodelanim \"\"idle.md5anim\"x\n");
+    EXPECT_EQ(scene.modelanim[0].value_or("-"), "idle.md5anim");
+}
+
+TEST(SceneReader, BindToBoneTakesNameThenSlot) {
+    Scene scene;
+    readSceneText(scene, "numlights 2\nbind_to_bone \"hand\" 0x3\nlight 1\nbind_to_bone head\n");
+    EXPECT_EQ(scene.lights[0].boneName.value_or("-"), "hand");
+    EXPECT_EQ(scene.lights[0].boneModel, 3);
+    EXPECT_EQ(scene.lights[1].boneName.value_or("-"), "head");
+    EXPECT_EQ(scene.lights[1].boneModel, 0);
+}
+
+TEST(SceneReader, BasepathKeepsBlanksLosesQuotesAndGetsASeparator) {
+    RecordingDialogs boxes;
+    const std::pair<const char*, const char*> cases[] = {
+        {"basepath C:\\games\\base\n", "C:\\games\\base\\"},
+        {"basepath /data/base/\n", "/data/base/"},
+        {"basepath C:\\data\\\n", "C:\\data\\"},
+        {"basepath \"C:\\my games\\base\"\n", "C:\\my games\\base\\"},
+        {"basepath   /x\n", "  /x\\"},
+        {"basepath /a\tb\n", "/a\\"},
+        {"basepath /crlf\r\n", "/crlf\\"},
+    };
+    for (const auto& [line, want] : cases) {
+        Scene scene;
+        readSceneText(scene, line);
+        EXPECT_EQ(scene.basepath, want) << line;
+    }
+    Scene none;
+    readSceneText(none, "basepath \n");
+    EXPECT_EQ(none.basepath, "");
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST(SceneReader, PlaceholderBasepathShowsTheBoxAndIsUsed) {
+    RecordingDialogs boxes;
+    Scene scene;
+    readSceneText(scene, "basepath C:\\put_your_game_directory_here\\base\ndisplaylights 0\n");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0], kPlaceholderBox);
+    EXPECT_EQ(scene.basepath, "C:\\put_your_game_directory_here\\base\\");
+    EXPECT_EQ(scene.displaylights, 0);
+}
+
+TEST(SceneReader, LinesLongerThanTheBufferAreReadInPieces) {
+    Scene scene;
+    std::string text = "numlights 1\n" + std::string(4095, 'x') + "lightpos 7 8 9\n";
+    readSceneText(scene, text);
+    expectFloats(scene.lights[0].lightpos, {7, 8, 9, 1});
+    // A NUL byte ends the line as the C string would.
+    Scene other;
+    readSceneText(other, std::string("x\0displaylights 5\n", 18));
+    EXPECT_EQ(other.displaylights, 1);
+}
+
+TEST(SceneReader, HostileCountsLeaveNoArraysAndSayWhy) {
+    ScopedLogCapture log;
+    Scene scene;
+    readSceneText(scene, "numlights 2147483647\nnummodels 0x7fffffff\nlightpos 1 1 1\nmodelpos 1 1 1\n");
+    EXPECT_EQ(scene.numlights, 0);
+    EXPECT_TRUE(scene.lights.empty());
+    EXPECT_EQ(scene.nummodels, 0);
+    EXPECT_TRUE(scene.modelname.empty());
+    EXPECT_EQ(log.text, "couldn\xB4t allocate memory for lighs\nscene data initialization failed\n");
+
+    Scene negative;
+    readSceneText(negative, "numlights -3\nnummodels -1\nnumlights abc\n");
+    EXPECT_EQ(negative.numlights, 0);
+    EXPECT_EQ(negative.nummodels, 0);
+    readSceneText(negative, "numlights 2\nnumlights abc\nnummodels 1\nnummodels\n");
+    EXPECT_EQ(negative.numlights, 2); // a count that does not convert does nothing
+    EXPECT_EQ(negative.nummodels, 1);
+}
+
+TEST(SceneReader, FloatsConvertAsPercentF) {
+    Scene scene;
+    for (float& c : scene.backgroundColor) c = 0.5f;
+    readSceneText(scene, "campos -1.5e1 .25x 7.\nbackgroundcolor inf nan 0x10\nlightcolor_a 1e999 -. +2\n");
+    expectFloats(scene.campos.data(), {-15, 0.25f, 7});
+    // No infinity, NaN or hexadecimal form: "0x10" reads as 0.
+    expectFloats(scene.backgroundColor, {0.5f, 0.5f, 0, 0});
+    expectFloats(scene.globalAmbient, {0.1f, 0.1f, 2, 1});
+}
+
+TEST(SceneReader, FileWrapperLogsAMissingFileAndPublishesTheBasepath) {
+    fs::path dir = fs::temp_directory_path() / "ostrelle_scene_reader_test";
+    fs::create_directories(dir);
+    {
+        ScopedLogCapture log;
+        Scene scene;
+        std::string missing = (dir / "none.txt").string();
+        readSceneFile(scene, missing);
+        EXPECT_EQ(log.text, "scene data file not found: " + missing + "\n");
+        EXPECT_EQ(scene.basepath, "");
+    }
+    std::ofstream(dir / "Scene.txt") << "basepath /games/base\r\nnummodels 1\r\nmodelname m.obj\r\n";
+    Scene scene;
+    readSceneFile(scene, (dir / "scene.txt").string()); // letter case may differ from the disk
+    EXPECT_EQ(scene.basepath, "/games/base\\");
+    EXPECT_EQ(basepath(), "/games/base\\");
+    EXPECT_EQ(scene.modelname[0].value_or("-"), "m.obj");
+    setBasepath("");
+    fs::remove_all(dir);
+}

@@ -1,0 +1,211 @@
+// tests/texture_lookup_test.cpp -- candidate names on disk, the normal-map chain of a mesh,
+// and the one-time missing-texture question.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "app/dialogs.h"
+#include "model/basepath.h"
+#include "model/model.h"
+#include "model/texture_lookup.h"
+#include "tests/tga_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A temporary folder of grey TGA files; each file's width tells which one was read.
+class TextureFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("ostrelle_textures_" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir / "models");
+        model.allocateMeshes(2);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    void put(const std::string& name, int width, uint8_t value = 0) {
+        greyTga(width, 1, value).writeTo(dir / name);
+    }
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+
+    fs::path dir;
+    Model model;
+};
+
+class FakeDialogs : public Dialogs {
+public:
+    DialogAnswer messageBox(const std::string& caption, const std::string& text, DialogKind kind) override {
+        questions.push_back(caption + ": " + text);
+        EXPECT_EQ(kind, DialogKind::YesNo);
+        return answer;
+    }
+    std::string chooseFile(const std::string& title, const std::string&) override {
+        titles.push_back(title);
+        return chosen;
+    }
+    DialogAnswer answer = DialogAnswer::No;
+    std::string chosen;
+    std::vector<std::string> questions;
+    std::vector<std::string> titles;
+};
+
+// Installs the fake for one test and starts from a run in which nothing was asked yet.
+struct DialogsScope {
+    explicit DialogsScope(Dialogs* d) {
+        setDialogs(d);
+        texturePromptState() = TexturePromptState{};
+    }
+    ~DialogsScope() {
+        setDialogs(nullptr);
+        texturePromptState() = TexturePromptState{};
+    }
+};
+
+const char* const kQuestion =
+    "Texture not found: A texture could not be found. Do you want to browse for textures that could not be found?";
+
+} // namespace
+
+TEST_F(TextureFolder, FirstCandidateOfEachGroupWins) {
+    put("models/foo.tga", 1);
+    put("models/foo_d.tga", 2);
+    put("models/f_s.tga", 3);   // minus-6 specular comes before models/foo_s.tga
+    put("models/foo_s.tga", 4);
+    put("models/foo_h.tga", 5); // "_b" comes before "_h"
+    put("models/foo_b.tga", 5);
+    model.lookupTextures(path("models/foo").c_str(), 1);
+    EXPECT_TRUE(model.hasDiffuse[1]);
+    EXPECT_EQ(model.diffuseImage[1].width, 1);
+    EXPECT_TRUE(model.hasSpecular[1]);
+    EXPECT_EQ(model.specularImage[1].width, 3);
+    EXPECT_FALSE(model.hasLocal[1]);
+    EXPECT_TRUE(model.hasHeight[1]);
+    EXPECT_FALSE(model.hasDiffuse[0]);
+
+    fs::remove(dir / "models/foo.tga");
+    fs::remove(dir / "models/f_s.tga");
+    model.lookupTextures(path("models/foo").c_str(), 1);
+    EXPECT_EQ(model.diffuseImage[1].width, 2);
+    EXPECT_EQ(model.specularImage[1].width, 4);
+}
+
+TEST_F(TextureFolder, ChosenDiffuseMapLeadsToItsSiblings) {
+    put("X_d.tga", 1);
+    put("X_s.tga", 2);
+    put("X_local.tga", 3);
+    put("X_h.tga", 3);
+    model.lookupTextures(path("X_d.tga").c_str(), 0);
+    EXPECT_TRUE(model.hasDiffuse[0] && model.hasSpecular[0] && model.hasLocal[0] && model.hasHeight[0]);
+    EXPECT_EQ(model.specularImage[0].width, 2);
+    // Normal map from the 3 x 1 height map: level 0 then 1 x 1.
+    ASSERT_EQ(model.normalImage[0].size(), 2u);
+    EXPECT_EQ(model.normalImage[0][0].width, 3);
+    EXPECT_EQ(model.normalImage[0][1].width, 1);
+    EXPECT_EQ(model.normalTex[0], 0u);
+}
+
+TEST_F(TextureFolder, NamesWithExtensionAreUsedUnchanged) {
+    put("foo.tga", 1);
+    put("bar.xyz", 2);
+    model.lookupTextures(path("foo").c_str(), 0);
+    EXPECT_TRUE(model.hasDiffuse[0]);
+    model.lookupTextures(path("bar.xyz").c_str(), 0);
+    EXPECT_TRUE(model.hasDiffuse[0]);
+    EXPECT_EQ(model.diffuseImage[0].width, 2);
+}
+
+TEST_F(TextureFolder, EveryRunStartsClearAndBadArgumentsAreIgnored) {
+    put("a.tga", 1);
+    put("a_h.tga", 2);
+    model.lookupTextures(path("a").c_str(), 0);
+    ASSERT_TRUE(model.hasDiffuse[0] && model.hasHeight[0]);
+    model.lookupTextures(path("missing").c_str(), 0);
+    EXPECT_FALSE(model.hasDiffuse[0] || model.hasHeight[0]);
+    EXPECT_TRUE(model.diffuseImage[0].pixels.empty());
+    EXPECT_TRUE(model.normalImage[0].empty());
+
+    model.lookupTextures(path("a").c_str(), 2);
+    model.lookupTextures(path("a").c_str(), -1);
+    model.lookupTextures(nullptr, 0);
+    model.lookupTextures("", 0);
+    model.lookupTextures("ab", 0);
+    model.lookupTextures(std::string(600, 'x').c_str(), 0);
+    EXPECT_FALSE(model.hasDiffuse[0]);
+}
+
+// A grey "tangent-space map" has no RGB to copy; alone it gives no normal map and no flag.
+TEST_F(TextureFolder, GreyTangentSpaceMapAloneIsNotUsed) {
+    put("g_local.tga", 2);
+    model.lookupTextures(path("g").c_str(), 0);
+    EXPECT_FALSE(model.hasLocal[0]);
+    EXPECT_TRUE(model.normalImage[0].empty());
+}
+
+// Bob names its materials "guard1_body.png"; the folder ships guard1_body_d.tga. The MD5
+// reader's retry hands over the base-path form of the name.
+TEST_F(TextureFolder, BobMaterialsFindTheirDiffuseMapsThroughTheBasepath) {
+    std::string bob = std::string(OSTRELLE_TESTDATA_DIR) + "/md5/bob/";
+    if (!fs::exists(bob + "guard1_body_d.tga")) GTEST_SKIP() << "testdata/md5/bob not found in " << bob;
+    std::string saved = basepath();
+    setBasepath(bob);
+    struct {
+        const char* material;
+        int width, height;
+    } cases[] = {{"guard1_body.png", 400, 400}, {"guard1_face.png", 400, 200}, {"guard1_helmet.png", 256, 256}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.material);
+        model.lookupTextures(rewriteToBasepath(c.material).c_str(), 0);
+        EXPECT_TRUE(model.hasDiffuse[0]);
+        EXPECT_EQ(model.diffuseImage[0].width, c.width);
+        EXPECT_EQ(model.diffuseImage[0].height, c.height);
+        EXPECT_FALSE(model.hasSpecular[0] || model.hasLocal[0] || model.hasHeight[0]);
+    }
+    model.lookupTextures(rewriteToBasepath("iron_grill.png").c_str(), 0);
+    EXPECT_FALSE(model.hasDiffuse[0]);
+    setBasepath(saved);
+}
+
+TEST_F(TextureFolder, QuestionIsAskedOnceAndYesBrowsesForEveryMissingTexture) {
+    put("chosen_d.tga", 7);
+    FakeDialogs fake;
+    fake.answer = DialogAnswer::Yes;
+    fake.chosen = path("chosen_d.tga");
+    DialogsScope scope(&fake);
+    model.promptMissingTexture("models/first", 0);
+    model.promptMissingTexture("models/second", 1);
+    EXPECT_EQ(fake.questions, std::vector<std::string>{kQuestion});
+    EXPECT_EQ(fake.titles, (std::vector<std::string>{"models/first", "models/second"}));
+    EXPECT_TRUE(model.hasDiffuse[0] && model.hasDiffuse[1]);
+    EXPECT_EQ(model.diffuseImage[1].width, 7);
+
+    fake.chosen.clear(); // cancelled: the mesh stays without textures
+    Model other;
+    other.allocateMeshes(1);
+    other.promptMissingTexture("models/third", 0);
+    EXPECT_EQ(fake.questions.size(), 1u);
+    EXPECT_FALSE(other.hasDiffuse[0]);
+}
+
+TEST_F(TextureFolder, NoMeansNoDialogForTheRestOfTheRun) {
+    FakeDialogs fake;
+    DialogsScope scope(&fake);
+    model.promptMissingTexture("a", 0);
+    model.promptMissingTexture("b", 0);
+    EXPECT_EQ(fake.questions.size(), 1u);
+    EXPECT_TRUE(fake.titles.empty());
+}
+
+TEST(TexturePrompt, ConsoleDefaultPrintsTheQuestionAndAnswersNo) {
+    DialogsScope scope(nullptr);
+    Model model;
+    model.allocateMeshes(1);
+    ::testing::internal::CaptureStderr();
+    model.promptMissingTexture("models/x", 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), std::string(kQuestion) + "\n");
+    EXPECT_TRUE(texturePromptState().askedForTextures);
+    EXPECT_FALSE(texturePromptState().browseForTextures);
+}
