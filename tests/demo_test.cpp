@@ -16,6 +16,13 @@
 
 #include <unistd.h>
 
+#include "app/debug_log.h"
+#include "app/file_open.h"
+#include "model/basepath.h"
+#include "model/model.h"
+#include "model/tga_reader.h"
+#include "scene/scene.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -499,4 +506,101 @@ TEST(DemoProps, ObjFilesFindTheirLibrariesAndMaps) {
         }
     }
     EXPECT_EQ(objs, 2);
+}
+
+// ---- the demo through the program's own readers ----
+
+namespace {
+
+// Runs the readers from inside the demo folder, as the viewer is started there.
+class InDemoFolder {
+public:
+    explicit InDemoFolder(const fs::path& dir) : previous_(fs::current_path()) { fs::current_path(dir); }
+    ~InDemoFolder() { fs::current_path(previous_); }
+    InDemoFolder(const InDemoFolder&) = delete;
+    InDemoFolder& operator=(const InDemoFolder&) = delete;
+
+private:
+    fs::path previous_;
+};
+
+} // namespace
+
+TEST(DemoThroughReaders, SceneFileSetsEveryPart) {
+    REQUIRE_DEMO();
+    InDemoFolder here(demo);
+    ScopedLogCapture log;
+    Scene scene;
+    readSceneFile(scene, "scene.txt");
+    EXPECT_EQ(log.text, "");
+    EXPECT_EQ(scene.basepath, "./");
+    ASSERT_EQ(scene.nummodels, 3);
+    ASSERT_EQ(scene.numlights, 3);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(scene.modelname[static_cast<size_t>(i)].has_value()) << "slot " << i;
+        EXPECT_TRUE(fs::is_regular_file(resolvePath(*scene.modelname[static_cast<size_t>(i)]))) << i;
+    }
+    ASSERT_TRUE(scene.modelanim[0].has_value());
+    EXPECT_TRUE(fs::is_regular_file(*scene.modelanim[0]));
+    ASSERT_TRUE(scene.camanim.has_value() && scene.camjointname.has_value());
+    EXPECT_TRUE(fs::is_regular_file(*scene.camanim));
+    EXPECT_EQ(*scene.camjointname, "camera");
+    EXPECT_EQ(scene.lights[0].cubemap, 1);
+    EXPECT_LT(scene.lights[0].light_nearradius, scene.lights[0].light_farradius);
+    ASSERT_TRUE(scene.lights[1].boneName.has_value());
+    EXPECT_EQ(*scene.lights[1].boneName, "lure");
+    EXPECT_EQ(scene.lights[1].boneModel, 0);
+    EXPECT_GT(scene.lights[1].posoffset[0], 0.0f);
+    for (const Light& l : scene.lights) EXPECT_EQ(l.lightpos[3], 1.0f);
+    EXPECT_NE(scene.modelangle[2], 0.0f);
+    EXPECT_NE(scene.campos[2], 0.0f);
+    EXPECT_FLOAT_EQ(scene.globalAmbient[3], 1.0f);
+    EXPECT_GT(scene.backgroundColor[2], scene.backgroundColor[0]);
+    setBasepath("");
+}
+
+TEST(DemoThroughReaders, EveryMaterialFindsItsMapsAndBuildsANormalMap) {
+    REQUIRE_DEMO();
+    InDemoFolder here(demo);
+    Md5Mesh mesh = parseMd5Mesh(readFile(tokens(sceneValue(demo, "modelname")).at(0)));
+    std::vector<std::string> names;
+    for (const Md5Mesh::Block& b : mesh.meshes) names.push_back(b.shader);
+    // OBJ materials reach the lookup as the library's map path beside the OBJ file.
+    for (const char* map : {"models/floor/floor_d.tga", "models/column/column_d.tga", "models/column/plinth_d.tga"})
+        names.push_back(map);
+    Model model;
+    ASSERT_TRUE(model.allocateMeshes(static_cast<int>(names.size())));
+    int withLocal = 0;
+    for (size_t m = 0; m < names.size(); ++m) {
+        SCOPED_TRACE(names[m]);
+        model.lookupTextures(names[m].c_str(), static_cast<int>(m));
+        EXPECT_TRUE(model.hasDiffuse[m]);
+        EXPECT_TRUE(model.hasSpecular[m]);
+        EXPECT_TRUE(model.hasHeight[m]);
+        withLocal += model.hasLocal[m] ? 1 : 0;
+        ASSERT_FALSE(model.normalImage[m].empty());
+        const TgaImage& level0 = model.normalImage[m][0];
+        EXPECT_EQ(level0.width, model.diffuseImage[m].width);
+        // Relief shows as texels that lean away from straight up (128, 128, 255).
+        size_t leaning = 0;
+        for (size_t i = 0; i + 3 < level0.pixels.size(); i += 4)
+            if (std::abs(level0.pixels[i] - 128) > 12 || std::abs(level0.pixels[i + 1] - 128) > 12) ++leaning;
+        EXPECT_GT(leaning, level0.pixels.size() / 4 / 20);
+    }
+    EXPECT_EQ(withLocal, 1);
+}
+
+TEST(DemoThroughReaders, LightFilterFacesReadAsTheStartUpReadsThem) {
+    REQUIRE_DEMO();
+    InDemoFolder here(demo);
+    for (const char* set : {"normal", "blurred"}) {
+        for (const char* face : {"east", "west", "down", "up", "north", "south"}) {
+            TgaImage image;
+            std::string name = std::string("data\\") + set + "_" + face + ".tga";
+            ASSERT_EQ(readTga(name, image), 1) << name;
+            EXPECT_EQ(image.bitsPerPixel, 24) << name;
+            EXPECT_EQ(image.width, 128);
+            EXPECT_EQ(image.height, 128);
+        }
+    }
 }
