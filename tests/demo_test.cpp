@@ -181,6 +181,44 @@ Md5Mesh parseMd5Mesh(const std::string& text) {
     return m;
 }
 
+// Positions within a thousandth count as one point, as the geometry analysis merges them.
+// Returns the directed edges of the triangles over merged points that do not appear
+// exactly once each way: zero for a closed surface wound the same way throughout.
+size_t unpairedEdges(const std::vector<std::array<float, 3>>& pos, const std::vector<std::array<int, 3>>& tris) {
+    std::map<std::array<long, 3>, int> ids;
+    std::vector<int> merged;
+    for (const auto& p : pos) {
+        std::array<long, 3> key{std::lround(p[0] * 1000), std::lround(p[1] * 1000), std::lround(p[2] * 1000)};
+        merged.push_back(ids.emplace(key, static_cast<int>(ids.size())).first->second);
+    }
+    std::map<std::pair<int, int>, int> directed;
+    for (const auto& t : tris)
+        for (int k = 0; k < 3; ++k)
+            ++directed[{merged[static_cast<size_t>(t[static_cast<size_t>(k)])],
+                        merged[static_cast<size_t>(t[static_cast<size_t>((k + 1) % 3)])]}];
+    size_t bad = 0;
+    for (const auto& [edge, count] : directed) {
+        auto back = directed.find({edge.second, edge.first});
+        if (count != 1 || back == directed.end() || back->second != 1) ++bad;
+    }
+    return bad;
+}
+
+// Bind-pose positions of one mesh block: every bind rotation is the identity.
+std::vector<std::array<float, 3>> bindPositions(const Md5Mesh& m, const Md5Mesh::Block& b) {
+    std::vector<std::array<float, 3>> pos;
+    for (const auto& v : b.verts) {
+        std::array<float, 3> p{0, 0, 0};
+        for (int w = static_cast<int>(v[2]); w < v[2] + v[3]; ++w) {
+            const auto& wt = b.weights[static_cast<size_t>(w)];
+            const auto& j = m.jointPos[static_cast<size_t>(wt[0])];
+            for (size_t k = 0; k < 3; ++k) p[k] += wt[1] * (j[k] + wt[2 + k]);
+        }
+        pos.push_back(p);
+    }
+    return pos;
+}
+
 } // namespace
 
 TEST(DemoGenerator, WritesTheSameBytesOnEveryRun) {
@@ -331,16 +369,7 @@ TEST(DemoCreature, BindPoseFacesPointOutOfTheBody) {
     REQUIRE_DEMO();
     Md5Mesh m = parseMd5Mesh(readFile(demo / tokens(sceneValue(demo, "modelname")).at(0)));
     const Md5Mesh::Block& body = m.meshes.at(0);
-    std::vector<std::array<float, 3>> pos;
-    for (const auto& v : body.verts) {
-        std::array<float, 3> p{0, 0, 0};
-        for (int w = static_cast<int>(v[2]); w < v[2] + v[3]; ++w) {
-            const auto& wt = body.weights[static_cast<size_t>(w)];
-            const auto& j = m.jointPos[static_cast<size_t>(wt[0])];
-            for (int k = 0; k < 3; ++k) p[static_cast<size_t>(k)] += wt[1] * (j[static_cast<size_t>(k)] + wt[2 + k]);
-        }
-        pos.push_back(p);
-    }
+    std::vector<std::array<float, 3>> pos = bindPositions(m, body);
     // The body lies along X at bind; each ring of vertices shares one x, and the ring's
     // mean is a point inside the body.
     std::map<long, std::array<float, 4>> rings; // rounded x -> sum y, sum z, count
@@ -374,6 +403,14 @@ TEST(DemoCreature, BindPoseFacesPointOutOfTheBody) {
     }
     EXPECT_GT(outward, 0);
     EXPECT_LT(inward, outward / 20) << "most faces must point out of the body";
+}
+
+// Stencil shadow volumes need closed surfaces; an open or flipped patch shows as a hole or
+// a wrong shadow.
+TEST(DemoCreature, MeshesAreClosedAndWoundAlike) {
+    REQUIRE_DEMO();
+    Md5Mesh m = parseMd5Mesh(readFile(demo / tokens(sceneValue(demo, "modelname")).at(0)));
+    for (const Md5Mesh::Block& b : m.meshes) EXPECT_EQ(unpairedEdges(bindPositions(m, b), b.tris), 0u) << b.shader;
 }
 
 TEST(DemoCreature, WalkMatchesTheSkeletonAndLoops) {
@@ -508,19 +545,35 @@ TEST(DemoProps, ObjFilesFindTheirLibrariesAndMaps) {
     EXPECT_EQ(objs, 2);
 }
 
+TEST(DemoProps, ColumnIsClosedAndWoundAlike) {
+    REQUIRE_DEMO();
+    std::vector<std::array<float, 3>> pos;
+    std::map<std::string, std::vector<std::array<int, 3>>> tris;
+    std::string material;
+    for (const std::string& l : lines(readFile(demo / "models/column/column.obj"))) {
+        std::vector<std::string> t = tokens(l);
+        if (t.empty()) continue;
+        if (t[0] == "v") pos.push_back({number(t[1]), number(t[2]), number(t[3])});
+        if (t[0] == "usemtl") material = t[1];
+        if (t[0] == "f") tris[material].push_back({std::stoi(t[1]) - 1, std::stoi(t[2]) - 1, std::stoi(t[3]) - 1});
+    }
+    ASSERT_EQ(tris.size(), 2u);
+    for (const auto& [name, list] : tris) EXPECT_EQ(unpairedEdges(pos, list), 0u) << name;
+}
+
 // ---- the demo through the program's own readers ----
 
 namespace {
 
 // Runs the readers from inside the demo folder, as the viewer is started there.
 class InDemoFolder {
-public:
+  public:
     explicit InDemoFolder(const fs::path& dir) : previous_(fs::current_path()) { fs::current_path(dir); }
     ~InDemoFolder() { fs::current_path(previous_); }
     InDemoFolder(const InDemoFolder&) = delete;
     InDemoFolder& operator=(const InDemoFolder&) = delete;
 
-private:
+  private:
     fs::path previous_;
 };
 
