@@ -74,12 +74,6 @@ void Image::setGrey(int x, int y, float v) {
     if (channels == 4) p[3] = 255;
 }
 
-Color Image::get(int x, int y) const {
-    const uint8_t* p = &bytes[static_cast<size_t>((y * width + x) * channels)];
-    if (channels == 1) return {p[0] / 255.0f, p[0] / 255.0f, p[0] / 255.0f};
-    return {p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f};
-}
-
 std::vector<uint8_t> encodeTga(const Image& image, TgaStorage storage) {
     const bool grey = image.channels == 1;
     const bool rle = storage == TgaStorage::RunLength;

@@ -13,7 +13,6 @@ struct Color {
 
 inline Color operator+(Color a, Color b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
 inline Color operator*(Color a, float s) { return {a.r * s, a.g * s, a.b * s}; }
-inline Color operator*(Color a, Color b) { return {a.r * b.r, a.g * b.g, a.b * b.b}; }
 inline Color mixColor(Color a, Color b, float t) { return a + (b + a * -1.0f) * t; }
 
 // Row 0 is the bottom row, as a TGA with a bottom-left origin stores it; colour
@@ -28,7 +27,6 @@ struct Image {
     Image(int w, int h, int c) : width(w), height(h), channels(c), bytes(static_cast<size_t>(w * h * c), 0) {}
     void set(int x, int y, Color c);
     void setGrey(int x, int y, float v);
-    Color get(int x, int y) const;
 };
 
 enum class TgaStorage { Plain, RunLength };
