@@ -1,4 +1,158 @@
 // app/info_command.cpp -- ostrelle --info: load one model and describe it as JSON.
-#include "app/commands.h"
+#include "app/info_command.h"
 
-int runInfoCommand(int, char**) { return 1; }
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/commands.h"
+#include "app/debug_log.h"
+#include "model/basepath.h"
+#include "model/model.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+struct InfoOptions {
+    const char* model = nullptr;
+    std::string basepath;
+    bool hasBasepath = false;
+    bool positions = false;
+};
+
+// False, with the reason in `error`, when the arguments do not form a command.
+bool parseOptions(int argc, char** argv, InfoOptions& options, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (strcmp(arg, "--info") == 0) continue;
+        if (strcmp(arg, "--positions") == 0) {
+            options.positions = true;
+        } else if (strcmp(arg, "--basepath") == 0) {
+            if (i + 1 >= argc) {
+                error = "--basepath needs a folder";
+                return false;
+            }
+            options.basepath = argv[++i];
+            options.hasBasepath = true;
+        } else if (arg[0] == '-' && arg[1] == '-') {
+            error = std::string("unknown option ") + arg;
+            return false;
+        } else if (!options.model) {
+            options.model = arg;
+        } else {
+            error = std::string("more than one model: ") + arg;
+            return false;
+        }
+    }
+    if (!options.model) {
+        error = "usage: ostrelle --info MODEL [--basepath DIR] [--positions]";
+        return false;
+    }
+    return true;
+}
+
+// Like the scene's base path, the folder ends in a separator.
+std::string asFolder(std::string path) {
+    if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
+    return path;
+}
+
+int countOpenEdges(const Model& model, size_t m) {
+    const std::vector<Edge>& edges = model.edges[m];
+    const size_t count = std::min(edges.size(), static_cast<size_t>(std::max(model.numEdges[m], 0)));
+    return static_cast<int>(std::count_if(edges.begin(), edges.begin() + static_cast<long>(count),
+                                          [](const Edge& e) { return e.tri1 == -1; }));
+}
+
+// The three drawn corners of every triangle; static models draw their per-corner texture
+// coordinates, skinned ones those of the vertex.
+Json describeCorners(const Model& model, size_t m) {
+    Json corners = Json::array();
+    const std::vector<int>& indices = model.indices[m];
+    const std::vector<Vertex>& verts = model.verts[m];
+    const std::vector<CornerVertex>& cornerData = model.corners[m];
+    const bool cornerUv = model.numJoints == 0 && cornerData.size() >= indices.size();
+    for (size_t i = 0; i < indices.size(); ++i) {
+        const int v = indices[i];
+        if (v < 0 || v >= static_cast<int>(verts.size())) continue;
+        const Vertex& vert = verts[static_cast<size_t>(v)];
+        const float u = cornerUv ? cornerData[i].u : vert.u;
+        const float tv = cornerUv ? cornerData[i].v : vert.v;
+        corners.push_back(Json::array({vert.pos[0], vert.pos[1], vert.pos[2], u, tv}));
+    }
+    return corners;
+}
+
+Json describeMesh(const Model& model, size_t m, bool positions) {
+    Json mesh;
+    mesh["material"] = m < model.materialName.size() ? model.materialName[m] : std::string();
+    mesh["verts"] = model.numVerts[m];
+    mesh["vertsTotal"] = model.numVertsTotal[m];
+    mesh["clones"] = model.numClones[m];
+    mesh["duplicates"] = model.numDuplicates[m];
+    mesh["tris"] = model.numTris[m];
+    mesh["weights"] = model.numWeights[m];
+    mesh["edges"] = model.numEdges[m];
+    mesh["openEdges"] = countOpenEdges(model, m);
+    mesh["textures"] = Json{{"diffuse", model.hasDiffuse[m] != 0},
+                            {"specular", model.hasSpecular[m] != 0},
+                            {"local", model.hasLocal[m] != 0},
+                            {"height", model.hasHeight[m] != 0}};
+    if (positions) mesh["corners"] = describeCorners(model, m);
+    return mesh;
+}
+
+void poseBind(Model& model) {
+    for (Joint& joint : model.joints) {
+        std::copy(joint.bindPos, joint.bindPos + 3, joint.pos);
+        std::copy(joint.bindRot, joint.bindRot + 9, joint.rot);
+    }
+    for (int m = 0; m < model.numMeshes; ++m) model.skinMesh(m);
+}
+
+bool anyMeshLoaded(const Model& model) {
+    for (int m = 0; m < model.numMeshes; ++m)
+        if (model.meshLoaded[static_cast<size_t>(m)]) return true;
+    return false;
+}
+
+} // namespace
+
+Json describeModel(Model& model, bool positions) {
+    if (positions) poseBind(model);
+    Json out;
+    out["file"] = model.fileName;
+    out["joints"] = model.numJoints;
+    Json meshes = Json::array();
+    for (int m = 0; m < model.numMeshes; ++m) meshes.push_back(describeMesh(model, static_cast<size_t>(m), positions));
+    out["meshes"] = std::move(meshes);
+    return out;
+}
+
+int runInfoCommand(int argc, char** argv) {
+    InfoOptions options;
+    std::string error;
+    if (!parseOptions(argc, argv, options, error)) {
+        fprintf(stderr, "ostrelle --info: %s\n", error.c_str());
+        return 1;
+    }
+    openDebugLog();
+    if (options.hasBasepath) setBasepath(asFolder(options.basepath));
+    Model model;
+    model.readmeshfromfile(options.model, nullptr);
+    if (!anyMeshLoaded(model)) {
+        if (!model.hasFileName && model.numMeshes == 0)
+            fprintf(stderr, "ostrelle --info: cannot open %s\n", options.model);
+        else
+            fprintf(stderr, "ostrelle --info: no mesh loaded from %s\n", options.model);
+        return 1;
+    }
+    // File and material names come from the data and need not be UTF-8.
+    const std::string text = describeModel(model, options.positions)
+                                 .dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    fwrite(text.data(), 1, text.size(), stdout);
+    fputc('\n', stdout);
+    return 0;
+}

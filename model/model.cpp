@@ -88,6 +88,7 @@ bool Model::allocateMeshes(int count) {
         fill(verts);
         fill(tris);
         fill(meshLoaded);
+        fill(materialName);
     } catch (const std::bad_alloc&) {
         allocateMeshes(0);
         numMeshes = 0;

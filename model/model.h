@@ -99,6 +99,8 @@ public:
 
     // --- loading (model/load_model.cpp) ---
     void readmeshfromfile(const char* meshFile, const char* animFile);
+    // Per mesh: the material (shader) name the file gave it; "" when none.
+    std::vector<std::string> materialName;
 
     // --- static readers (model/obj_reader.cpp, model/ase_reader.cpp, model/lwo_reader.cpp) ---
     void readObj(const char* fileName);

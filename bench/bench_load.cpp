@@ -1,0 +1,49 @@
+// bench/bench_load.cpp -- loading the generated 100,000-vertex MD5 mesh: read, post-processing,
+// analysis and edges, as readmeshfromfile does it.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/debug_log.h"
+#include "app/file_open.h"
+#include "model/load_model.h"
+#include "model/md5_mesh_reader.h"
+#include "model/model.h"
+#include "tools/bench_md5_writer.h"
+
+namespace {
+
+// The mesh lives in the build folder; it is written on first use.
+const std::string& benchMeshPath() {
+    static const std::string path = std::string(OSTRELLE_BINARY_DIR) + "/bench_mesh.md5mesh";
+    if (!std::filesystem::exists(path)) benchmesh::writeBenchMesh(path.c_str());
+    return path;
+}
+
+void BM_ReadmeshfromfileBenchMesh(benchmark::State& state) {
+    const std::string& path = benchMeshPath();
+    ScopedLogCapture log;
+    for (auto _ : state) {
+        Model model(path.c_str(), nullptr);
+        benchmark::DoNotOptimize(model.numVertsTotal.data());
+        log.text.clear();
+    }
+}
+BENCHMARK(BM_ReadmeshfromfileBenchMesh)->Unit(benchmark::kMillisecond);
+
+// The reader alone, from bytes already in memory.
+void BM_ReadOnlyBenchMesh(benchmark::State& state) {
+    std::string data;
+    readWholeFile(benchMeshPath(), data);
+    ScopedLogCapture log;
+    for (auto _ : state) {
+        Model model;
+        md5::readMeshFromMemory(model, data, "bench.md5mesh");
+        benchmark::DoNotOptimize(model.verts.data());
+        log.text.clear();
+    }
+}
+BENCHMARK(BM_ReadOnlyBenchMesh)->Unit(benchmark::kMillisecond);
+
+} // namespace

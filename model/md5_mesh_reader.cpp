@@ -1,0 +1,616 @@
+// model/md5_mesh_reader.cpp -- MD5mesh reader for versions 10 and 6, parsing from memory; no GL.
+//
+// The file is split into lines as a 4096-byte line buffer reads them (a longer line becomes
+// several), and each line is seen as a C string (it ends at a NUL byte). The header pass reads
+// the joints and the mesh count; the lines of each mesh are then collected in one pass and
+// replayed mesh by mesh, which gives the results and log lines of one detail pass per mesh.
+#include "model/md5_mesh_reader.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <unordered_map>
+#include <vector>
+
+#include "app/debug_log.h"
+#include "model/basepath.h"
+#include "model/model.h"
+
+namespace md5 {
+namespace {
+
+constexpr size_t kLineBuffer = 4096;
+
+const char* const kBlanks = " \t\n";
+const char* const kNameBreaks = "\n\t\"";
+const char* const kShaderBreaks = " \n\t\"";
+
+// The shortest line that can hold a record of each kind: its keyword. A declared count is
+// possible only when the bytes that may still hold its records can hold that many lines.
+constexpr size_t kMeshRecordBytes = 5;   // "mesh "
+constexpr size_t kJointRecordBytes = 1;  // any line of a joints block
+constexpr size_t kBoneRecordBytes = 5;   // "bone "
+constexpr size_t kVertRecordBytes = 5;   // "vert "
+constexpr size_t kTriRecordBytes = 4;    // "tri "
+constexpr size_t kWeightRecordBytes = 7; // "weight "
+
+bool countFits(int count, size_t bytesLeft, size_t recordBytes) {
+    return count >= 0 && static_cast<size_t>(count) <= bytesLeft / recordBytes;
+}
+
+// Splits the data as successive reads into the line buffer do.
+class LineSplitter {
+public:
+    explicit LineSplitter(std::string_view data) : data_(data) {}
+
+    bool next(std::string_view& raw) {
+        if (pos_ >= data_.size()) return false;
+        const size_t limit = std::min(data_.size() - pos_, kLineBuffer - 1);
+        const char* start = data_.data() + pos_;
+        const void* newline = memchr(start, '\n', limit);
+        const size_t length = newline ? static_cast<size_t>(static_cast<const char*>(newline) - start) + 1 : limit;
+        raw = data_.substr(pos_, length);
+        pos_ += length;
+        return true;
+    }
+    size_t bytesLeft() const { return data_.size() - pos_; }
+
+private:
+    std::string_view data_;
+    size_t pos_ = 0;
+};
+
+// One line as the string functions of the format see it: it ends at its first NUL byte.
+struct LineText {
+    explicit LineText(std::string_view raw) {
+        memcpy(text, raw.data(), raw.size());
+        text[raw.size()] = '\0';
+    }
+    bool has(const char* keyword) const { return strstr(text, keyword) != nullptr; }
+    bool startsWith(const char* keyword) const { return strncmp(text, keyword, strlen(keyword)) == 0; }
+
+    char text[kLineBuffer];
+};
+
+// Pieces of a line as strtok gives them: leading breaks are skipped, a piece runs to the next
+// break, and that one break is consumed, so the break set may change from piece to piece.
+class Pieces {
+public:
+    explicit Pieces(const char* text) : p_(text) {}
+    std::string_view next(const char* breaks) {
+        p_ += strspn(p_, breaks);
+        if (*p_ == '\0') return {};
+        const size_t length = strcspn(p_, breaks);
+        std::string_view piece(p_, length);
+        p_ += length;
+        if (*p_ != '\0') ++p_;
+        return piece;
+    }
+
+private:
+    const char* p_;
+};
+
+// The blank-separated tokens 1..8 of a line (index 0 unused); missing ones are empty.
+struct Tokens {
+    explicit Tokens(const char* text) {
+        Pieces pieces(text);
+        for (int i = 1; i < 9; ++i) at[i] = pieces.next(kBlanks);
+    }
+    std::string_view at[9];
+};
+
+// The token on its own, as a conversion of the token string sees it.
+struct TokenText {
+    explicit TokenText(std::string_view token) {
+        memcpy(text, token.data(), token.size());
+        text[token.size()] = '\0';
+    }
+    char text[kLineBuffer];
+};
+
+// "%i": decimal, 0x hexadecimal or 0 octal, with a sign; the value is stored in 32 bits as
+// the conversion stores it. False (and `out` unchanged) when the token holds no number.
+bool readInt(std::string_view token, int& out) {
+    if (token.empty()) return false;
+    TokenText t(token);
+    char* end = nullptr;
+    const long value = strtol(t.text, &end, 0);
+    if (end == t.text) return false;
+    out = static_cast<int>(static_cast<uint32_t>(static_cast<unsigned long>(value)));
+    return true;
+}
+
+// "%f". False (and `out` unchanged) when the token holds no number.
+bool readFloat(std::string_view token, float& out) {
+    if (token.empty()) return false;
+    TokenText t(token);
+    char* end = nullptr;
+    const float value = strtof(t.text, &end);
+    if (end == t.text) return false;
+    out = value;
+    return true;
+}
+
+int intOr0(std::string_view token) {
+    int value = 0;
+    readInt(token, value);
+    return value;
+}
+
+float floatOr0(std::string_view token) {
+    float value = 0;
+    readFloat(token, value);
+    return value;
+}
+
+// The scan " WORD %f %f ...": white space, the word, then as many numbers as convert.
+void scanWordFloats(const char* text, const char* word, float* out, int count) {
+    const char* p = text;
+    while (isspace(static_cast<unsigned char>(*p))) ++p;
+    const size_t length = strlen(word);
+    if (strncmp(p, word, length) != 0) return;
+    p += length;
+    for (int i = 0; i < count; ++i) {
+        char* end = nullptr;
+        const float value = strtof(p, &end);
+        if (end == p) return;
+        out[i] = value;
+        p = end;
+    }
+}
+
+// A zero-filled record array that a file may declare again and again. A declaration clears
+// only the records written since the one before, so a file that repeats a count costs time
+// in proportion to its own size; `finish` trims the store to the last declared count.
+template <class T>
+class RecordSlots {
+public:
+    explicit RecordSlots(std::vector<T>& store) : store_(store) { store_.clear(); }
+
+    bool declare(size_t count) {
+        try {
+            for (size_t i = 0; i < written_; ++i) store_[i] = T();
+            written_ = 0;
+            if (store_.size() < count) store_.resize(count);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        count_ = count;
+        return true;
+    }
+    // The record at `i`, or null beyond the declared count.
+    T* at(size_t i) {
+        if (i >= count_) return nullptr;
+        written_ = std::max(written_, i + 1);
+        return &store_[i];
+    }
+    size_t written() const { return written_; }
+    void finish() { store_.resize(count_); }
+
+private:
+    std::vector<T>& store_;
+    size_t count_ = 0;
+    size_t written_ = 0;
+};
+
+struct MeshSlots {
+    MeshSlots(Model& model, int m)
+        : verts(model.verts[static_cast<size_t>(m)]), tris(model.tris[static_cast<size_t>(m)]),
+          weights(model.weights[static_cast<size_t>(m)]) {}
+    void finish() {
+        verts.finish();
+        tris.finish();
+        weights.finish();
+    }
+    RecordSlots<Vertex> verts;
+    RecordSlots<Triangle> tris;
+    RecordSlots<VertexWeight> weights;
+    size_t nextVert = 0, nextTri = 0, nextWeight = 0;
+};
+
+class MeshReader {
+public:
+    MeshReader(Model& model, std::string_view data, const std::string& fileName)
+        : model_(model), data_(data), fileName_(fileName), joints_(model.joints) {}
+
+    bool run() {
+        model_.numJoints = 0;
+        LineSplitter lines(data_);
+        std::string_view first;
+        if (lines.next(first)) version10_ = LineText(first).has("MD5Version 10");
+        const bool headerRead = version10_ ? readHeaderV10(lines) : readHeaderV6(lines);
+        const bool allocated = finishHeader();
+        // Parent indices are made safe even when the load stops here.
+        if (version10_) checkParentsV10();
+        if (!headerRead || !allocated) return false;
+        if (!version10_) resolveParentsV6();
+
+        std::vector<std::vector<std::string_view>> meshLines;
+        if (!collectMeshLines(meshLines)) return false;
+        for (int m = 0; m < model_.numMeshes; ++m) {
+            if (!readMeshDetails(m, meshLines[static_cast<size_t>(m)])) return false;
+            logText("reading mesh details successful, meshnumber ");
+            logInt(m);
+            logText("\n");
+        }
+        return true;
+    }
+
+private:
+    // --- header pass ---
+
+    bool readHeaderV10(LineSplitter& lines) {
+        std::string_view raw;
+        while (lines.next(raw)) {
+            LineText line(raw);
+            if (line.has("commandline ")) continue;
+            if (line.has("numMeshes ") && !declareMeshes(line)) return false;
+            if (line.has("numJoints ") && !declareJoints(line, lines.bytesLeft(), kJointRecordBytes)) return false;
+            if (line.startsWith("joints {") && model_.numJoints > 0) readJointsBlock(lines);
+        }
+        return true;
+    }
+
+    bool readHeaderV6(LineSplitter& lines) {
+        std::string_view raw;
+        while (lines.next(raw)) {
+            LineText line(raw);
+            if (line.has("commandline ")) continue;
+            if (line.has("nummeshes ") && !declareMeshes(line)) return false;
+            if (line.has("numbones ") && !declareJoints(line, lines.bytesLeft(), kBoneRecordBytes)) return false;
+            if (line.startsWith("bone ")) readBone(line, lines);
+        }
+        return true;
+    }
+
+    // The per-mesh arrays are made once, for the last count declared: no header line touches
+    // them, so the result equals making them anew at every declaration.
+    bool declareMeshes(const LineText& line) {
+        const int count = intOr0(Tokens(line.text).at[2]);
+        if (!countFits(count, data_.size(), kMeshRecordBytes)) return false;
+        meshCount_ = count;
+        return true;
+    }
+
+    bool declareJoints(const LineText& line, size_t bytesLeft, size_t recordBytes) {
+        const int count = intOr0(Tokens(line.text).at[2]);
+        if (!countFits(count, bytesLeft, recordBytes) || !joints_.declare(static_cast<size_t>(count)))
+            return false;
+        model_.numJoints = count;
+        return true;
+    }
+
+    bool finishHeader() {
+        joints_.finish();
+        if (meshCount_ < 0) return true;
+        if (!model_.allocateMeshes(meshCount_)) return false;
+        return true;
+    }
+
+    void readJointsBlock(LineSplitter& lines) {
+        std::string_view raw;
+        for (int j = 0; j < model_.numJoints && lines.next(raw); ++j) {
+            LineText line(raw);
+            if (line.text[0] == '}') return;
+            readJointLine(line, *joints_.at(static_cast<size_t>(j)));
+        }
+    }
+
+    // name, parent, ( x y z ), ( qx qy qz ); anything after the third quaternion number is ignored.
+    static void readJointLine(const LineText& line, Joint& joint) {
+        Pieces pieces(line.text);
+        joint.name.assign(pieces.next(kNameBreaks));
+        joint.parent = intOr0(pieces.next(kBlanks));
+        pieces.next(kBlanks);
+        for (float& c : joint.bindPos) c = floatOr0(pieces.next(kBlanks));
+        pieces.next(kBlanks);
+        pieces.next(kBlanks);
+        float q[3];
+        for (float& c : q) c = floatOr0(pieces.next(kBlanks));
+        const float rest = 1.0f - q[0] * q[0] - q[1] * q[1] - q[2] * q[2];
+        const float w = -std::sqrt(std::max(0.0f, rest));
+        quaternionToBindRotation(q[0], q[1], q[2], w, joint.bindRot);
+    }
+
+    // "bone N": the block runs to the first line holding "}" (the bone line itself may hold it).
+    void readBone(const LineText& line, LineSplitter& lines) {
+        const std::string_view numberToken = Tokens(line.text).at[2];
+        int number = -1;
+        Joint* joint = nullptr;
+        if (readInt(numberToken, number) && number >= 0 && number < model_.numJoints)
+            joint = joints_.at(static_cast<size_t>(number));
+        if (!joint) {
+            std::string shown = numberToken.empty() ? std::string("?") : std::string(numberToken);
+            logFormat("%s: bone %s names no joint, dropped\n", fileName_.c_str(), shown.c_str());
+        }
+        if (line.has("}")) return;
+        std::string_view raw;
+        while (lines.next(raw)) {
+            LineText blockLine(raw);
+            if (joint) readBoneLine(blockLine, *joint);
+            if (blockLine.has("}")) return;
+        }
+    }
+
+    static void readBoneLine(const LineText& line, Joint& joint) {
+        if (line.has("name ")) {
+            Pieces pieces(line.text);
+            pieces.next(kBlanks);
+            joint.name.assign(pieces.next(kNameBreaks));
+        }
+        if (line.has("bindpos ")) scanWordFloats(line.text, "bindpos", joint.bindPos, 3);
+        if (line.has("bindmat ")) scanWordFloats(line.text, "bindmat", joint.bindRot, 9);
+        if (line.has("parent ")) {
+            Pieces pieces(line.text);
+            pieces.next(kBlanks);
+            joint.parentName.assign(pieces.next(kNameBreaks));
+            joint.hasParentName = true;
+        }
+    }
+
+    // Parents by name, compared over at most 500 characters; the first joint of a name wins.
+    void resolveParentsV6() {
+        constexpr size_t kNameCompare = 500;
+        std::unordered_map<std::string_view, int> firstOfName;
+        for (int j = 0; j < model_.numJoints; ++j)
+            firstOfName.emplace(std::string_view(model_.joints[static_cast<size_t>(j)].name).substr(0, kNameCompare), j);
+        for (Joint& joint : model_.joints) {
+            if (!joint.hasParentName) continue;
+            auto found = firstOfName.find(std::string_view(joint.parentName).substr(0, kNameCompare));
+            if (found == firstOfName.end()) {
+                joint.parent = -1;
+                continue;
+            }
+            joint.parent = found->second;
+            joint.depth = model_.joints[static_cast<size_t>(found->second)].depth + 1;
+        }
+    }
+
+    // A parent index outside the skeleton would be followed by whoever walks the hierarchy.
+    void checkParentsV10() {
+        for (int j = 0; j < model_.numJoints; ++j) {
+            Joint& joint = model_.joints[static_cast<size_t>(j)];
+            if (joint.parent >= -1 && joint.parent < model_.numJoints) continue;
+            logFormat("%s: joint %d names parent %d, taken as a root\n", fileName_.c_str(), j, joint.parent);
+            joint.parent = -1;
+        }
+    }
+
+    // --- detail pass ---
+
+    // The lines that each mesh's own detail pass would apply, in file order.
+    bool collectMeshLines(std::vector<std::vector<std::string_view>>& meshLines) {
+        try {
+            meshLines.resize(static_cast<size_t>(model_.numMeshes));
+            LineSplitter lines(data_);
+            std::string_view raw;
+            lines.next(raw);
+            long long current = -1;
+            bool haveCurrent = version10_;
+            while (lines.next(raw)) {
+                LineText line(raw);
+                if (version10_) {
+                    if (line.startsWith("mesh ") || line.startsWith("mesh\t")) ++current;
+                } else if (line.has("mesh ") || line.has("mesh\t")) {
+                    int number = 0;
+                    if (readInt(Tokens(line.text).at[2], number)) {
+                        current = number;
+                        haveCurrent = true;
+                    }
+                }
+                if (haveCurrent && current >= 0 && current < model_.numMeshes)
+                    meshLines[static_cast<size_t>(current)].push_back(raw);
+            }
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
+    }
+
+    bool readMeshDetails(int m, const std::vector<std::string_view>& lines) {
+        size_t bytesLeft = 0;
+        for (std::string_view raw : lines) bytesLeft += raw.size();
+        MeshSlots slots(model_, m);
+        bool complete = true;
+        for (std::string_view raw : lines) {
+            bytesLeft -= raw.size();
+            LineText line(raw);
+            if (!applyDetailLine(m, line, bytesLeft, slots)) {
+                complete = false;
+                break;
+            }
+        }
+        const size_t weightsWritten = slots.weights.written();
+        slots.finish();
+        if (!complete) return false;
+        dropBadWeights(m, weightsWritten);
+        dropBadVertices(m);
+        dropBadTriangles(m);
+        return true;
+    }
+
+    bool applyDetailLine(int m, const LineText& line, size_t bytesLeft, MeshSlots& s) {
+        const size_t mesh = static_cast<size_t>(m);
+        if (line.has("shader ") || line.has("shader\t")) readShader(m, line);
+        if (line.has("numverts ")) {
+            const int count = intOr0(Tokens(line.text).at[2]);
+            if (!countFits(count, bytesLeft, kVertRecordBytes) || !s.verts.declare(static_cast<size_t>(count)))
+                return false;
+            model_.numVerts[mesh] = count;
+            s.nextVert = 0;
+        }
+        if (line.has("numtris ")) {
+            const int count = intOr0(Tokens(line.text).at[2]);
+            if (!countFits(count, bytesLeft, kTriRecordBytes) || !s.tris.declare(static_cast<size_t>(count)))
+                return false;
+            model_.numTris[mesh] = count;
+            s.nextTri = 0;
+        }
+        if (line.has("numweights ")) {
+            const int count = intOr0(Tokens(line.text).at[2]);
+            if (!countFits(count, bytesLeft, kWeightRecordBytes) || !s.weights.declare(static_cast<size_t>(count)))
+                return false;
+            model_.numWeights[mesh] = count;
+            s.nextWeight = 0;
+            model_.meshLoaded[mesh] = 1;
+        }
+        if (line.has("tri ")) readTri(line, s.tris.at(s.nextTri++));
+        if (line.has("vert ")) readVert(line, s.verts.at(s.nextVert++));
+        if (line.has("weight ")) readWeight(line, s.weights.at(s.nextWeight++));
+        return true;
+    }
+
+    bool hasAnyTexture(size_t m) const {
+        return model_.hasDiffuse[m] || model_.hasSpecular[m] || model_.hasHeight[m] || model_.hasLocal[m];
+    }
+
+    void readShader(int m, const LineText& line) {
+        Pieces pieces(line.text);
+        pieces.next(kShaderBreaks);
+        const std::string name(pieces.next(kShaderBreaks));
+        const size_t mesh = static_cast<size_t>(m);
+        if (mesh < model_.materialName.size()) model_.materialName[mesh] = name;
+        model_.lookupTextures(name.c_str(), m);
+        if (!hasAnyTexture(mesh)) model_.lookupTextures(rewriteToBasepath(name).c_str(), m);
+        if (hasAnyTexture(mesh)) return;
+        logText("couldn't find texture ");
+        logText(name);
+        logText("\n");
+        model_.promptMissingTexture(name.c_str(), m);
+    }
+
+    static void readTri(const LineText& line, Triangle* tri) {
+        if (!tri) return;
+        Tokens t(line.text);
+        for (int k = 0; k < 3; ++k) tri->v[k] = intOr0(t.at[3 + k]);
+    }
+
+    void readVert(const LineText& line, Vertex* vert) const {
+        if (!vert) return;
+        Tokens t(line.text);
+        const int first = version10_ ? 4 : 3;
+        const int weightsAt = version10_ ? 7 : 5;
+        vert->u = floatOr0(t.at[first]);
+        vert->v = 1.0f - floatOr0(t.at[first + 1]);
+        vert->weightStart = intOr0(t.at[weightsAt]);
+        vert->weightCount = intOr0(t.at[weightsAt + 1]);
+    }
+
+    void readWeight(const LineText& line, VertexWeight* weight) const {
+        if (!weight) return;
+        Tokens t(line.text);
+        const int posAt = version10_ ? 6 : 5;
+        weight->joint = intOr0(t.at[3]);
+        weight->bias = floatOr0(t.at[4]);
+        for (int k = 0; k < 3; ++k) weight->pos[k] = floatOr0(t.at[posAt + k]);
+    }
+
+    // --- records naming something that does not exist ---
+
+    // Vertices address weights by position, so a weight naming no joint keeps its slot but
+    // no longer contributes. Only records read from the file are checked; zero-filled ones
+    // contribute nothing anyway.
+    void dropBadWeights(int m, size_t written) {
+        std::vector<VertexWeight>& weights = model_.weights[static_cast<size_t>(m)];
+        for (size_t w = 0; w < written && w < weights.size(); ++w) {
+            const int joint = weights[w].joint;
+            if (joint >= 0 && joint < model_.numJoints) continue;
+            logFormat("%s: mesh %d weight %zu names joint %d, dropped\n", fileName_.c_str(), m, w, joint);
+            weights[w] = VertexWeight();
+        }
+    }
+
+    // Triangles address vertices by position, so a vertex keeps its slot and loses its weights.
+    void dropBadVertices(int m) {
+        const long long weightTotal = model_.numWeights[static_cast<size_t>(m)];
+        std::vector<Vertex>& verts = model_.verts[static_cast<size_t>(m)];
+        for (size_t i = 0; i < verts.size(); ++i) {
+            Vertex& vert = verts[i];
+            if (vert.weightCount == 0) continue;
+            const long long end = static_cast<long long>(vert.weightStart) + vert.weightCount;
+            if (vert.weightStart >= 0 && vert.weightCount > 0 && end <= weightTotal) continue;
+            logFormat("%s: mesh %d vertex %zu names %d weights from %d, dropped\n", fileName_.c_str(), m, i,
+                      vert.weightCount, vert.weightStart);
+            vert.weightStart = 0;
+            vert.weightCount = 0;
+        }
+    }
+
+    // Nothing refers to a triangle by its position in the file, so a bad one is removed.
+    void dropBadTriangles(int m) {
+        const size_t mesh = static_cast<size_t>(m);
+        const int vertTotal = model_.numVerts[mesh];
+        std::vector<Triangle>& tris = model_.tris[mesh];
+        size_t kept = 0;
+        for (size_t t = 0; t < tris.size(); ++t) {
+            int bad = 0;
+            bool ok = true;
+            for (int k = 0; k < 3 && ok; ++k) {
+                if (tris[t].v[k] >= 0 && tris[t].v[k] < vertTotal) continue;
+                ok = false;
+                bad = tris[t].v[k];
+            }
+            if (!ok) {
+                logFormat("%s: mesh %d triangle %zu names vertex %d, dropped\n", fileName_.c_str(), m, t, bad);
+                continue;
+            }
+            if (kept != t) tris[kept] = std::move(tris[t]);
+            ++kept;
+        }
+        tris.resize(kept);
+        model_.numTris[mesh] = static_cast<int>(kept);
+    }
+
+    Model& model_;
+    std::string_view data_;
+    const std::string& fileName_;
+    RecordSlots<Joint> joints_;
+    bool version10_ = false;
+    int meshCount_ = -1;
+};
+
+} // namespace
+
+bool readMeshFromMemory(Model& model, std::string_view data, const std::string& fileName) {
+    MeshReader reader(model, data, fileName);
+    if (reader.run()) return true;
+    // No mesh of a stopped load gets its index list, and the drawing passes take a set
+    // meshLoaded as leave to draw 3 x numTris indices: the read data stays, undrawn.
+    std::fill(model.meshLoaded.begin(), model.meshLoaded.end(), 0);
+    return false;
+}
+
+void quaternionToBindRotation(float x, float y, float z, float w, float out[9]) {
+    // Axis and angle first, the angle passing through degrees as a rotation call takes it.
+    w = std::min(1.0f, std::max(-1.0f, w));
+    const float degrees = 2.0f * std::acos(w) * 57.295776f;
+    const float length = std::sqrt(x * x + y * y + z * z);
+    if (!(length > 0.0f)) {
+        const float identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+        memcpy(out, identity, sizeof identity);
+        return;
+    }
+    x /= length;
+    y /= length;
+    z /= length;
+    const float radians = degrees * 0.017453292f;
+    const float c = std::cos(radians);
+    const float s = std::sin(radians);
+    const float t = 1.0f - c;
+    out[0] = x * x * t + c;
+    out[1] = y * x * t + z * s;
+    out[2] = x * z * t - y * s;
+    out[3] = x * y * t - z * s;
+    out[4] = y * y * t + c;
+    out[5] = y * z * t + x * s;
+    out[6] = x * z * t + y * s;
+    out[7] = y * z * t - x * s;
+    out[8] = z * z * t + c;
+}
+
+} // namespace md5

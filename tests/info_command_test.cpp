@@ -1,0 +1,87 @@
+// tests/info_command_test.cpp -- ostrelle --info: the JSON description and the exit status.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/debug_log.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Runs the command in a scratch working folder (where it writes debuglog.txt).
+struct InfoRun {
+    explicit InfoRun(std::vector<std::string> args) {
+        const fs::path home = fs::current_path();
+        dir = fs::temp_directory_path() / ("ostrelle_info_" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+        fs::current_path(dir);
+        std::vector<char*> argv;
+        args.insert(args.begin(), {"ostrelle", "--info"});
+        for (std::string& a : args) argv.push_back(a.data());
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        status = runInfoCommand(static_cast<int>(argv.size()), argv.data());
+        out = testing::internal::GetCapturedStdout();
+        err = testing::internal::GetCapturedStderr();
+        std::ifstream in(dir / "debuglog.txt");
+        log.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        fs::current_path(home);
+        openDebugLog();
+        fs::remove_all(dir);
+    }
+    fs::path dir;
+    int status = -1;
+    std::string out, err, log;
+};
+
+} // namespace
+
+TEST(InfoCommand, DescribesTheCubeWithItsCorners) {
+    const std::string cube = std::string(OSTRELLE_TESTDATA_DIR) + "/md5/simplecube/SimpleCube.md5mesh";
+    if (!fs::exists(cube)) GTEST_SKIP() << "no test data at " << cube;
+    InfoRun run({cube, "--positions"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto json = nlohmann::ordered_json::parse(run.out);
+    std::vector<std::string> keys;
+    for (auto it = json.begin(); it != json.end(); ++it) keys.push_back(it.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"file", "joints", "meshes"}));
+    EXPECT_EQ(json["file"], cube);
+    EXPECT_EQ(json["joints"], 3);
+    const auto& mesh = json["meshes"][0];
+    std::vector<std::string> meshKeys;
+    for (auto it = mesh.begin(); it != mesh.end(); ++it) meshKeys.push_back(it.key());
+    EXPECT_EQ(meshKeys, (std::vector<std::string>{"material", "verts", "vertsTotal", "clones", "duplicates", "tris",
+                                                  "weights", "edges", "openEdges", "textures", "corners"}));
+    EXPECT_EQ(mesh["material"], "");
+    EXPECT_EQ(mesh["verts"], 24);
+    EXPECT_EQ(mesh["tris"], 12);
+    EXPECT_EQ(mesh["weights"], 16);
+    EXPECT_EQ(mesh["textures"]["diffuse"], false);
+    ASSERT_EQ(mesh["corners"].size(), 36u);
+    // Triangle 0 is "tri 0 2 1 0": its first corner is vertex 2, u -0.3125, v 1 - 0.25.
+    const auto& c = mesh["corners"][0];
+    ASSERT_EQ(c.size(), 5u);
+    EXPECT_NEAR(c[0].get<double>(), -32, 0.01);
+    EXPECT_NEAR(c[3].get<double>(), -0.3125, 1e-6);
+    EXPECT_NEAR(c[4].get<double>(), 0.75, 1e-6);
+    EXPECT_EQ(run.log.rfind("readmeshfromfile starting, opening file: " + cube + "\n", 0), 0u);
+}
+
+TEST(InfoCommand, FailsWithOneLineReason) {
+    InfoRun missing({"/nonexistent/model.md5mesh"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.out.empty());
+    EXPECT_EQ(missing.err, "ostrelle --info: cannot open /nonexistent/model.md5mesh\n");
+    EXPECT_NE(missing.log.find("cannot open file\n"), std::string::npos);
+
+    InfoRun noModel({});
+    EXPECT_EQ(noModel.status, 1);
+    EXPECT_EQ(std::count(noModel.err.begin(), noModel.err.end(), '\n'), 1);
+}
