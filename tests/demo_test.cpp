@@ -657,3 +657,38 @@ TEST(DemoThroughReaders, LightFilterFacesReadAsTheStartUpReadsThem) {
         }
     }
 }
+
+TEST(DemoThroughReaders, CreatureLoadsWithEveryRecordAndTexture) {
+    REQUIRE_DEMO();
+    InDemoFolder here(demo);
+    const std::string meshFile = tokens(sceneValue(demo, "modelname")).at(0);
+    Md5Mesh expected = parseMd5Mesh(readFile(meshFile));
+    ScopedLogCapture log;
+    Model model;
+    model.readmeshfromfile(meshFile.c_str(), nullptr);
+    EXPECT_FALSE(contains(log.text, "couldn't find texture")) << log.text;
+    EXPECT_FALSE(contains(log.text, "dropped")) << log.text;
+    EXPECT_FALSE(contains(log.text, "not found")) << log.text;
+    EXPECT_FALSE(contains(log.text, "failed")) << log.text;
+    ASSERT_EQ(model.numJoints, expected.numJoints);
+    ASSERT_EQ(model.numMeshes, expected.numMeshes);
+    EXPECT_EQ(model.findJoint("lure"), 6);
+    int withLocal = 0;
+    for (int m = 0; m < model.numMeshes; ++m) {
+        const size_t i = static_cast<size_t>(m);
+        SCOPED_TRACE(expected.meshes[i].shader);
+        EXPECT_TRUE(contains(log.text, ("reading mesh details successful, meshnumber " + std::to_string(m)).c_str()));
+        EXPECT_TRUE(model.meshLoaded[i]);
+        EXPECT_EQ(model.numVerts[i], expected.meshes[i].numVerts);
+        EXPECT_EQ(model.numTris[i], expected.meshes[i].numTris);
+        EXPECT_EQ(model.numWeights[i], expected.meshes[i].numWeights);
+        EXPECT_TRUE(model.hasDiffuse[i] && model.hasSpecular[i] && model.hasHeight[i]);
+        withLocal += model.hasLocal[i] ? 1 : 0;
+        // Seams where the texture wraps (u 0 and 1 on one position) are merged or cloned,
+        // not left as open edges.
+        size_t open = 0;
+        for (const Edge& e : model.edges[i]) open += e.tri1 < 0 ? 1 : 0;
+        EXPECT_EQ(open, 0u) << "open edges";
+    }
+    EXPECT_EQ(withLocal, 1);
+}
