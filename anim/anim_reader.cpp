@@ -1,9 +1,105 @@
-// anim/anim_reader.cpp -- MD5anim files of versions 10 and 6.
+// anim/anim_reader.cpp -- loading MD5anim files of versions 10 and 6 into a Model and binding them by joint name.
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <strings.h>
+#include <unordered_map>
+
 #include "anim/animation.h"
+#include "app/debug_log.h"
+#include "app/file_open.h"
+#include "model/basepath.h"
 #include "model/model.h"
 
-void Model::loadAnimation(const char*) { animV6.reset(); }
+namespace {
+
+// The version test reads the first line as a 256-byte buffer would hold it.
+constexpr size_t kVersionLineMax = 255;
+
+bool firstLineSays(std::string_view text, const char* version) {
+    std::string_view line = text.substr(0, kVersionLineMax);
+    line = line.substr(0, line.find('\n'));
+    line = line.substr(0, line.find('\0'));
+    return line.find(version) != std::string_view::npos;
+}
+
+// findJoint for many names at once: the first joint of each name, built in one pass so that
+// binding stays linear however many joints and channels there are.
+class JointNames {
+public:
+    explicit JointNames(const Model& model) {
+        const int count = std::min(model.numJoints, static_cast<int>(model.joints.size()));
+        for (int i = 0; i < count; ++i) index_.emplace(model.joints[static_cast<size_t>(i)].name, i);
+    }
+    int find(const std::string& name) const {
+        auto it = index_.find(name);
+        return it == index_.end() ? -1 : it->second;
+    }
+
+private:
+    std::unordered_map<std::string, int> index_;
+};
+
+ChannelTarget targetOf(const std::string& attribute, ChannelTarget unchanged) {
+    const char* a = attribute.c_str();
+    if (strcasecmp(a, "x") == 0) return ChannelTarget::X;
+    if (strcasecmp(a, "y") == 0) return ChannelTarget::Y;
+    if (strcasecmp(a, "z") == 0) return ChannelTarget::Z;
+    if (attribute == "pitch") return ChannelTarget::Pitch;
+    if (attribute == "yaw") return ChannelTarget::Yaw;
+    if (attribute == "roll") return ChannelTarget::Roll;
+    return unchanged;
+}
+
+} // namespace
+
+void Model::loadAnimation(const char* name) {
+    if (!name) {
+        animV6.reset();
+        return;
+    }
+    std::string text;
+    if (!readWholeFile(name, text) && !readWholeFile(rewriteToBasepath(name), text)) {
+        logText("couldn\xB4t find animation file ");
+        logText(name);
+        logText("\n");
+        return;
+    }
+    loadAnimationText(text);
+}
+
+void Model::loadAnimationText(std::string_view text) {
+    if (firstLineSays(text, "MD5Version 10")) {
+        animV10 = parseAnimationV10(text);
+        bindAnimationV10();
+    } else {
+        animV6 = parseAnimationV6(text);
+        bindAnimationV6();
+    }
+}
+
 void Model::freeAnimations() {
     animV6.reset();
     animV10.reset();
+}
+
+void Model::bindAnimationV10() {
+    if (!animV10) return;
+    const JointNames names(*this);
+    for (AnimJointV10& joint : animV10->joints) joint.meshJoint = joint.hasName ? names.find(joint.name) : -1;
+}
+
+void Model::bindAnimationV6() {
+    if (!animV6) return;
+    const JointNames names(*this);
+    for (AnimChannelV6& channel : animV6->channels) {
+        const int i = names.find(channel.jointName);
+        if (i < 0) {
+            channel.joint = -1;
+            channel.target = ChannelTarget::None;
+            continue;
+        }
+        channel.joint = i;
+        channel.target = targetOf(channel.attribute, channel.target);
+    }
 }

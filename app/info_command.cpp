@@ -2,10 +2,13 @@
 #include "app/info_command.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "anim/animation.h"
 #include "app/commands.h"
 #include "app/debug_log.h"
 #include "model/basepath.h"
@@ -20,7 +23,29 @@ struct InfoOptions {
     std::string basepath;
     bool hasBasepath = false;
     bool positions = false;
+    const char* anim = nullptr;
+    InfoPose pose;
 };
+
+// The value after an option, or false with the reason.
+bool optionValue(int argc, char** argv, int& i, const char* what, const char*& value, std::string& error) {
+    if (i + 1 >= argc) {
+        error = std::string(argv[i]) + " needs " + what;
+        return false;
+    }
+    value = argv[++i];
+    return true;
+}
+
+bool parseTime(const char* text, double& time, std::string& error) {
+    char* end = nullptr;
+    time = strtod(text, &end);
+    if (end == text || *end != '\0' || !std::isfinite(time)) {
+        error = std::string("--time needs a number of seconds, not ") + text;
+        return false;
+    }
+    return true;
+}
 
 // False, with the reason in `error`, when the arguments do not form a command.
 bool parseOptions(int argc, char** argv, InfoOptions& options, std::string& error) {
@@ -36,6 +61,13 @@ bool parseOptions(int argc, char** argv, InfoOptions& options, std::string& erro
             }
             options.basepath = argv[++i];
             options.hasBasepath = true;
+        } else if (strcmp(arg, "--anim") == 0) {
+            if (!optionValue(argc, argv, i, "an animation file", options.anim, error)) return false;
+            options.pose.animated = true;
+        } else if (strcmp(arg, "--time") == 0) {
+            const char* value = nullptr;
+            if (!optionValue(argc, argv, i, "a time", value, error) || !parseTime(value, options.pose.time, error))
+                return false;
         } else if (arg[0] == '-' && arg[1] == '-') {
             error = std::string("unknown option ") + arg;
             return false;
@@ -47,7 +79,7 @@ bool parseOptions(int argc, char** argv, InfoOptions& options, std::string& erro
         }
     }
     if (!options.model) {
-        error = "usage: ostrelle --info MODEL [--basepath DIR] [--positions]";
+        error = "usage: ostrelle --info MODEL [--basepath DIR] [--anim FILE [--time T]] [--positions]";
         return false;
     }
     return true;
@@ -112,6 +144,35 @@ void poseBind(Model& model) {
     for (int m = 0; m < model.numMeshes; ++m) model.skinMesh(m);
 }
 
+// The animation the model plays (version 6 wins, as in playback), posed at `time`, then skinned.
+void poseAnimated(Model& model, double time) {
+    model.animate(time);
+    for (int m = 0; m < model.numMeshes; ++m) model.skinMesh(m);
+}
+
+Json describeAnimationV10(const AnimationV10& anim) {
+    const auto bound = std::count_if(anim.joints.begin(), anim.joints.end(),
+                                     [](const AnimJointV10& j) { return j.meshJoint >= 0; });
+    return Json{{"version", 10},         {"frames", anim.numFrames}, {"frameRate", anim.frameRate},
+                {"joints", anim.numJoints}, {"channels", 0},          {"boundJoints", bound}};
+}
+
+// Version 6 has no frame count of its own: frames is the longest key list, the frame rate that of
+// the first channel, joints the distinct channel joint names.
+Json describeAnimationV6(const AnimationV6& anim) {
+    std::vector<std::string> names;
+    std::vector<int> bound;
+    int frames = 0;
+    for (const AnimChannelV6& c : anim.channels) {
+        frames = std::max(frames, static_cast<int>(c.keys.size()));
+        if (std::find(names.begin(), names.end(), c.jointName) == names.end()) names.push_back(c.jointName);
+        if (c.joint >= 0 && std::find(bound.begin(), bound.end(), c.joint) == bound.end()) bound.push_back(c.joint);
+    }
+    const float frameRate = anim.channels.empty() ? 0.0f : anim.channels.front().frameRate;
+    return Json{{"version", 6},          {"frames", frames},     {"frameRate", frameRate},
+                {"joints", names.size()}, {"channels", anim.numChannels}, {"boundJoints", bound.size()}};
+}
+
 bool anyMeshLoaded(const Model& model) {
     for (int m = 0; m < model.numMeshes; ++m)
         if (model.meshLoaded[static_cast<size_t>(m)]) return true;
@@ -120,11 +181,18 @@ bool anyMeshLoaded(const Model& model) {
 
 } // namespace
 
-Json describeModel(Model& model, bool positions) {
-    if (positions) poseBind(model);
+Json describeModel(Model& model, bool positions) { return describeModel(model, positions, InfoPose{}); }
+
+Json describeModel(Model& model, bool positions, const InfoPose& pose) {
+    const bool animated = pose.animated && (model.animV6 || model.animV10);
+    if (positions && animated)
+        poseAnimated(model, pose.time);
+    else if (positions)
+        poseBind(model);
     Json out;
     out["file"] = model.fileName;
     out["joints"] = model.numJoints;
+    if (animated) out["animation"] = model.animV6 ? describeAnimationV6(*model.animV6) : describeAnimationV10(*model.animV10);
     Json meshes = Json::array();
     for (int m = 0; m < model.numMeshes; ++m) meshes.push_back(describeMesh(model, static_cast<size_t>(m), positions));
     out["meshes"] = std::move(meshes);
@@ -141,7 +209,7 @@ int runInfoCommand(int argc, char** argv) {
     openDebugLog();
     if (options.hasBasepath) setBasepath(asFolder(options.basepath));
     Model model;
-    model.readmeshfromfile(options.model, nullptr);
+    model.readmeshfromfile(options.model, options.anim);
     if (!anyMeshLoaded(model)) {
         if (!model.hasFileName && model.numMeshes == 0)
             fprintf(stderr, "ostrelle --info: cannot open %s\n", options.model);
@@ -149,8 +217,12 @@ int runInfoCommand(int argc, char** argv) {
             fprintf(stderr, "ostrelle --info: no mesh loaded from %s\n", options.model);
         return 1;
     }
+    if (options.anim && !model.animV6 && !model.animV10) {
+        fprintf(stderr, "ostrelle --info: no animation read from %s\n", options.anim);
+        return 1;
+    }
     // File and material names come from the data and need not be UTF-8.
-    const std::string text = describeModel(model, options.positions)
+    const std::string text = describeModel(model, options.positions, options.pose)
                                  .dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
     fwrite(text.data(), 1, text.size(), stdout);
     fputc('\n', stdout);

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/tga_image.h"
@@ -112,12 +113,35 @@ public:
     void promptMissingTexture(const char* name, int mesh);
 
     // --- animation files (anim/) ---
-    // A missing name clears animV6 only.
+    // A missing name clears animV6 only. Does not free earlier records: callers replacing an
+    // animation call freeAnimations first.
     void loadAnimation(const char* fileName);
+    // The same from the text of a file already read (tests and fuzzing).
+    void loadAnimationText(std::string_view text);
     void freeAnimations();
+    // (Re)bind the loaded records to the current joint array, by joint name.
+    void bindAnimationV10();
+    void bindAnimationV6();
 
-    // --- skinning and vectors (anim/skinning.cpp) ---
+    // --- pose (anim/pose.cpp, anim/camera_animation.cpp) ---
+    // Poses every joint at `time` seconds; animV6 wins when both records are present. An
+    // animation with no frames or no usable frame rate leaves the joints as they are.
+    void animate(double time);
+    // The camera model: loads a version 6 animation and adds a joint per channel joint it lacks.
+    void loadCameraAnimation(const char* fileName);
+    void loadCameraAnimationText(std::string_view text);
+    // animate, then the "refcam" and "fov" channels.
+    void updateCameraAnimation(double time);
+    // out[0..15] = placement x pose of the joint (-1 or out of range: cameraJoint), out[16] its
+    // field of view. Leaves `out` alone without animV6 or joints.
+    void getCameraMatrix(int joint, float out[17]) const;
+
+    // --- skinning and vectors (anim/skinning.cpp, anim/mesh_vectors.cpp) ---
     void skinMesh(int mesh);
+    // Skinned positions (static models: once) and per-vertex normal, S and T of one mesh.
+    void updateMeshVectors(int mesh, const GlCapabilities& caps);
+    // Every mesh; a skinned model without animation stands in its bind pose.
+    void updateAllMeshes(const GlCapabilities& caps);
 
     // Per-mesh storage, one entry per mesh. Vectors keep `indices` and `verts`
     // contiguous for the drawing calls.
