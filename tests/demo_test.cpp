@@ -692,3 +692,79 @@ TEST(DemoThroughReaders, CreatureLoadsWithEveryRecordAndTexture) {
     }
     EXPECT_EQ(withLocal, 1);
 }
+
+// The walk file's bounds were computed from the generator's own skinning; the program's
+// pose and skinning must land on them, which holds only when both read the quaternions,
+// flags and component order alike.
+TEST(DemoThroughReaders, WalkPosesTheSkinWithinTheFileBounds) {
+    REQUIRE_DEMO();
+    InDemoFolder here(demo);
+    const std::string meshFile = tokens(sceneValue(demo, "modelname")).at(0);
+    const std::string animFile = tokens(sceneValue(demo, "modelanim")).at(0);
+    std::vector<std::array<float, 6>> bounds;
+    std::vector<std::string> ls = lines(readFile(animFile));
+    for (size_t i = 0; i < ls.size(); ++i) {
+        if (!startsWith(ls[i], "bounds ")) continue;
+        for (++i; !startsWith(ls[i], "}"); ++i) {
+            std::vector<std::string> t = tokens(ls[i]);
+            bounds.push_back({number(t[1]), number(t[2]), number(t[3]), number(t[6]), number(t[7]), number(t[8])});
+        }
+    }
+    ASSERT_GT(bounds.size(), 200u);
+    ScopedLogCapture log;
+    Model model;
+    model.readmeshfromfile(meshFile.c_str(), animFile.c_str());
+    EXPECT_FALSE(contains(log.text, "couldn")) << log.text;
+    ASSERT_TRUE(model.animV10);
+    for (size_t frame : {size_t{0}, size_t{31}, size_t{77}, size_t{150}, size_t{222}}) {
+        SCOPED_TRACE("frame " + std::to_string(frame));
+        model.animate(static_cast<double>(frame) / 24.0 + 1e-4);
+        float lo[3] = {1e9f, 1e9f, 1e9f}, hi[3] = {-1e9f, -1e9f, -1e9f};
+        for (int m = 0; m < model.numMeshes; ++m) {
+            model.skinMesh(m);
+            for (int v = 0; v < model.numVerts[static_cast<size_t>(m)]; ++v) {
+                const float* p = model.verts[static_cast<size_t>(m)][static_cast<size_t>(v)].pos;
+                for (int k = 0; k < 3; ++k) lo[k] = std::min(lo[k], p[k]), hi[k] = std::max(hi[k], p[k]);
+            }
+        }
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(lo[k], bounds[frame][static_cast<size_t>(k)], 0.05f) << "axis " << k;
+            EXPECT_NEAR(hi[k], bounds[frame][static_cast<size_t>(k + 3)], 0.05f) << "axis " << k;
+        }
+    }
+}
+
+TEST(DemoThroughReaders, CameraOrbitLooksAtTheSceneThroughItsJoint) {
+    REQUIRE_DEMO();
+    InDemoFolder here(demo);
+    ScopedLogCapture log;
+    Model camera;
+    camera.loadCameraAnimation(tokens(sceneValue(demo, "camanim")).at(0).c_str());
+    EXPECT_EQ(log.text, "");
+    ASSERT_TRUE(camera.animV6);
+    const int joint = camera.findJoint(tokens(sceneValue(demo, "camjointname")).at(0).c_str());
+    ASSERT_EQ(joint, 0);
+    std::vector<std::string> campos = tokens(sceneValue(demo, "campos"));
+    float placement[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, number(campos[0]), number(campos[1]), number(campos[2]),
+                           1};
+    camera.setPlacement(placement);
+    for (double t : {0.25, 6.0, 12.0, 18.0, 30.0}) {
+        SCOPED_TRACE("time " + std::to_string(t));
+        camera.updateCameraAnimation(t);
+        EXPECT_EQ(camera.cameraJoint, joint) << "refcam names the camera joint";
+        float pose[17];
+        camera.getCameraMatrix(joint, pose);
+        const float eye[3] = {pose[12], pose[13], pose[14]};
+        float toCentre[3] = {-eye[0], -eye[1], 8.0f - eye[2]};
+        float len = std::sqrt(toCentre[0] * toCentre[0] + toCentre[1] * toCentre[1] + toCentre[2] * toCentre[2]);
+        EXPECT_GT(len, 80.0f);
+        EXPECT_LT(len, 160.0f);
+        EXPECT_GT(eye[2], 30.0f) << "the orbit stays above the floor";
+        // The camera joint looks along its X axis with Z up.
+        float along = (pose[0] * toCentre[0] + pose[1] * toCentre[1] + pose[2] * toCentre[2]) / len;
+        EXPECT_GT(along, 0.99f);
+        EXPECT_GT(pose[10], 0.8f);
+        EXPECT_GT(pose[16], 35.0f);
+        EXPECT_LT(pose[16], 60.0f);
+    }
+}
