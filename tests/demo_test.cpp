@@ -768,3 +768,27 @@ TEST(DemoThroughReaders, CameraOrbitLooksAtTheSceneThroughItsJoint) {
         EXPECT_LT(pose[16], 60.0f);
     }
 }
+
+TEST(DemoThroughReaders, LureLightRidesAboveTheHead) {
+    REQUIRE_DEMO();
+    InDemoFolder here(demo);
+    ScopedLogCapture log;
+    Scene scene;
+    readSceneFile(scene, "scene.txt");
+    loadSceneModels(scene);
+    setBasepath("");
+    ASSERT_TRUE(scene.models[0]);
+    Model& creature = *scene.models[0];
+    const int head = creature.findJoint("head");
+    ASSERT_GE(head, 0);
+    for (double t : {0.0, 2.5, 7.3}) {
+        creature.animate(t);
+        updateBoundLights(scene);
+        float m[16];
+        creature.getJointMatrix(head, m);
+        const float* light = scene.lights[1].lightpos;
+        float d[3] = {light[0] - m[12], light[1] - m[13], light[2] - m[14]};
+        EXPECT_LT(std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]), 16.0f) << "time " << t;
+        EXPECT_GT(d[2], 5.0f) << "time " << t;
+    }
+}
