@@ -1,19 +1,34 @@
 // app/main.cpp -- the program's entry: command-line tools, or the viewer window.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/commands.h"
+#include "app/viewer_options.h"
+
+#ifdef OSTRELLE_HAS_VIEWER
+#include "app/shell/shell.h"
+#endif
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--info") == 0) return runInfoCommand(argc, argv);
         if (strcmp(argv[i], "--dump-scene") == 0) return runDumpSceneCommand(argc, argv);
-        if (strcmp(argv[i], "--help") == 0) {
-            printf("usage: ostrelle [DIR] [options]\n"
-                   "  --info MODEL [--basepath DIR] [--positions]   describe a model as JSON\n"
-                   "  --dump-scene [FILE]                           print a scene file as JSON\n");
-            return 0;
-        }
     }
-    return 0;
+    ViewerOptions options;
+    std::string error;
+    if (!parseViewerOptions(argc, argv, options, error)) {
+        fprintf(stderr, "ostrelle: %s\n%s", error.c_str(), viewerUsage());
+        return 2;
+    }
+    if (options.showHelp) {
+        fputs(viewerUsage(), stdout);
+        return 0;
+    }
+#ifdef OSTRELLE_HAS_VIEWER
+    return runViewer(options);
+#else
+    fputs("ostrelle: this build has no viewer window; see --help for the tools\n", stderr);
+    return 1;
+#endif
 }

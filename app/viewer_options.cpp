@@ -1,0 +1,127 @@
+// app/viewer_options.cpp -- parsing of the viewer's command line; no window here.
+#include "app/viewer_options.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool parseInt(const char* s, int& out) {
+    char* end = nullptr;
+    long v = strtol(s, &end, 10);
+    if (end == s || *end != '\0' || v < 1 || v > 1000000) return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+bool parseSize(const char* s, int& w, int& h) {
+    const char* x = strchr(s, 'x');
+    if (!x) x = strchr(s, 'X');
+    if (!x) return false;
+    std::string left(s, x);
+    return parseInt(left.c_str(), w) && parseInt(x + 1, h) && w <= 16384 && h <= 16384;
+}
+
+bool parsePresses(const char* s, std::vector<KeyChord>& out, std::string& error) {
+    std::string all = s;
+    size_t i = 0;
+    while (i < all.size()) {
+        while (i < all.size() && (all[i] == ' ' || all[i] == ',')) ++i;
+        size_t end = i;
+        while (end < all.size() && all[end] != ' ' && all[end] != ',') ++end;
+        if (end == i) break;
+        KeyChord chord;
+        std::string name = all.substr(i, end - i);
+        if (!parseKeyChord(name, chord)) {
+            error = "unknown key in --press: " + name;
+            return false;
+        }
+        out.push_back(chord);
+        i = end;
+    }
+    return true;
+}
+
+} // namespace
+
+const char* viewerUsage() {
+    return "usage: ostrelle [DIR] [options]\n"
+           "  DIR                     start in DIR (scene.txt and debuglog.txt live there)\n"
+           "  --help                  show this text\n"
+           "  --info MODEL [--basepath DIR] [--positions]   describe a model as JSON\n"
+           "  --dump-scene [FILE]     print a scene file as JSON\n"
+           "  --screenshot FILE.png   render some frames, write the last picture as PNG, exit\n"
+           "                          (a quit before the last frame writes that frame)\n"
+           "  --frames N              frames before the screenshot (default 3)\n"
+           "  --time T                start the clock at T seconds with speed 0\n"
+           "  --size WxH              size of the picture (the panel strip is added)\n"
+           "  --press \"KEYS\"          press keys, one per frame, e.g. \"F2 Q Shift+PageDown\"\n"
+           "  --headless              no window on screen (offscreen driver); implies --no-dialogs\n"
+           "  --no-dialogs            message boxes go to standard error with their default answer\n"
+           "  --caps LIST             limit the probed driver: units=N, -regcomb, -combine4,\n"
+           "                          -cubemap, -dot3, -envcombine, -multitexture,\n"
+           "                          -separatespecular, -depthclamp, -stencilwrap, -twoside,\n"
+           "                          -separatestencil (comma or blank separated)\n";
+}
+
+bool parseViewerOptions(int argc, char** argv, ViewerOptions& out, std::string& error) {
+    ViewerOptions o;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        bool hasNext = i + 1 < argc;
+        auto needValue = [&](const char* name) {
+            if (hasNext) return true;
+            error = std::string(name) + " needs a value";
+            return false;
+        };
+        if (strcmp(a, "--help") == 0 || strcmp(a, "-h") == 0) {
+            o.showHelp = true;
+        } else if (strcmp(a, "--headless") == 0) {
+            o.headless = true;
+        } else if (strcmp(a, "--no-dialogs") == 0) {
+            o.noDialogs = true;
+        } else if (strcmp(a, "--screenshot") == 0) {
+            if (!needValue(a)) return false;
+            o.screenshotFile = argv[++i];
+        } else if (strcmp(a, "--frames") == 0) {
+            if (!needValue(a)) return false;
+            if (!parseInt(argv[++i], o.frames)) {
+                error = "--frames needs a positive count";
+                return false;
+            }
+        } else if (strcmp(a, "--time") == 0) {
+            if (!needValue(a)) return false;
+            char* end = nullptr;
+            o.time = strtod(argv[++i], &end);
+            if (end == argv[i] || *end != '\0') {
+                error = "--time needs a number of seconds";
+                return false;
+            }
+            o.hasTime = true;
+        } else if (strcmp(a, "--size") == 0) {
+            if (!needValue(a)) return false;
+            if (!parseSize(argv[++i], o.width, o.height)) {
+                error = "--size needs WIDTHxHEIGHT";
+                return false;
+            }
+            o.hasSize = true;
+        } else if (strcmp(a, "--press") == 0) {
+            if (!needValue(a)) return false;
+            if (!parsePresses(argv[++i], o.presses, error)) return false;
+        } else if (strcmp(a, "--caps") == 0) {
+            if (!needValue(a)) return false;
+            o.caps = argv[++i];
+        } else if (a[0] == '-' && a[1] == '-') {
+            error = std::string("unknown option ") + a;
+            return false;
+        } else if (o.directory.empty()) {
+            o.directory = a;
+        } else {
+            error = std::string("more than one folder given: ") + a;
+            return false;
+        }
+    }
+    if (!o.screenshotFile.empty() || o.headless) o.noDialogs = true;
+    out = o;
+    return true;
+}

@@ -1,0 +1,30 @@
+// app/viewer_options.h -- the viewer's command line: folder, test and automation options.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/virtual_keys.h"
+
+struct ViewerOptions {
+    std::string directory;       // working directory to start in; empty: stay
+    bool showHelp = false;
+    std::string screenshotFile;  // empty: run until the user quits
+    int frames = 3;              // frames rendered before the screenshot is written
+    bool hasTime = false;        // --time: the clock starts at `time`, speed 0
+    double time = 0.0;
+    bool hasSize = false;        // --size: the render region instead of 640x480 minus the strip
+    int width = 0;
+    int height = 0;
+    std::vector<KeyChord> presses; // one per frame from the first frame
+    bool headless = false;       // offscreen video driver
+    bool noDialogs = false;      // message boxes go to standard error
+    std::string caps;            // --caps list, applied after the probe
+};
+
+// Parses argv (argv[0] is skipped). On failure returns false and sets `error` to a
+// one-line reason. --screenshot and --headless imply --no-dialogs.
+bool parseViewerOptions(int argc, char** argv, ViewerOptions& out, std::string& error);
+
+// The --help text, every option on its own line.
+const char* viewerUsage();

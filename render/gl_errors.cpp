@@ -1,0 +1,12 @@
+// render/gl_errors.cpp -- drains glGetError into the debug log.
+#include "render/gl_errors.h"
+
+#include <GL/gl.h>
+
+#include "app/gl_error_names.h"
+
+namespace render {
+void reportGlErrors() {
+    reportErrorCodes([] { return static_cast<unsigned>(glGetError()); });
+}
+} // namespace render

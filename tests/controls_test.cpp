@@ -1,0 +1,267 @@
+// tests/controls_test.cpp -- the key table and mouse drags driven through the key arrays.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "app/controls.h"
+#include "scene/scene.h"
+
+namespace {
+
+struct FakeHeld : HeldKeys {
+    std::set<int> keys;
+    bool isHeld(int key) const override { return keys.count(key) != 0; }
+};
+
+struct FakeCommands : KeyCommands {
+    int mesh = 0, anim = 0, texture = 0, pausedMs = 0;
+    void loadMeshIntoFocus() override { ++mesh; }
+    void loadAnimForFocus() override { ++anim; }
+    void loadTextureForFocus() override { ++texture; }
+    void pauseMilliseconds(int ms) override { pausedMs += ms; }
+};
+
+struct Frame {
+    Scene scene;
+    ControlState state;
+    FakeHeld held;
+    FakeCommands commands;
+
+    // One frame with `key` going down before it (when nonzero) and pressed cleared after.
+    void run(int key = 0) {
+        if (key) state.keys.onKeyDown(key);
+        handleKeyboard(scene, state, held, commands);
+        state.keys.clearPressed();
+    }
+    void hold(int key, int frames) {
+        state.keys.onKeyDown(key);
+        for (int i = 0; i < frames; ++i) run();
+        state.keys.onKeyUp(key);
+    }
+    void addSlots(int n) {
+        for (int i = 0; i < n; ++i) {
+            scene.models.push_back(std::make_unique<Model>());
+            scene.modelname.emplace_back();
+            scene.modelanim.emplace_back();
+            scene.modelpos.push_back({0, 0, 0});
+            scene.modelangle.push_back(0);
+        }
+        scene.nummodels += n;
+    }
+    void addLights(int n) {
+        scene.lights.resize(static_cast<size_t>(scene.numlights + n));
+        scene.numlights += n;
+    }
+};
+
+} // namespace
+
+TEST(KeyArrays, TapBetweenFramesStillActsOnce) {
+    Frame f;
+    f.state.keys.onKeyDown(vk::F1);
+    f.state.keys.onKeyUp(vk::F1); // released before the frame reads the keys
+    f.run();
+    EXPECT_TRUE(f.scene.showHelp);
+    f.run();
+    EXPECT_TRUE(f.scene.showHelp);
+}
+
+TEST(KeyArrays, AutoRepeatPressesOnceAndKeyUpReleases) {
+    Frame f;
+    f.state.keys.onKeyDown('Q');
+    f.state.keys.onKeyDown('Q'); // repeat while held
+    f.run();
+    f.state.keys.onKeyDown('Q');
+    f.run();
+    EXPECT_EQ(f.scene.renderMode, 1);
+    f.state.keys.onKeyUp('Q');
+    EXPECT_FALSE(f.state.keys.keyDown['Q']);
+    f.run('Q');
+    EXPECT_EQ(f.scene.renderMode, 2);
+    f.state.keys.onKeyUp('Q');
+    f.run('Q');
+    EXPECT_EQ(f.scene.renderMode, 0);
+    f.state.keys.onKeyDown(-5); // out of range: ignored
+    f.state.keys.onKeyUp(300);
+}
+
+TEST(KeyTable, HeldTurnWrapsYawOnceEachFrame) {
+    Frame f;
+    f.hold('A', 100);
+    EXPECT_NEAR(f.scene.cameraYaw, 270.0f, 0.01f); // 90 degrees to the left of 0
+    Frame g;
+    g.held.keys = {vk::Shift};
+    g.hold(vk::Left, 100);
+    EXPECT_NEAR(g.scene.cameraYaw, 180.0f, 0.05f); // 900 degrees, shown as 180
+    Frame h;
+    h.scene.cameraYaw = 800;
+    h.run();
+    EXPECT_FLOAT_EQ(h.scene.cameraYaw, 440);
+    h.run();
+    EXPECT_FLOAT_EQ(h.scene.cameraYaw, 80);
+}
+
+TEST(KeyTable, CtrlPansInsteadOfTurning) {
+    Frame f;
+    f.held.keys = {vk::Control, vk::Shift};
+    f.state.keys.onKeyDown('D');
+    f.state.keys.onKeyDown('W');
+    f.run();
+    EXPECT_FLOAT_EQ(f.scene.cameraYaw, 0);
+    EXPECT_FLOAT_EQ(f.scene.cameraDolly, -150);
+    EXPECT_FLOAT_EQ(f.scene.cameraPanX, 9.0f);
+    EXPECT_FLOAT_EQ(f.scene.cameraPanY, 39.0f);
+    f.held.keys = {};
+    f.run();
+    EXPECT_NEAR(f.scene.cameraDolly, -149.1f, 1e-4);
+}
+
+TEST(KeyTable, SpeedStepsRunNegativeAndVPausesThenPlaysAtOne) {
+    Frame f;
+    f.hold('X', 300);
+    EXPECT_NEAR(f.scene.animSpeed, -0.5f, 1e-3);
+    f.run('V');
+    EXPECT_EQ(f.scene.animSpeed, 0.0f);
+    f.state.keys.onKeyUp('V');
+    f.run('V');
+    EXPECT_EQ(f.scene.animSpeed, 1.0f);
+    f.held.keys = {vk::Shift};
+    f.hold('C', 2);
+    EXPECT_NEAR(f.scene.animSpeed, 1.1f, 1e-5);
+}
+
+TEST(KeyTable, PageKeysCycleFocusAndLightsByModifier) {
+    Frame f;
+    f.addSlots(2);
+    f.addLights(3);
+    f.run(vk::Next);
+    EXPECT_EQ(f.scene.model_in_focus, 1);
+    f.state.keys.onKeyUp(vk::Next);
+    f.run(vk::Next);
+    EXPECT_EQ(f.scene.model_in_focus, 0);
+    f.state.keys.onKeyUp(vk::Next);
+    f.run(vk::Prior);
+    EXPECT_EQ(f.scene.model_in_focus, 1);
+    f.state.keys.onKeyUp(vk::Prior);
+
+    int seen[4];
+    f.held.keys = {vk::Shift};
+    for (int& s : seen) {
+        f.run(vk::Next);
+        f.state.keys.onKeyUp(vk::Next);
+        s = f.scene.selectedLight;
+    }
+    EXPECT_EQ(seen[0], 1);
+    EXPECT_EQ(seen[1], 2);
+    EXPECT_EQ(seen[2], 0);
+    EXPECT_EQ(seen[3], 1);
+    EXPECT_EQ(f.scene.model_in_focus, 1);
+
+    f.held.keys = {vk::Control};
+    f.run(vk::Next); // Ctrl alone does nothing
+    f.state.keys.onKeyUp(vk::Next);
+    EXPECT_EQ(f.scene.model_in_focus, 1);
+    EXPECT_EQ(f.scene.selectedLight, 1);
+    f.held.keys = {vk::Control, vk::Shift};
+    f.run(vk::Prior); // both: the light only
+    EXPECT_EQ(f.scene.selectedLight, 0);
+    EXPECT_EQ(f.scene.model_in_focus, 1);
+}
+
+TEST(KeyTable, PageKeysWithoutModelsOrLights) {
+    Frame f;
+    f.run(vk::Next);
+    EXPECT_EQ(f.scene.model_in_focus, 0);
+    f.state.keys.onKeyUp(vk::Next);
+    f.run(vk::Prior);
+    EXPECT_EQ(f.scene.model_in_focus, -1);
+    f.held.keys = {vk::Shift};
+    f.state.keys.onKeyUp(vk::Prior);
+    f.run(vk::Next);
+    EXPECT_EQ(f.scene.selectedLight, 0);
+}
+
+TEST(KeyTable, EscapeQuitsUnlessItClosedADialog) {
+    Frame f;
+    f.run(vk::Escape);
+    EXPECT_TRUE(f.state.quitRequested);
+
+    Frame g;
+    g.state.dialogJustClosed = true;
+    g.held.keys = {vk::Escape}; // still down after closing the dialog
+    g.run();
+    EXPECT_FALSE(g.state.quitRequested);
+    EXPECT_FALSE(g.state.dialogJustClosed);
+    EXPECT_EQ(g.commands.pausedMs, 150);
+    g.run(); // held on: now it quits
+    EXPECT_TRUE(g.state.quitRequested);
+}
+
+TEST(KeyTable, TogglesAndCycles) {
+    Frame f;
+    for (int key : {int('R'), int(vk::Space), int('E'), int('T'), vk::F1, vk::F1 + 1, vk::F1 + 4}) {
+        f.run(key);
+        f.state.keys.onKeyUp(key);
+    }
+    EXPECT_EQ(f.scene.stereoMode, 1);
+    EXPECT_EQ(f.scene.animatedCamera, 0);
+    EXPECT_EQ(f.scene.specular, 0);
+    EXPECT_TRUE(f.scene.showSkeleton);
+    EXPECT_TRUE(f.scene.showHelp);
+    EXPECT_EQ(f.scene.shadowMode, 2);
+    EXPECT_EQ(f.scene.glowOn, 1);
+    f.held.keys = {vk::Shift};
+    f.hold('P', 1);
+    EXPECT_NEAR(f.scene.postProcessParam, 0.05f, 1e-6);
+}
+
+TEST(KeyTable, LoadKeysNeedAModelInFocus) {
+    Frame f;
+    f.run(vk::F1 + 2);
+    f.run(vk::F1 + 3);
+    f.run(vk::F1 + 7);
+    EXPECT_EQ(f.commands.mesh + f.commands.anim + f.commands.texture, 0);
+    f.addSlots(1);
+    f.scene.models[0].reset(); // a slot without a model: no texture
+    for (int key : {vk::F1 + 2, vk::F1 + 3, vk::F1 + 7}) {
+        f.state.keys.onKeyUp(key);
+        f.run(key);
+    }
+    EXPECT_EQ(f.commands.mesh, 1);
+    EXPECT_EQ(f.commands.anim, 1);
+    EXPECT_EQ(f.commands.texture, 0);
+}
+
+TEST(MouseMove, RightButtonTurnsTheCameraWithoutLights) {
+    Frame f;
+    f.held.keys = {vk::RButton};
+    handleMouseMove(f.scene, f.state, f.held, 0, 0);
+    handleMouseMove(f.scene, f.state, f.held, 10, 20); // right 10, down 20
+    EXPECT_FLOAT_EQ(f.scene.cameraYaw, -5);
+    EXPECT_FLOAT_EQ(f.scene.cameraPitch, 10);
+}
+
+TEST(MouseMove, DragsTheSelectedLightAndWithCtrlTheModel) {
+    Frame f;
+    f.addLights(2);
+    f.scene.selectedLight = 1;
+    f.held.keys = {vk::LButton, vk::MButton};
+    handleMouseMove(f.scene, f.state, f.held, 5, -3); // up 3
+    EXPECT_FLOAT_EQ(f.scene.lights[1].lightpos[0], 10);
+    EXPECT_FLOAT_EQ(f.scene.lights[1].lightpos[1], 3);
+    EXPECT_FLOAT_EQ(f.scene.lights[1].lightpos[2], 3);
+    EXPECT_FLOAT_EQ(f.scene.lights[0].lightpos[0], 0);
+
+    f.addSlots(1);
+    f.held.keys = {vk::Control, vk::RButton};
+    handleMouseMove(f.scene, f.state, f.held, 25, -3);
+    EXPECT_FLOAT_EQ(f.scene.modelangle[0], 10);
+    EXPECT_FLOAT_EQ(f.scene.cameraYaw, 0);
+    EXPECT_NEAR(f.scene.models[0]->placement[0], cosf(10 * 3.14159265f / 180), 1e-5);
+
+    f.scene.selectedLight = 7; // out of range: nothing moves, nothing breaks
+    f.held.keys = {vk::LButton};
+    handleMouseMove(f.scene, f.state, f.held, 30, -3);
+    EXPECT_FLOAT_EQ(f.scene.lights[1].lightpos[0], 10);
+}

@@ -1,0 +1,89 @@
+// tests/gl/program_run.cpp -- runs of the built viewer for the program tests.
+#include "program_run.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb/stb_image.h>
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+ViewerRun::ViewerRun(const std::string& name) {
+    dir = fs::temp_directory_path() / ("ostrelle_program_" + name + "_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+}
+
+ViewerRun::~ViewerRun() { fs::remove_all(dir); }
+
+std::string ViewerRun::command(const std::string& args, const std::string& env) const {
+    return "cd '" + dir.string() + "' && " + env + " '" + OSTRELLE_PROGRAM + "' " + args +
+           " >stdout.txt 2>stderr.txt";
+}
+
+void ViewerRun::collect(int raw) {
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    out = readFile(dir / "stdout.txt");
+    err = readFile(dir / "stderr.txt");
+}
+
+void ViewerRun::start(const std::string& args, const std::string& env) {
+    collect(std::system(command(args, env).c_str()));
+}
+
+bool Picture::load(const fs::path& file) {
+    int channels = 0;
+    unsigned char* data = stbi_load(file.string().c_str(), &width, &height, &channels, 3);
+    if (!data) return false;
+    rgb.assign(data, data + static_cast<size_t>(width) * height * 3);
+    stbi_image_free(data);
+    return true;
+}
+
+int Picture::whitePixels(int fromRow, int toRow) const {
+    int n = 0;
+    for (int y = fromRow; y < toRow && y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+            n += p[0] > 200 && p[1] > 200 && p[2] > 200;
+        }
+    return n;
+}
+
+bool Picture::redCentre(float& cx, float& cy) const {
+    double sx = 0, sy = 0;
+    int n = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+            if (p[0] > 150 && p[1] < 80 && p[2] < 80) sx += x, sy += y, ++n;
+        }
+    if (n == 0) return false;
+    cx = static_cast<float>(sx / n);
+    cy = static_cast<float>(sy / n);
+    return true;
+}
+
+void writeFile(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+int Picture::pixelsNear(int r, int g, int b) const {
+    int n = 0;
+    for (size_t i = 0; i + 2 < rgb.size(); i += 3)
+        n += std::abs(rgb[i] - r) < 60 && std::abs(rgb[i + 1] - g) < 60 && std::abs(rgb[i + 2] - b) < 60;
+    return n;
+}

@@ -1,0 +1,183 @@
+// tests/viewer_logic_test.cpp -- projection, text grid and lines, title, command line, the
+// capability probe's decisions and limits, and the GL error report text.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "app/capability_probe.h"
+#include "app/debug_log.h"
+#include "app/gl_error_names.h"
+#include "app/text_lines.h"
+#include "app/view_math.h"
+#include "app/viewer_options.h"
+
+TEST(Projection, FarPlaneAtInfinityAndStereoHalvesTheWidth) {
+    float m[16];
+    infinitePerspective(45.0, viewAspect(470, 480, 0), 1.0, 20000.0, m);
+    EXPECT_FLOAT_EQ(m[10], -1.0f);
+    EXPECT_FLOAT_EQ(m[14], -2.0f);
+    EXPECT_FLOAT_EQ(m[11], -1.0f);
+    EXPECT_NEAR(m[5], 1.0 / tan(22.5 * M_PI / 180), 1e-5);
+    EXPECT_NEAR(m[0], m[5] * 480.0f / 470.0f, 1e-5);
+    EXPECT_EQ(viewWidth(641, 1), 320);
+    EXPECT_DOUBLE_EQ(viewAspect(641, 100, 2), 3.2);
+    EXPECT_DOUBLE_EQ(viewAspect(100, 0, 0), 100.0); // height 0 counts as 1
+    float p[3] = {1, 2, 3}, out[3];
+    transformPoint(m, p, out);
+    EXPECT_FLOAT_EQ(out[2], -3.0f - 2.0f);
+}
+
+TEST(Projection, AnimatedCameraWithoutAUsableFovLooksThrough45Degrees) {
+    EXPECT_DOUBLE_EQ(animatedCameraFov(78.0f), 78.0);
+    EXPECT_DOUBLE_EQ(animatedCameraFov(0.0f), 45.0); // a camera joint without a fov channel
+    EXPECT_DOUBLE_EQ(animatedCameraFov(-10.0f), 45.0);
+    EXPECT_DOUBLE_EQ(animatedCameraFov(180.0f), 45.0);
+}
+
+TEST(TextGrid, RowsAreSevenHundredthsOfTheHalfHeight) {
+    float px, py;
+    ASSERT_TRUE(textGridPixel(0, 1, 470, 480, px, py));
+    EXPECT_FLOAT_EQ(px, 0);
+    EXPECT_NEAR(py, 16.8f, 1e-4);
+    ASSERT_TRUE(textGridPixel(0, 24, 470, 480, px, py));
+    EXPECT_NEAR(py, 24 * 16.8f, 1e-3);
+    EXPECT_FALSE(textGridPixel(0, 29, 470, 480, px, py)); // above the top edge: not drawn
+    EXPECT_FALSE(textGridPixel(-1, 2, 470, 480, px, py));
+}
+
+TEST(TextLines, HelpRowsRunFrom24DownTo4AndStatusFormats) {
+    for (int i = 0; i < 21; ++i) EXPECT_EQ(helpLines[i].row, 24 - i);
+    EXPECT_STREQ(helpLines[0].text, "Left mouse button  - move lightsource in (x,y)-plane");
+    EXPECT_STREQ(helpLines[20].text, "F1 - toggle Help");
+    EXPECT_EQ(hintLines[0].row, 3);
+    EXPECT_EQ(formatStatusLine(0, nullptr, false, 0),
+              "current model in focus (PgUp/Dwn): 0  no models loaded 0.000000");
+    EXPECT_EQ(formatStatusLine(1, nullptr, true, 0.5f), "current model in focus (PgUp/Dwn): 1 (null) 0.500000");
+    EXPECT_EQ(formatStatusLine(0, "models/a%s.md5mesh", true, -0.25f),
+              "current model in focus (PgUp/Dwn): 0 models/a%s.md5mesh -0.250000");
+}
+
+TEST(FrameCounter, FirstUpdateOnSecondCallShowsFourTimesTheFrames) {
+    FrameCounter counter;
+    std::string title;
+    EXPECT_FALSE(counter.tick(1000, 1000, title));
+    ASSERT_TRUE(counter.tick(1001, 1000, title));
+    EXPECT_EQ(title, "Ostrelle  -  FPS: 4");
+    for (int t = 1011; t <= 1261; t += 10) counter.tick(static_cast<uint64_t>(t), 1000, title);
+    EXPECT_EQ(title, "Ostrelle  -  FPS: 104"); // 26 frames: the first tick past a quarter second
+    FrameCounter none;
+    EXPECT_FALSE(none.tick(5, 0, title));
+    EXPECT_FALSE(none.tick(5000, 0, title)); // no counter: the title never changes
+}
+
+TEST(ViewerOptions, ParsesEveryOptionAndImpliesNoDialogs) {
+    std::vector<const char*> args = {"ostrelle", "scenes/a", "--screenshot", "x.png", "--frames", "5", "--time",
+                                     "1.5", "--size", "320x200", "--press", "F2 q Shift+PageDown",
+                                     "--caps", "units=2,-regcomb"};
+    ViewerOptions o;
+    std::string error;
+    ASSERT_TRUE(parseViewerOptions(static_cast<int>(args.size()), const_cast<char**>(args.data()), o, error)) << error;
+    EXPECT_EQ(o.directory, "scenes/a");
+    EXPECT_EQ(o.screenshotFile, "x.png");
+    EXPECT_EQ(o.frames, 5);
+    EXPECT_TRUE(o.hasTime);
+    EXPECT_DOUBLE_EQ(o.time, 1.5);
+    EXPECT_EQ(o.width, 320);
+    EXPECT_EQ(o.height, 200);
+    ASSERT_EQ(o.presses.size(), 3u);
+    EXPECT_EQ(o.presses[0].key, 0x71);
+    EXPECT_EQ(o.presses[1].key, 'Q');
+    EXPECT_EQ(o.presses[2].key, 0x22);
+    EXPECT_TRUE(o.presses[2].shift);
+    EXPECT_TRUE(o.noDialogs);
+    EXPECT_EQ(o.caps, "units=2,-regcomb");
+
+    for (std::vector<const char*> bad : {std::vector<const char*>{"o", "--size", "12"},
+                                         {"o", "--frames", "0"}, {"o", "--press", "Hyper+Q"},
+                                         {"o", "--frames"}, {"o", "--bogus"}, {"o", "a", "b"}}) {
+        ViewerOptions p;
+        EXPECT_FALSE(parseViewerOptions(static_cast<int>(bad.size()), const_cast<char**>(bad.data()), p, error))
+            << bad[1];
+    }
+    std::vector<const char*> headless = {"o", "--headless"};
+    ViewerOptions h;
+    ASSERT_TRUE(parseViewerOptions(2, const_cast<char**>(headless.data()), h, error));
+    EXPECT_TRUE(h.noDialogs);
+}
+
+namespace {
+int fakeLimit(GlLimit which) { return which == GlLimit::MaxTextureUnits ? 4 : 2; }
+} // namespace
+
+TEST(CapabilityProbe, BlankTerminatedNamesOnly) {
+    EXPECT_TRUE(isExtensionSupported("GL_ARB_multitexture GL_EXT_bgra", "GL_ARB_multitexture"));
+    EXPECT_FALSE(isExtensionSupported("GL_ARB_multitexture GL_EXT_bgra", "GL_EXT_bgra"));
+    EXPECT_FALSE(isExtensionSupported(nullptr, "GL_EXT_bgra"));
+    EXPECT_FALSE(isExtensionSupported("x ", std::string(600, 'x').c_str())); // longer than the buffer
+}
+
+TEST(CapabilityProbe, FlagsLimitsAndStandardOutputMessages) {
+    GlCapabilities caps;
+    std::string out;
+    probeExtensionString("GL_EXT_texture_cube_map GL_ARB_multitexture GL_EXT_bgra GL_EXT_texture_env_combine "
+                         "GL_EXT_separate_specular_color GL_NV_register_combiners GL_ARB_texture_env_crossbar ",
+                         true, fakeLimit, caps, out);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(caps.hasCubeMap, 1);
+    EXPECT_EQ(caps.hasMultitexture, 1);
+    EXPECT_EQ(caps.maxTextureUnits, 4);
+    EXPECT_EQ(caps.hasRegisterCombiners, 1);
+    EXPECT_EQ(caps.maxGeneralCombiners, 2);
+    EXPECT_EQ(caps.hasCombine4, 1);
+    EXPECT_EQ(caps.hasEnvDot3, 0);
+
+    GlCapabilities bare;
+    std::string missing;
+    probeExtensionString("GL_EXT_bgra GL_EXT_texture_env_combine GL_EXT_separate_specular_color ", true, fakeLimit,
+                         bare, missing);
+    EXPECT_EQ(missing, "I require the GL_ARB_multitexture OpenGL extension to work.\n"
+                       "I require the GL_ARB_texture_cube_map OpenGL extension to bump map.\n"
+                       "\nExiting because required OpenGL extensions are not supported.\n");
+    EXPECT_EQ(bare.maxTextureUnits, 0);
+
+    GlCapabilities noSwap;
+    std::string swapOnly;
+    probeExtensionString("GL_EXT_bgra GL_ARB_multitexture GL_EXT_texture_env_combine GL_ARB_texture_cube_map "
+                         "GL_EXT_separate_specular_color ",
+                         false, fakeLimit, noSwap, swapOnly);
+    EXPECT_EQ(swapOnly, "I require the WGL_EXT_swap_control OpenGL extension to work.\n"
+                        "\nExiting because required OpenGL extensions are not supported.\n");
+}
+
+TEST(CapabilityLimits, UnitsAndFlagsAreLimitedAndLogged) {
+    GlCapabilities caps;
+    caps.hasMultitexture = 1;
+    caps.maxTextureUnits = 8;
+    caps.hasRegisterCombiners = 1;
+    caps.maxGeneralCombiners = 8;
+    caps.hasCubeMap = 1;
+    std::string log, error;
+    ASSERT_TRUE(applyCapabilityLimits("units=2, -regcomb -cubemap", caps, log, error)) << error;
+    EXPECT_EQ(caps.maxTextureUnits, 2);
+    EXPECT_EQ(caps.hasRegisterCombiners, 0);
+    EXPECT_EQ(caps.maxGeneralCombiners, 0);
+    EXPECT_EQ(caps.hasCubeMap, 0);
+    EXPECT_EQ(log, "Capability limited: maxTextureUnits 2\nCapability limited: regcomb off\n"
+                   "Capability limited: cubemap off\n");
+    GlCapabilities before = caps;
+    EXPECT_FALSE(applyCapabilityLimits("-cubemap,-nosuch", caps, log, error));
+    EXPECT_EQ(caps.hasCubeMap, before.hasCubeMap);
+    EXPECT_FALSE(applyCapabilityLimits("units=x", caps, log, error));
+    ASSERT_TRUE(applyCapabilityLimits("units=16", caps, log, error));
+    EXPECT_EQ(caps.maxTextureUnits, 2); // a cap never raises the driver's count
+}
+
+TEST(GlErrorReport, OneLineTailPerFrameAndNothingWithoutErrors) {
+    ScopedLogCapture log;
+    std::vector<unsigned> queue = {0x0502, 0x0502, 0x0505, 0};
+    size_t next = 0;
+    reportErrorCodes([&] { return queue[next++]; });
+    reportErrorCodes([] { return 0u; });
+    EXPECT_EQ(log.text, "\nGL_INVALID_OPERATION GL_INVALID_OPERATION unhandlederror ");
+}
