@@ -792,3 +792,30 @@ TEST(DemoThroughReaders, LureLightRidesAboveTheHead) {
         EXPECT_GT(d[2], 5.0f) << "time " << t;
     }
 }
+
+TEST(DemoThroughReaders, FloorAndColumnLoadWithTheirMaterials) {
+    REQUIRE_DEMO();
+    InDemoFolder here(demo);
+    auto entries = sceneEntries(demo);
+    auto range = entries.equal_range("modelname");
+    int loaded = 0;
+    for (auto it = range.first; it != range.second; ++it) {
+        const std::string name = tokens(it->second).at(0);
+        if (fs::path(name).extension() != ".obj") continue;
+        SCOPED_TRACE(name);
+        ScopedLogCapture log;
+        Model model;
+        model.readmeshfromfile(name.c_str(), nullptr);
+        EXPECT_FALSE(contains(log.text, "couldn")) << log.text;
+        EXPECT_FALSE(contains(log.text, "cannot open")) << log.text;
+        ASSERT_GT(model.numMeshes, 0);
+        EXPECT_EQ(model.numJoints, 0);
+        for (size_t m = 0; m < static_cast<size_t>(model.numMeshes); ++m) {
+            EXPECT_TRUE(model.meshLoaded[m]);
+            EXPECT_GT(model.numTris[m], 0);
+            EXPECT_TRUE(model.hasDiffuse[m] && model.hasSpecular[m] && model.hasHeight[m]);
+        }
+        ++loaded;
+    }
+    EXPECT_EQ(loaded, 2);
+}
