@@ -78,6 +78,10 @@ int runViewer(const ViewerOptions& given) {
     openDebugLog();
 
     bool headless = wantsHeadless(shell.options);
+    // Without a display nothing can be seen; say so rather than run on silently.
+    if (headless && !shell.options.headless && shell.options.screenshotFile.empty())
+        fprintf(stderr, "ostrelle: no display found, drawing offscreen where nothing is shown; "
+                        "use --screenshot FILE.png to save a picture\n");
     static platform::SdlDialogs windowDialogs;
     if (!shell.options.noDialogs && !headless) setDialogs(&windowDialogs);
 
