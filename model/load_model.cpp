@@ -168,7 +168,7 @@ void buildIndexList(Model& model, size_t m) {
 
 } // namespace
 
-void postProcessModel(Model& model) {
+void prepareForAnalysis(Model& model) {
     const size_t meshCount = static_cast<size_t>(std::max(model.numMeshes, 0));
     for (int m = 0; m < model.numMeshes; ++m) buildIncidenceLists(model, m);
     setBindPose(model);
@@ -181,6 +181,11 @@ void postProcessModel(Model& model) {
         model.numVertsTotal[m] = model.numVerts[m];
         model.numClones[m] = 0;
     }
+}
+
+void postProcessModel(Model& model) {
+    prepareForAnalysis(model);
+    const size_t meshCount = static_cast<size_t>(std::max(model.numMeshes, 0));
     for (size_t m = 0; m < meshCount; ++m) {
         shadow::analyzeGeometry(model, static_cast<int>(m));
         logFormat("mesh %i: verts: %i clones: %i\n", static_cast<int>(m), model.numVerts[m], model.numClones[m]);

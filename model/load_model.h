@@ -11,6 +11,10 @@ class Model;
 // its "mesh %i: verts: %i clones: %i" log line, and the edge lists.
 void postProcessModel(Model& model);
 
+// The part of it before the geometry analysis: incidence lists, bind pose, face vectors,
+// index lists, and the vertex totals reset to the vertices read.
+void prepareForAnalysis(Model& model);
+
 // Step one of it for one mesh: each vertex's triList/cornerList, in triangle and corner order.
 void buildIncidenceLists(Model& model, int mesh);
 
