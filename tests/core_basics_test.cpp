@@ -76,16 +76,6 @@ TEST(FastMath, TableRowsAndValues) {
         EXPECT_NEAR(fastInvSqrt(x) * std::sqrt(x), 1.0f, 1e-4f) << x;
 }
 
-TEST(Model, DefaultIsEmptyAndReleaseIsHarmless) {
-    Model m;
-    EXPECT_EQ(m.numMeshes, 0);
-    EXPECT_EQ(m.numJoints, 0);
-    EXPECT_EQ(m.placement[0], 1.0f);
-    EXPECT_EQ(m.placement[12], 0.0f);
-    m.release();
-    EXPECT_EQ(m.numMeshes, 0);
-}
-
 TEST(Model, JointMatrixAndFindJoint) {
     Model m;
     m.numJoints = 2;
