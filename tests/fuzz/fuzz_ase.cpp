@@ -1,9 +1,10 @@
-// tests/fuzz/fuzz_ase.cpp -- libFuzzer target: the ASE reader's memory entry.
+// tests/fuzz/fuzz_ase.cpp -- libFuzzer target: the ASE reader's memory entry, then the post-processing of a load.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "app/debug_log.h"
+#include "model/load_model.h"
 #include "model/model.h"
 #include "model/static_readers.h"
 
@@ -13,5 +14,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     log.clear();
     Model model;
     staticmodel::readAseText(model, std::string_view(reinterpret_cast<const char*>(data), size));
+    postProcessModel(model); // as a load does: analysis and edges on what was read
     return 0;
 }

@@ -1,9 +1,10 @@
-// tests/fuzz/fuzz_obj.cpp -- libFuzzer target: OBJ text and its MTL library (after the first zero byte).
+// tests/fuzz/fuzz_obj.cpp -- libFuzzer target: OBJ text and its MTL library (after the first zero byte), then the post-processing of a load.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "app/debug_log.h"
+#include "model/load_model.h"
 #include "model/model.h"
 #include "model/static_readers.h"
 
@@ -22,5 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     };
     Model model;
     staticmodel::readObjText(model, obj, "fuzz/model.obj", loadLibrary);
+    postProcessModel(model); // as a load does: analysis and edges on what was read
     return 0;
 }
