@@ -34,6 +34,8 @@ std::string findBoldFontFile(const char* faceName) {
         file = reinterpret_cast<const char*>(path);
     if (match) FcPatternDestroy(match);
     FcPatternDestroy(pattern);
+    // The lookup happens once; nothing else in the program uses fontconfig afterwards.
+    FcFini();
     return file;
 }
 
