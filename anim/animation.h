@@ -64,7 +64,3 @@ struct AnimationV6 {
 // every value that does not fit its array is dropped, so any bytes give a usable record.
 std::unique_ptr<AnimationV10> parseAnimationV10(std::string_view text);
 std::unique_ptr<AnimationV6> parseAnimationV6(std::string_view text);
-
-// File wrappers: none when the file cannot be read or has the wrong version line.
-std::unique_ptr<AnimationV10> readAnimationV10(const char* fileName);
-std::unique_ptr<AnimationV6> readAnimationV6(const char* fileName);

@@ -1,6 +1,8 @@
 // anim/fast_math.cpp -- inverse square root from a 128-byte table plus one Newton step.
 #include "anim/fast_math.h"
 
+#include "anim/fast_math_inline.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -39,21 +41,6 @@ const uint8_t* invSqrtTable() {
     return table;
 }
 
-float fastInvSqrt(float x) {
-    if (!tableBuilt) initInvSqrtTable();
-    uint32_t a = floatToBits(x);
-    uint32_t e = (a >> 23) & 0xFFu;
-    uint32_t index = (a >> 17) & 0x7Fu;
-    uint32_t seed = ((0x5F000000u - (e << 22)) & 0xFF800000u) | (static_cast<uint32_t>(table[index]) << 15);
-    double g = bitsToFloat(seed);
-    return static_cast<float>((3.0 - static_cast<double>(x) * g * g) * g * 0.5);
-}
+float fastInvSqrt(float x) { return fastmath::invSqrt(invSqrtTable(), x); }
 
-void crossProduct(const float a[3], const float b[3], float out[3]) {
-    float x = a[1] * b[2] - a[2] * b[1];
-    float y = a[2] * b[0] - a[0] * b[2];
-    float z = a[0] * b[1] - a[1] * b[0];
-    out[0] = x;
-    out[1] = y;
-    out[2] = z;
-}
+void crossProduct(const float a[3], const float b[3], float out[3]) { fastmath::cross(a, b, out); }

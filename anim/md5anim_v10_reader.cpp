@@ -4,7 +4,6 @@
 
 #include "anim/anim_text.h"
 #include "anim/animation.h"
-#include "app/file_open.h"
 
 using namespace animtext;
 
@@ -129,10 +128,4 @@ std::unique_ptr<AnimationV10> parseAnimationV10(std::string_view text) {
     auto anim = std::make_unique<AnimationV10>();
     ReaderV10(*anim, text).run();
     return anim;
-}
-
-std::unique_ptr<AnimationV10> readAnimationV10(const char* fileName) {
-    std::string text;
-    if (!fileName || !readWholeFile(fileName, text)) return nullptr;
-    return parseAnimationV10(text);
 }

@@ -4,7 +4,6 @@
 
 #include "anim/anim_text.h"
 #include "anim/animation.h"
-#include "app/file_open.h"
 
 using namespace animtext;
 
@@ -205,10 +204,4 @@ std::unique_ptr<AnimationV6> parseAnimationV6(std::string_view text) {
     auto anim = std::make_unique<AnimationV6>();
     ReaderV6(*anim, text).run();
     return anim;
-}
-
-std::unique_ptr<AnimationV6> readAnimationV6(const char* fileName) {
-    std::string text;
-    if (!fileName || !readWholeFile(fileName, text)) return nullptr;
-    return parseAnimationV6(text);
 }

@@ -11,7 +11,7 @@ namespace {
 // A skinned (40 joints) or static grid of columns x rows quads with a texture seam, a mirrored
 // strip and exact duplicates; 316 x 316 gives 100,489 vertices read plus seam twins and copies,
 // and 199,712 triangles.
-analysis_meshes::MeshSpec benchGrid(int size, int joints) {
+analysis_meshes::MeshShape benchGrid(int size, int joints) {
     analysis_meshes::GridOptions o;
     o.columns = size;
     o.rows = size;
@@ -25,11 +25,11 @@ analysis_meshes::MeshSpec benchGrid(int size, int joints) {
 void runAnalysis(benchmark::State& state, bool fast) {
     const int size = static_cast<int>(state.range(0));
     const int joints = static_cast<int>(state.range(1));
-    const analysis_meshes::MeshSpec spec = benchGrid(size, joints);
+    const analysis_meshes::MeshShape shape = benchGrid(size, joints);
     for (auto _ : state) {
         state.PauseTiming();
         Model model;
-        analysis_meshes::buildModel(model, {spec}, joints);
+        analysis_meshes::buildModel(model, {shape}, joints);
         ScopedLogCapture log;
         state.ResumeTiming();
         if (fast)

@@ -16,6 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "anim/pose_math.h"
 #include "app/debug_log.h"
 #include "model/basepath.h"
 #include "model/model.h"
@@ -586,31 +587,11 @@ bool readMeshFromMemory(Model& model, std::string_view data, const std::string& 
 }
 
 void quaternionToBindRotation(float x, float y, float z, float w, float out[9]) {
-    // Axis and angle first, the angle passing through degrees as a rotation call takes it.
-    w = std::min(1.0f, std::max(-1.0f, w));
-    const float degrees = 2.0f * std::acos(w) * 57.295776f;
-    const float length = std::sqrt(x * x + y * y + z * z);
-    if (!(length > 0.0f)) {
-        const float identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-        memcpy(out, identity, sizeof identity);
-        return;
-    }
-    x /= length;
-    y /= length;
-    z /= length;
-    const float radians = degrees * 0.017453292f;
-    const float c = std::cos(radians);
-    const float s = std::sin(radians);
-    const float t = 1.0f - c;
-    out[0] = x * x * t + c;
-    out[1] = y * x * t + z * s;
-    out[2] = x * z * t - y * s;
-    out[3] = x * y * t - z * s;
-    out[4] = y * y * t + c;
-    out[5] = y * z * t + x * s;
-    out[6] = x * z * t + y * s;
-    out[7] = y * z * t - x * s;
-    out[8] = z * z * t + c;
+    const float q[4] = {x, y, z, w};
+    float m[16];
+    quaternionToMatrix(q, m);
+    for (int c = 0; c < 3; ++c)
+        for (int r = 0; r < 3; ++r) out[3 * c + r] = m[4 * c + r];
 }
 
 } // namespace md5

@@ -13,7 +13,7 @@
 
 namespace analysis_meshes {
 
-struct MeshSpec {
+struct MeshShape {
     std::vector<std::array<float, 3>> pos;
     std::vector<std::array<float, 2>> uv;
     std::vector<std::array<int, 3>> tris;
@@ -89,30 +89,30 @@ inline void buildIncidence(Model& model, int mesh) {
     for (Vertex& vx : vs) vx.numTriRefs = static_cast<int>(vx.triList.size());
 }
 
-inline void addMesh(Model& model, int mesh, const MeshSpec& spec) {
+inline void addMesh(Model& model, int mesh, const MeshShape& shape) {
     const bool skinned = model.numJoints > 0;
     std::vector<Vertex>& vs = model.verts[at(mesh)];
-    vs.resize(spec.pos.size());
+    vs.resize(shape.pos.size());
     std::vector<VertexWeight>& ws = model.weights[at(mesh)];
-    for (size_t i = 0; i < spec.pos.size(); ++i) {
-        std::copy(spec.pos[i].begin(), spec.pos[i].end(), vs[i].pos);
-        vs[i].u = spec.uv[i][0];
-        vs[i].v = spec.uv[i][1];
-        if (!skinned || i >= spec.weights.size()) continue;
+    for (size_t i = 0; i < shape.pos.size(); ++i) {
+        std::copy(shape.pos[i].begin(), shape.pos[i].end(), vs[i].pos);
+        vs[i].u = shape.uv[i][0];
+        vs[i].v = shape.uv[i][1];
+        if (!skinned || i >= shape.weights.size()) continue;
         vs[i].weightStart = static_cast<int>(ws.size());
-        vs[i].weightCount = static_cast<int>(spec.weights[i].size());
-        ws.insert(ws.end(), spec.weights[i].begin(), spec.weights[i].end());
+        vs[i].weightCount = static_cast<int>(shape.weights[i].size());
+        ws.insert(ws.end(), shape.weights[i].begin(), shape.weights[i].end());
     }
     std::vector<Triangle>& ts = model.tris[at(mesh)];
-    ts.resize(spec.tris.size());
-    for (size_t t = 0; t < spec.tris.size(); ++t) std::copy(spec.tris[t].begin(), spec.tris[t].end(), ts[t].v);
+    ts.resize(shape.tris.size());
+    for (size_t t = 0; t < shape.tris.size(); ++t) std::copy(shape.tris[t].begin(), shape.tris[t].end(), ts[t].v);
     model.numVerts[at(mesh)] = static_cast<int>(vs.size());
     model.numVertsTotal[at(mesh)] = static_cast<int>(vs.size());
     model.numTris[at(mesh)] = static_cast<int>(ts.size());
     model.numWeights[at(mesh)] = static_cast<int>(ws.size());
     model.meshLoaded[at(mesh)] = 1;
     computeFaceVectors(model, mesh, skinned);
-    for (int t : spec.flippedFrames) {
+    for (int t : shape.flippedFrames) {
         Triangle& tri = ts[at(t)];
         for (int k = 0; k < 3; ++k) tri.tangentS[k] = -tri.tangentS[k];
         tri.rightHanded = 1 - tri.rightHanded;
@@ -122,8 +122,8 @@ inline void addMesh(Model& model, int mesh, const MeshSpec& spec) {
     for (const Triangle& t : ts) indices.insert(indices.end(), t.v, t.v + 3);
 }
 
-// A model with one mesh per spec; skinned when `joints` > 0.
-inline void buildModel(Model& model, const std::vector<MeshSpec>& meshes, int joints) {
+// A model with one mesh per shape; skinned when `joints` > 0.
+inline void buildModel(Model& model, const std::vector<MeshShape>& meshes, int joints) {
     model.release();
     model.numJoints = joints;
     model.joints.resize(at(joints));
@@ -152,18 +152,18 @@ struct GridOptions {
 
 // A rolling surface of columns x rows quads, two triangles each, with texture seams, mirrored
 // strips and exact duplicates as asked.
-inline MeshSpec gridMesh(const GridOptions& o) {
-    MeshSpec spec;
+inline MeshShape gridMesh(const GridOptions& o) {
+    MeshShape shape;
     const int w = o.columns + 1;
     auto vertexOf = [w](int x, int y) { return y * w + x; };
     auto addVertex = [&](float x, float y, float u) {
-        spec.pos.push_back({x, y, 0.25f * std::sin(x * 0.3f) * std::cos(y * 0.2f)});
-        spec.uv.push_back({u, y / static_cast<float>(o.rows)});
+        shape.pos.push_back({x, y, 0.25f * std::sin(x * 0.3f) * std::cos(y * 0.2f)});
+        shape.uv.push_back({u, y / static_cast<float>(o.rows)});
         if (o.joints > 0) {
             const int j = static_cast<int>(x) % o.joints;
-            spec.weights.push_back({weightAt(j, 0.75f, x, y, 1.0f), weightAt((j + 1) % o.joints, 0.25f, y, x, -1.0f)});
+            shape.weights.push_back({weightAt(j, 0.75f, x, y, 1.0f), weightAt((j + 1) % o.joints, 0.25f, y, x, -1.0f)});
         }
-        return static_cast<int>(spec.pos.size()) - 1;
+        return static_cast<int>(shape.pos.size()) - 1;
     };
     auto uOf = [&](int x) {
         const int mirrored = (o.mirrorColumn >= 0 && x > o.mirrorColumn) ? 2 * o.mirrorColumn - x : x;
@@ -174,14 +174,14 @@ inline MeshSpec gridMesh(const GridOptions& o) {
     std::vector<int> twin(at(o.rows + 1), -1);
     if (o.seamColumn >= 0)
         for (int y = 0; y <= o.rows; ++y) twin[at(y)] = addVertex(static_cast<float>(o.seamColumn), static_cast<float>(y), uOf(o.seamColumn) + 1.0f);
-    std::vector<int> copyOf(spec.pos.size(), -1);
+    std::vector<int> copyOf(shape.pos.size(), -1);
     if (o.duplicateEvery > 0) {
-        const size_t original = spec.pos.size();
+        const size_t original = shape.pos.size();
         for (size_t i = 0; i < original; i += at(o.duplicateEvery)) {
-            spec.pos.push_back(spec.pos[i]);
-            spec.uv.push_back(spec.uv[i]);
-            if (o.joints > 0) spec.weights.push_back(spec.weights[i]);
-            copyOf[i] = static_cast<int>(spec.pos.size()) - 1;
+            shape.pos.push_back(shape.pos[i]);
+            shape.uv.push_back(shape.uv[i]);
+            if (o.joints > 0) shape.weights.push_back(shape.weights[i]);
+            copyOf[i] = static_cast<int>(shape.pos.size()) - 1;
         }
     }
     for (int y = 0; y < o.rows; ++y) {
@@ -193,40 +193,40 @@ inline MeshSpec gridMesh(const GridOptions& o) {
                 return v;
             };
             const int a = corner(x, y), b = corner(x + 1, y), c = corner(x + 1, y + 1), d = corner(x, y + 1);
-            spec.tris.push_back({a, b, c});
-            spec.tris.push_back({a, c, d});
+            shape.tris.push_back({a, b, c});
+            shape.tris.push_back({a, c, d});
         }
     }
-    return spec;
+    return shape;
 }
 
 // Vertices, texture coordinates and weights drawn from small sets, so that coincidences within
 // and just outside the tolerances are frequent; triangles drawn at random, degenerate ones and
 // edges with three or more triangles included.
-inline MeshSpec randomMesh(uint32_t seed, int vertices, int triangles, int joints) {
+inline MeshShape randomMesh(uint32_t seed, int vertices, int triangles, int joints) {
     std::mt19937 rng(seed);
     auto pick = [&rng](const std::vector<float>& from) { return from[rng() % from.size()]; };
     // 0.25 is a grid-cell boundary of the fast search; the others sit around the tolerance.
     const std::vector<float> coords = {0.0f, -0.00005f, 1.0f, 1.00005f, 1.0001f, 1.00015f, 0.24995f, 0.25f, 0.25009f};
     const std::vector<float> uvs = {0.0f, 0.5f, 0.5005f, 1.0f};
     const std::vector<float> biases = {1.0f, 0.5f, 0.50005f};
-    MeshSpec spec;
+    MeshShape shape;
     for (int i = 0; i < vertices; ++i) {
-        spec.pos.push_back({pick(coords), pick(coords), pick(coords)});
-        spec.uv.push_back({pick(uvs), pick(uvs)});
+        shape.pos.push_back({pick(coords), pick(coords), pick(coords)});
+        shape.uv.push_back({pick(uvs), pick(uvs)});
         if (joints == 0) continue;
         std::vector<VertexWeight> ws;
         const int count = 1 + static_cast<int>(rng() % 2);
         for (int k = 0; k < count; ++k)
             ws.push_back(weightAt(static_cast<int>(rng() % 2), pick(biases), pick(coords), pick(coords), 0.0f));
-        spec.weights.push_back(ws);
+        shape.weights.push_back(ws);
     }
     for (int t = 0; t < triangles; ++t) {
-        spec.tris.push_back({static_cast<int>(rng() % at(vertices)), static_cast<int>(rng() % at(vertices)),
+        shape.tris.push_back({static_cast<int>(rng() % at(vertices)), static_cast<int>(rng() % at(vertices)),
                              static_cast<int>(rng() % at(vertices))});
-        if (rng() % 4 == 0) spec.flippedFrames.push_back(t);
+        if (rng() % 4 == 0) shape.flippedFrames.push_back(t);
     }
-    return spec;
+    return shape;
 }
 
 } // namespace analysis_meshes

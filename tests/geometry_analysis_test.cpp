@@ -13,7 +13,7 @@
 #include "shadow/analysis_steps.h"
 #include "shadow/geometry_analysis.h"
 
-using analysis_meshes::MeshSpec;
+using analysis_meshes::MeshShape;
 using analysis_compare::analyse;
 using analysis_compare::firstDifference;
 using analysis_compare::edgeText;
@@ -56,7 +56,7 @@ void expectAllExercised(const Exercised& seen) {
 
 // Builds the meshes twice, analyses one copy with the fast passes and one with the pairwise
 // ones, and expects every field and the log to agree.
-void expectFastEqualsReference(const std::vector<MeshSpec>& meshes, int joints, const std::string& what,
+void expectFastEqualsReference(const std::vector<MeshShape>& meshes, int joints, const std::string& what,
                                Exercised* seen = nullptr) {
     Model fast, pairwise;
     analysis_meshes::buildModel(fast, meshes, joints);
@@ -68,13 +68,13 @@ void expectFastEqualsReference(const std::vector<MeshSpec>& meshes, int joints, 
     if (seen) count(fast, fastLog, *seen);
 }
 
-MeshSpec meshOf(std::vector<std::array<float, 3>> pos, std::vector<std::array<float, 2>> uv,
+MeshShape meshOf(std::vector<std::array<float, 3>> pos, std::vector<std::array<float, 2>> uv,
                 std::vector<std::array<int, 3>> tris) {
-    MeshSpec spec;
-    spec.pos = std::move(pos);
-    spec.uv = std::move(uv);
-    spec.tris = std::move(tris);
-    return spec;
+    MeshShape shape;
+    shape.pos = std::move(pos);
+    shape.uv = std::move(uv);
+    shape.tris = std::move(tris);
+    return shape;
 }
 
 bool hasOpenEdge(const Model& model, int mesh) {
@@ -143,7 +143,7 @@ TEST(GeometryAnalysis, SeamTwinClosesSurfaceButKeepsItsDrawIndex) {
 
 TEST(GeometryAnalysis, MirroredTrianglesShareOneCloneAndKeepTheirRecords) {
     // A fan around vertex 0; triangles 2 and 3 carry a mirrored texture.
-    MeshSpec fan = meshOf({{0, 0, 0}, {1, 0, 0}, {0.7f, 0.7f, 0}, {0, 1, 0}, {-0.7f, 0.7f, 0}, {-1, 0, 0}},
+    MeshShape fan = meshOf({{0, 0, 0}, {1, 0, 0}, {0.7f, 0.7f, 0}, {0, 1, 0}, {-0.7f, 0.7f, 0}, {-1, 0, 0}},
                           {{0, 0}, {1, 0}, {0.7f, 0.7f}, {0, 1}, {-0.7f, 0.7f}, {-1, 0}},
                           {{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {0, 4, 5}});
     fan.flippedFrames = {2, 3};
@@ -215,7 +215,7 @@ TEST(EdgeBuilder, ThirdTriangleOnEdgeIsReportedAndLeftOpen) {
 TEST(GeometryAnalysis, CoincidentStaticVerticesPairUpAgainButMergedSkinnedOnesDoNot) {
     // Three copies of one point, same texture coordinates. Static models test every pair,
     // skinned ones drop a vertex from later pairs once its weights are gone.
-    MeshSpec three = meshOf({{1, 1, 1}, {1, 1, 1}, {1, 1, 1}}, {{0, 0}, {0, 0}, {0, 0}}, {{0, 1, 2}});
+    MeshShape three = meshOf({{1, 1, 1}, {1, 1, 1}, {1, 1, 1}}, {{0, 0}, {0, 0}, {0, 0}}, {{0, 1, 2}});
     Model still;
     analysis_meshes::buildModel(still, {three}, 0);
     EXPECT_EQ(analyse(still, true), "identical verts: 0, 0, 1\nidentical verts: 0, 0, 2\nidentical verts: 0, 1, 2\n");
@@ -239,7 +239,7 @@ TEST(GeometryAnalysis, IdentityToleranceIsInclusiveForPositionsStrictForWeights)
     EXPECT_FALSE(shadow::verticesIdentical(still, 0, 0, 2));
 
     using analysis_meshes::weightAt;
-    MeshSpec skin = meshOf({{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}, {{0, 0}, {0, 0}, {0, 0}, {0, 0}}, {{0, 1, 2}});
+    MeshShape skin = meshOf({{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}, {{0, 0}, {0, 0}, {0, 0}, {0, 0}}, {{0, 1, 2}});
     skin.weights = {{weightAt(1, 0.5f, 0, 0, 0), weightAt(1, 0.5f, 0, 0, 0.00005f)}, // both weights match b's first
                     {weightAt(1, 0.5f, 0, 0, 0), weightAt(2, 0.5f, 3, 0, 0)},
                     {weightAt(1, 0.5f, tol, 0, 0), weightAt(2, 0.5f, 3, 0, 0)},
@@ -257,7 +257,7 @@ TEST(GeometryAnalysis, IdentityToleranceIsInclusiveForPositionsStrictForWeights)
 // Sound behaviour where the pairwise description would overrun the 40-entry incidence lists:
 // a duplicate's triangles beyond 40 still move to the kept vertex, only its list stays bounded.
 TEST(GeometryAnalysis, DuplicateBeyondFortyTrianglesKeepsIncidenceListBounded) {
-    MeshSpec fans;
+    MeshShape fans;
     fans.pos = {{0, 0, 0}, {0, 0, 0}};
     fans.uv = {{0.5f, 0.5f}, {0.5f, 0.5f}};
     for (int k = 0; k < 31; ++k) {
@@ -329,12 +329,12 @@ TEST(GeometryAnalysisMatchesPairwise, NanInfinityAndHugeCoordinates) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     for (int joints : {0, 2}) {
-        MeshSpec spec = analysis_meshes::randomMesh(7u + static_cast<uint32_t>(joints), 60, 120, joints);
+        MeshShape shape = analysis_meshes::randomMesh(7u + static_cast<uint32_t>(joints), 60, 120, joints);
         const float odd[] = {nan, inf, -inf, 3.0e9f, 3.0e9f, 1073741824.0f, 1073741760.0f, -1e30f};
-        for (size_t i = 0; i < spec.pos.size(); i += 3) {
-            spec.pos[i][i % 3] = odd[i % 8];
-            if (joints > 0) spec.weights[i][0].pos[(i + 1) % 3] = odd[(i + 3) % 8];
+        for (size_t i = 0; i < shape.pos.size(); i += 3) {
+            shape.pos[i][i % 3] = odd[i % 8];
+            if (joints > 0) shape.weights[i][0].pos[(i + 1) % 3] = odd[(i + 3) % 8];
         }
-        expectFastEqualsReference({spec}, joints, "odd values, joints " + std::to_string(joints));
+        expectFastEqualsReference({shape}, joints, "odd values, joints " + std::to_string(joints));
     }
 }
