@@ -5,10 +5,10 @@
 #include <strings.h>
 #include <unordered_map>
 
-#include "anim/animation.h"
-#include "app/debug_log.h"
-#include "app/file_open.h"
-#include "model/basepath.h"
+#include "anim/md5anim_parse.h"
+#include "base/debug_log.h"
+#include "base/file_open.h"
+#include "base/basepath.h"
 #include "model/model.h"
 
 namespace {

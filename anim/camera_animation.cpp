@@ -6,7 +6,7 @@
 #include <strings.h>
 #include <unordered_set>
 
-#include "anim/animation.h"
+#include "model/animation.h"
 #include "anim/channel_keys.h"
 #include "model/model.h"
 

@@ -1,7 +1,7 @@
 // anim/channel_keys.h -- the key pair of a version 6 channel at a frame time.
 #pragma once
 
-#include "anim/animation.h"
+#include "model/animation.h"
 
 struct ChannelKeys {
     float v0 = 0;    // key at the frame

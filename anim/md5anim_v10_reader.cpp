@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "anim/anim_text.h"
-#include "anim/animation.h"
+#include "anim/md5anim_parse.h"
 
 using namespace animtext;
 

@@ -1,10 +1,10 @@
 // anim/mesh_vectors.cpp -- per-frame skinning and per-vertex normal, S and T of every mesh; no GL.
 #include <algorithm>
 
-#include "anim/fast_math_inline.h"
+#include "base/fast_math_inline.h"
 #include "anim/skinning.h"
 #include "model/model.h"
-#include "render/gl_capabilities.h"
+#include "base/gl_capabilities.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "anim/animation.h"
+#include "model/animation.h"
 #include "anim/channel_keys.h"
-#include "anim/pose_math.h"
+#include "base/pose_math.h"
 #include "model/model.h"
 
 namespace {

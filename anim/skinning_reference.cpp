@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "anim/fast_math.h"
+#include "base/fast_math.h"
 #include "model/model.h"
-#include "render/gl_capabilities.h"
+#include "base/gl_capabilities.h"
 
 namespace {
 

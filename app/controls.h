@@ -2,7 +2,7 @@
 // drags, acting on the scene; the window system only feeds events and the held state.
 #pragma once
 
-#include "app/virtual_keys.h"
+#include "base/virtual_keys.h"
 
 struct Scene;
 
@@ -16,14 +16,6 @@ struct KeyArrays {
     // Releases the key; a press not yet seen by a frame is kept until clearPressed.
     void onKeyUp(int key);
     void clearPressed();
-};
-
-// The held state of Shift, Ctrl, Escape and the three mouse buttons, read at the moment
-// of each test (vk::Shift, vk::Control, vk::Escape, vk::LButton, vk::RButton, vk::MButton).
-class HeldKeys {
-public:
-    virtual ~HeldKeys() = default;
-    virtual bool isHeld(int key) const = 0;
 };
 
 // What the keys hand on to the load commands and the clock.

@@ -9,7 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/commands.h"
-#include "app/file_open.h"
+#include "base/file_open.h"
 #include "scene/scene.h"
 
 namespace {

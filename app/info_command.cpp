@@ -8,10 +8,10 @@
 #include <cstring>
 #include <string>
 
-#include "anim/animation.h"
+#include "model/animation.h"
 #include "app/commands.h"
-#include "app/debug_log.h"
-#include "model/basepath.h"
+#include "base/debug_log.h"
+#include "base/basepath.h"
 #include "model/model.h"
 
 namespace {

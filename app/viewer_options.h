@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/virtual_keys.h"
+#include "base/virtual_keys.h"
 
 struct ViewerOptions {
     std::string directory;       // working directory to start in; empty: stay

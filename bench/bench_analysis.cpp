@@ -1,7 +1,7 @@
 // bench/bench_analysis.cpp -- times the geometry analysis and the edge builder, fast and pairwise.
 #include <benchmark/benchmark.h>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "model/model.h"
 #include "shadow/geometry_analysis.h"
 #include "tests/analysis_meshes.h"

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <string>
 
-#include "app/debug_log.h"
-#include "app/file_open.h"
-#include "model/load_model.h"
+#include "base/debug_log.h"
+#include "base/file_open.h"
+#include "load/load_model.h"
 #include "model/md5_mesh_reader.h"
 #include "model/model.h"
 #include "tools/bench_md5_writer.h"

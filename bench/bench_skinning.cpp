@@ -7,7 +7,7 @@
 
 #include "anim/skinning_reference.h"
 #include "model/model.h"
-#include "render/gl_capabilities.h"
+#include "base/gl_capabilities.h"
 #include "tests/support/synthetic_skin.h"
 
 // Every allocation of the process is counted, so the report shows that a frame makes none.

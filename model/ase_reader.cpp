@@ -3,11 +3,11 @@
 #include <new>
 #include <optional>
 
-#include "app/debug_log.h"
-#include "app/file_open.h"
+#include "base/debug_log.h"
+#include "base/file_open.h"
 #include "model/model.h"
 #include "model/static_readers.h"
-#include "model/text_scan.h"
+#include "base/text_scan.h"
 
 namespace staticmodel {
 

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <new>
 
-#include "app/debug_log.h"
-#include "app/file_open.h"
+#include "base/debug_log.h"
+#include "base/file_open.h"
 #include "model/model.h"
 #include "model/static_readers.h"
 

@@ -16,9 +16,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "anim/pose_math.h"
-#include "app/debug_log.h"
-#include "model/basepath.h"
+#include "base/pose_math.h"
+#include "base/debug_log.h"
+#include "base/basepath.h"
 #include "model/model.h"
 
 namespace md5 {

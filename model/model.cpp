@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "anim/animation.h"
+#include "model/animation.h"
 
 namespace {
 TextureDeleter textureDeleter = nullptr;
@@ -15,11 +15,6 @@ const float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 void setTextureDeleter(TextureDeleter deleter) { textureDeleter = deleter; }
 
 Model::Model() { reset(); }
-
-Model::Model(const char* meshFile, const char* animFile) {
-    reset();
-    readmeshfromfile(meshFile, animFile);
-}
 
 Model::~Model() { release(); }
 

@@ -98,7 +98,7 @@ public:
     void getJointMatrix(int joint, float out[16]) const;
     int findJoint(const char* name) const;
 
-    // --- loading (model/load_model.cpp) ---
+    // --- loading (load/load_model.cpp) ---
     void readmeshfromfile(const char* meshFile, const char* animFile);
     // Per mesh: the material (shader) name the file gave it; "" when none.
     std::vector<std::string> materialName;

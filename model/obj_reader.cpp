@@ -8,12 +8,12 @@
 #include <optional>
 #include <unordered_map>
 
-#include "app/debug_log.h"
-#include "app/file_open.h"
+#include "base/debug_log.h"
+#include "base/file_open.h"
 #include "model/obj_welder.h"
 #include "model/model.h"
 #include "model/static_readers.h"
-#include "model/text_scan.h"
+#include "base/text_scan.h"
 
 namespace staticmodel {
 

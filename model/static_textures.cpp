@@ -1,8 +1,8 @@
 // model/static_textures.cpp -- what the static readers share: opening the file, and the texture
 // lookup with base-path retry for their materials.
-#include "app/debug_log.h"
-#include "app/file_open.h"
-#include "model/basepath.h"
+#include "base/debug_log.h"
+#include "base/file_open.h"
+#include "base/basepath.h"
 #include "model/model.h"
 #include "model/static_readers.h"
 

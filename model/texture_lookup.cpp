@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/dialogs.h"
+#include "base/dialogs.h"
 #include "model/model.h"
 #include "model/normal_map.h"
 #include "model/texture_candidates.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/file_open.h"
+#include "base/file_open.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "app/view_math.h"
+#include "base/view_math.h"
 
 namespace platform {
 namespace {

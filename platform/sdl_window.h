@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "app/controls.h"
-#include "app/dialogs.h"
+#include "base/virtual_keys.h"
+#include "base/dialogs.h"
 
 namespace platform {
 
@@ -17,7 +17,7 @@ constexpr int panelWidth = 170;
 class WindowEvents {
 public:
     virtual ~WindowEvents() = default;
-    virtual void keyDown(int key) = 0; // key codes of app/virtual_keys.h
+    virtual void keyDown(int key) = 0; // key codes of base/virtual_keys.h
     virtual void keyUp(int key) = 0;
     virtual void mouseMove(int x, int y) = 0; // render-region pixels, y downwards
     virtual void quit() = 0;

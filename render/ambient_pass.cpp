@@ -8,7 +8,7 @@
 
 #include "model/model.h"
 #include "render/frame_passes.h"
-#include "render/gl_capabilities.h"
+#include "base/gl_capabilities.h"
 #include "render/gl_extensions.h"
 #include "render/logic/mesh_draw_range.h"
 

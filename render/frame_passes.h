@@ -6,6 +6,7 @@
 
 struct GlCapabilities;
 struct Light;
+struct Scene;
 class Model;
 
 namespace render {
@@ -17,6 +18,10 @@ void applyPlacement(const Model& model);
 // targets.
 void buildNormalisationCubeMap(int size);
 void createGlowTextures(unsigned int& glowTex1024, unsigned int& glowTex64);
+
+// The normal and blurred cube maps of the filtered lights, from "data\normal_*.tga" and
+// "data\blurred_*.tga"; only complete sets are built.
+void buildLightCubeMaps(Scene& scene, const GlCapabilities& caps);
 
 // Ambient and depth pass of one model.
 void drawAmbientPass(Model& model, const float globalAmbient[4], const GlCapabilities& caps);

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/capability_probe.h"
+#include "render/logic/capability_probe.h"
 #include "render/gl_extensions.h"
 
 namespace render::ext {

@@ -3,7 +3,7 @@
 
 #include <GL/gl.h>
 
-#include "app/gl_error_names.h"
+#include "render/logic/gl_error_names.h"
 
 namespace render {
 void reportGlErrors() {

@@ -3,7 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include "app/capability_probe.h"
+#include "render/logic/capability_probe.h"
 #include "model/model.h"
 #include "render/frame_passes.h"
 #include "render/gl_extensions.h"

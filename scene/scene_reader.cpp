@@ -4,10 +4,10 @@
 #include <cstring>
 #include <new>
 
-#include "app/debug_log.h"
-#include "app/dialogs.h"
-#include "app/file_open.h"
-#include "model/basepath.h"
+#include "base/debug_log.h"
+#include "base/dialogs.h"
+#include "base/file_open.h"
+#include "base/basepath.h"
 #include "scene/scene.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "model/model.h"
 
 namespace shadow {

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/file_open.h"
-#include "model/load_model.h"
+#include "base/file_open.h"
+#include "load/load_model.h"
 #include "model/md5_mesh_reader.h"
 #include "model/model.h"
 #include "model/static_readers.h"

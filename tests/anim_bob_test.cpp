@@ -6,10 +6,10 @@
 #include <cmath>
 #include <filesystem>
 
-#include "anim/animation.h"
-#include "app/file_open.h"
+#include "anim/md5anim_parse.h"
+#include "base/file_open.h"
 #include "model/model.h"
-#include "render/gl_capabilities.h"
+#include "base/gl_capabilities.h"
 
 namespace {
 

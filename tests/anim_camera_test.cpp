@@ -1,7 +1,7 @@
 // tests/anim_camera_test.cpp -- the camera model: joints per channel, refcam cuts, fov, the camera matrix.
 #include <gtest/gtest.h>
 
-#include "anim/animation.h"
+#include "model/animation.h"
 #include "anim/camera_animation.h"
 #include "model/model.h"
 

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "anim/animation.h"
-#include "anim/pose_math.h"
+#include "model/animation.h"
+#include "base/pose_math.h"
 #include "model/model.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "anim/animation.h"
-#include "app/debug_log.h"
-#include "model/basepath.h"
+#include "anim/md5anim_parse.h"
+#include "base/debug_log.h"
+#include "base/basepath.h"
 #include "model/model.h"
 
 namespace fs = std::filesystem;

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "anim/fast_math_inline.h"
+#include "base/fast_math_inline.h"
 #include "anim/skinning_reference.h"
 #include "model/model.h"
-#include "render/gl_capabilities.h"
+#include "base/gl_capabilities.h"
 #include "tests/support/synthetic_skin.h"
 
 namespace {

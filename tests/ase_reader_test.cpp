@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "model/model.h"
 #include "model/static_readers.h"
 

@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "anim/fast_math.h"
-#include "app/debug_log.h"
-#include "app/file_open.h"
-#include "model/basepath.h"
+#include "base/fast_math.h"
+#include "base/debug_log.h"
+#include "base/file_open.h"
+#include "base/basepath.h"
 #include "model/model.h"
 
 namespace fs = std::filesystem;

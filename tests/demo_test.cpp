@@ -12,10 +12,10 @@
 
 #include <unistd.h>
 
-#include "anim/animation.h"
-#include "app/debug_log.h"
-#include "app/file_open.h"
-#include "model/basepath.h"
+#include "model/animation.h"
+#include "base/debug_log.h"
+#include "base/file_open.h"
+#include "base/basepath.h"
 #include "model/model.h"
 #include "model/tga_reader.h"
 #include "scene/scene.h"

@@ -30,7 +30,7 @@ struct ProgramRun {
 
 // Runs the program in `dir` (its log lands there) with the given arguments.
 ProgramRun runProgram(const fs::path& dir, const std::string& args) {
-    const fs::path program = fs::path(OSTRELLE_BINARY_DIR) / "ostrelle";
+    const fs::path program = OSTRELLE_PROGRAM;
     const std::string command = "cd '" + dir.string() + "' && '" + program.string() + "' " + args +
                                 " >stdout.txt 2>stderr.txt";
     const int raw = std::system(command.c_str());
@@ -40,7 +40,6 @@ ProgramRun runProgram(const fs::path& dir, const std::string& args) {
 class DumpScene : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!fs::exists(fs::path(OSTRELLE_BINARY_DIR) / "ostrelle")) GTEST_SKIP() << "the ostrelle program is not built";
         dir = fs::temp_directory_path() / ("ostrelle_dump_scene_" + std::to_string(::getpid()));
         fs::create_directories(dir);
     }

@@ -8,7 +8,7 @@
 
 #include "analysis_meshes.h"
 #include "support/analysis_compare.h"
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "model/model.h"
 #include "shadow/analysis_steps.h"
 #include "shadow/geometry_analysis.h"

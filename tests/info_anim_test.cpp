@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/commands.h"
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 
 namespace fs = std::filesystem;
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/commands.h"
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 
 namespace fs = std::filesystem;
 

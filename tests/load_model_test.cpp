@@ -6,8 +6,8 @@
 #include <fstream>
 #include <string>
 
-#include "app/debug_log.h"
-#include "model/basepath.h"
+#include "base/debug_log.h"
+#include "base/basepath.h"
 #include "model/model.h"
 
 namespace fs = std::filesystem;

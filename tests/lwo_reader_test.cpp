@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "model/model.h"
 #include "model/static_readers.h"
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <string>
 
-#include "app/debug_log.h"
-#include "model/load_model.h"
+#include "base/debug_log.h"
+#include "load/load_model.h"
 #include "model/md5_mesh_reader.h"
 #include "model/model.h"
 

@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "model/model.h"
 #include "model/static_readers.h"
 

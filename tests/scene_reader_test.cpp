@@ -5,9 +5,9 @@
 #include <fstream>
 #include <vector>
 
-#include "app/debug_log.h"
-#include "app/dialogs.h"
-#include "model/basepath.h"
+#include "base/debug_log.h"
+#include "base/dialogs.h"
+#include "base/basepath.h"
 #include "scene/scene.h"
 
 namespace fs = std::filesystem;

@@ -6,8 +6,8 @@
 
 #include <filesystem>
 
-#include "app/dialogs.h"
-#include "model/basepath.h"
+#include "base/dialogs.h"
+#include "base/basepath.h"
 #include "model/model.h"
 #include "model/texture_lookup.h"
 #include "tests/tga_fixture.h"

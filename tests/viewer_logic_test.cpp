@@ -5,11 +5,11 @@
 #include <cmath>
 #include <vector>
 
-#include "app/capability_probe.h"
-#include "app/debug_log.h"
-#include "app/gl_error_names.h"
+#include "render/logic/capability_probe.h"
+#include "base/debug_log.h"
+#include "render/logic/gl_error_names.h"
 #include "app/text_lines.h"
-#include "app/view_math.h"
+#include "base/view_math.h"
 #include "app/viewer_options.h"
 
 TEST(Projection, FarPlaneAtInfinityAndStereoHalvesTheWidth) {

@@ -3,9 +3,9 @@
 #include <GL/glext.h>
 #include <GL/glu.h>
 
-#include "app/capability_probe.h"
+#include "render/logic/capability_probe.h"
 #include "app/shell/shell.h"
-#include "app/view_math.h"
+#include "base/view_math.h"
 #include "render/frame_passes.h"
 #include "render/gl_errors.h"
 #include "render/gl_extensions.h"

@@ -1,5 +1,5 @@
 // app/shell/model_steps.cpp -- the per-model steps of the frame and the camera animation.
-#include "app/capability_probe.h"
+#include "render/logic/capability_probe.h"
 #include "app/shell/shell.h"
 #include "scene/scene.h"
 

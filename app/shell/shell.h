@@ -52,7 +52,3 @@ void animateModels(Scene& scene);
 void skinModels(Scene& scene);
 void updateCameraPose(Shell& shell, Scene& scene);
 void loadCameraAnimationAtStartup(Scene& scene);
-
-// The normal and blurred cube maps of the filtered lights, from "data\normal_*.tga" and
-// "data\blurred_*.tga"; only complete sets are built.
-void buildLightCubeMaps(Scene& scene, const GlCapabilities& caps);

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "anim/fast_math.h"
-#include "app/capability_probe.h"
-#include "app/debug_log.h"
-#include "app/dialogs.h"
+#include "base/fast_math.h"
+#include "render/logic/capability_probe.h"
+#include "base/debug_log.h"
+#include "base/dialogs.h"
 #include "app/shell/shell.h"
 #include "render/bitmap_font.h"
 #include "render/frame_passes.h"
@@ -136,7 +136,7 @@ bool runStartup(Shell& shell, Scene& scene, int& exitCode) {
     buildNormalisationCube(shell, caps);
     buildGlowTextures(shell, caps);
     readScene(scene);
-    buildLightCubeMaps(scene, caps);
+    render::buildLightCubeMaps(scene, caps);
     loadCameraAnimationAtStartup(scene);
     glMatrixMode(GL_MODELVIEW);
     loadSceneModels(scene);

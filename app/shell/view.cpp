@@ -2,7 +2,7 @@
 // then the overlays of the render mode and the skeletons.
 #include <GL/gl.h>
 
-#include "app/capability_probe.h"
+#include "render/logic/capability_probe.h"
 #include "app/shell/shell.h"
 #include "render/frame_passes.h"
 #include "scene/scene.h"

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/debug_log.h"
-#include "app/dialogs.h"
+#include "base/debug_log.h"
+#include "base/dialogs.h"
 #include "app/shell/shell.h"
 #include "render/bitmap_font.h"
 #include "scene/scene.h"

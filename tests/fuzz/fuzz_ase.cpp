@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/debug_log.h"
-#include "model/load_model.h"
+#include "base/debug_log.h"
+#include "load/load_model.h"
 #include "model/model.h"
 #include "model/static_readers.h"
 

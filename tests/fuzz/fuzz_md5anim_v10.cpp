@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "anim/animation.h"
-#include "render/gl_capabilities.h"
+#include "model/animation.h"
+#include "base/gl_capabilities.h"
 #include "tests/fuzz/anim_fuzz_model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "anim/animation.h"
+#include "model/animation.h"
 #include "anim/camera_animation.h"
-#include "render/gl_capabilities.h"
+#include "base/gl_capabilities.h"
 #include "tests/fuzz/anim_fuzz_model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

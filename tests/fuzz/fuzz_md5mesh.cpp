@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/debug_log.h"
-#include "model/load_model.h"
+#include "base/debug_log.h"
+#include "load/load_model.h"
 #include "model/model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/debug_log.h"
-#include "app/dialogs.h"
+#include "base/debug_log.h"
+#include "base/dialogs.h"
 #include "scene/scene.h"
 
 namespace {

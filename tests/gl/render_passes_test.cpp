@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/capability_probe.h"
+#include "render/logic/capability_probe.h"
 #include "model/model.h"
 #include "model/normal_map.h"
 #include "render/frame_passes.h"

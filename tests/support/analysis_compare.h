@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "model/model.h"
 #include "shadow/analysis_steps.h"
 #include "shadow/geometry_analysis.h"

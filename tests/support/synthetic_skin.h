@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "anim/animation.h"
+#include "model/animation.h"
 #include "model/model.h"
 
 namespace synthetic {

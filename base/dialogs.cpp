@@ -1,0 +1,23 @@
+// base/dialogs.cpp -- the console default of the dialog interface.
+#include "base/dialogs.h"
+
+#include <cstdio>
+
+DialogAnswer ConsoleDialogs::messageBox(const std::string& caption, const std::string& text,
+                                        DialogKind kind) {
+    fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    return kind == DialogKind::YesNo ? DialogAnswer::No : DialogAnswer::Ok;
+}
+
+std::string ConsoleDialogs::chooseFile(const std::string&, const std::string&) { return {}; }
+
+namespace {
+Dialogs* installed = nullptr;
+}
+
+Dialogs& dialogs() {
+    static ConsoleDialogs console;
+    return installed ? *installed : console;
+}
+
+void setDialogs(Dialogs* d) { installed = d; }

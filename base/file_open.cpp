@@ -1,0 +1,78 @@
+// base/file_open.cpp -- path resolution for game data written on Windows.
+#include "base/file_open.h"
+
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <vector>
+
+namespace {
+
+bool exists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+// The entry of `dir` whose name equals `component` ignoring case, or "" when none.
+std::string matchInFolder(const std::string& dir, const std::string& component) {
+    DIR* d = opendir(dir.empty() ? "." : dir.c_str());
+    if (!d) return {};
+    std::string found;
+    while (dirent* e = readdir(d)) {
+        if (strcasecmp(e->d_name, component.c_str()) == 0) {
+            found = e->d_name;
+            break;
+        }
+    }
+    closedir(d);
+    return found;
+}
+
+} // namespace
+
+std::string resolvePath(const std::string& name) {
+    std::string path = name;
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    if (path.empty() || exists(path)) return path;
+
+    // Walk the components, keeping each exact match and otherwise asking the folder.
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t slash = path.find('/', start);
+        if (slash == std::string::npos) slash = path.size();
+        parts.push_back(path.substr(start, slash - start));
+        start = slash + 1;
+    }
+    std::string built = path[0] == '/' ? "/" : "";
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const std::string& part = parts[i];
+        if (part.empty()) continue;
+        std::string candidate = built + part;
+        if (part != "." && part != ".." && !exists(candidate)) {
+            std::string match = matchInFolder(built, part);
+            if (match.empty()) return path;
+            candidate = built + match;
+        }
+        built = candidate;
+        if (i + 1 < parts.size()) built += '/';
+    }
+    return built;
+}
+
+FILE* openFile(const std::string& name, const char* mode) {
+    return fopen(resolvePath(name).c_str(), mode);
+}
+
+bool readWholeFile(const std::string& name, std::string& out) {
+    FILE* f = openFile(name, "rb");
+    if (!f) return false;
+    out.clear();
+    char buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    fclose(f);
+    return true;
+}

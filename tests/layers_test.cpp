@@ -1,0 +1,87 @@
+// tests/layers_test.cpp -- the folders are layers: every project include of a source file
+// names its own folder or one below it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Each folder with the folders its files may include (its own included).
+const std::map<std::string, std::set<std::string>>& allowedIncludes() {
+    static const std::map<std::string, std::set<std::string>> table = {
+        {"base", {"base"}},
+        {"model", {"base", "model"}},
+        {"anim", {"base", "model", "anim"}},
+        {"shadow", {"base", "model", "shadow"}},
+        {"load", {"base", "model", "anim", "shadow", "load"}},
+        {"scene", {"base", "model", "anim", "shadow", "load", "scene"}},
+        {"render", {"base", "model", "anim", "shadow", "load", "scene", "render"}},
+        {"platform", {"base", "platform"}},
+        {"ui", {"base", "model", "anim", "shadow", "load", "scene", "render", "platform", "ui"}},
+        {"app", {"base", "model", "anim", "shadow", "load", "scene", "render", "platform", "ui", "app"}},
+    };
+    return table;
+}
+
+// GL headers are for render/ and platform/ only.
+bool isGlHeader(const std::string& header) {
+    return header.rfind("GL/", 0) == 0 || header.find("SDL_opengl") != std::string::npos;
+}
+
+// The header named by an #include line, or "" for any other line.
+std::string includedHeader(const std::string& line) {
+    size_t pos = line.find_first_not_of(" \t");
+    if (pos == std::string::npos || line[pos] != '#') return "";
+    pos = line.find_first_not_of(" \t", pos + 1);
+    if (pos == std::string::npos || line.compare(pos, 7, "include") != 0) return "";
+    const size_t open = line.find_first_of("<\"", pos + 7);
+    if (open == std::string::npos) return "";
+    const size_t close = line.find_first_of(">\"", open + 1);
+    if (close == std::string::npos) return "";
+    return line.substr(open + 1, close - open - 1);
+}
+
+} // namespace
+
+TEST(Layers, EveryIncludeRunsDownwards) {
+    const fs::path root = OSTRELLE_SOURCE_DIR;
+    int filesSeen = 0;
+    for (const auto& [folder, allowed] : allowedIncludes()) {
+        if (!fs::exists(root / folder)) continue;
+        for (const auto& entry : fs::recursive_directory_iterator(root / folder)) {
+            const std::string ext = entry.path().extension().string();
+            if (ext != ".cpp" && ext != ".h") continue;
+            ++filesSeen;
+            std::ifstream in(entry.path());
+            std::string line;
+            int lineNumber = 0;
+            while (std::getline(in, line)) {
+                ++lineNumber;
+                const std::string header = includedHeader(line);
+                if (header.empty()) continue;
+                const std::string where = fs::relative(entry.path(), root).string() + ":" + std::to_string(lineNumber);
+                if (isGlHeader(header)) {
+                    EXPECT_TRUE(folder == "render" || folder == "platform" || folder == "app" || folder == "ui")
+                        << where << " includes the GL header " << header;
+                    if (folder == "render") {
+                        const std::string rel = fs::relative(entry.path(), root / "render").string();
+                        EXPECT_NE(rel.rfind("logic/", 0), 0u) << where << ": render/logic stays GL-free";
+                    }
+                    continue;
+                }
+                const size_t slash = header.find('/');
+                if (slash == std::string::npos) continue;
+                const std::string target = header.substr(0, slash);
+                if (!allowedIncludes().count(target)) continue; // a system or library header
+                EXPECT_TRUE(allowed.count(target)) << where << " (" << folder << "/) includes " << header;
+            }
+        }
+    }
+    EXPECT_GT(filesSeen, 50);
+}
