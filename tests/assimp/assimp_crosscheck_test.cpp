@@ -160,6 +160,9 @@ std::vector<fs::path> testFiles() {
     if (!fs::is_directory(root, ec)) return files;
     for (const auto& entry : fs::recursive_directory_iterator(root, ec)) {
         Format format;
+        // Broken files are no comparison: assimp 5.2.5 reads past its arrays on some of them.
+        // The reader tests check our own rule on each.
+        if (entry.path().parent_path().filename() == "invalid") continue;
         if (entry.is_regular_file() && formatOf(entry.path(), format)) files.push_back(entry.path());
     }
     std::sort(files.begin(), files.end());
