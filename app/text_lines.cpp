@@ -1,4 +1,4 @@
-// app/text_lines.cpp -- the overlay's texts, their grid, the title and the frame counter.
+// app/text_lines.cpp -- the overlay's texts, the title and the frame counter.
 #include "app/text_lines.h"
 
 #include <cstdio>
@@ -31,19 +31,6 @@ const TextLine hintLines[2] = {
     {3, "press F1 for a list of Keys"},
     {2, "Left mouse button to move light, right mouse button to move camera"},
 };
-
-void textGridPosition(float column, float row, float& x, float& y) {
-    x = -1.0f + 0.07f * column;
-    y = -1.0f + 0.07f * row;
-}
-
-bool textGridPixel(float column, float row, int viewportWidth, int viewportHeight, float& px, float& py) {
-    float x, y;
-    textGridPosition(column, row, x, y);
-    px = (x + 1.0f) * 0.5f * static_cast<float>(viewportWidth);
-    py = (y + 1.0f) * 0.5f * static_cast<float>(viewportHeight);
-    return x >= -1.0f && x <= 1.0f && y >= -1.0f && y <= 1.0f;
-}
 
 std::string formatStatusLine(int modelInFocus, const char* fileName, bool hasModelArray,
                              float postProcessParam) {

@@ -1,5 +1,5 @@
-// app/text_lines.h -- what the text overlay writes and where: grid positions, the status
-// line, the help and hint lines, the window title; no GL.
+// app/text_lines.h -- what the text overlay writes and where: the status line, the help and
+// hint lines, the window title and the frame counter; no GL.
 #pragma once
 
 #include <cstdint>
@@ -14,12 +14,6 @@ struct TextLine {
 extern const TextLine helpLines[21];
 // The two-line hint shown while the key list is off.
 extern const TextLine hintLines[2];
-
-// Normalised device coordinates of grid cell (column, row) in the current viewport.
-void textGridPosition(float column, float row, float& x, float& y);
-// Window pixel of the cell's raster position in a viewport of the given size; false when
-// the position lies outside the viewport (the line is then not drawn at all).
-bool textGridPixel(float column, float row, int viewportWidth, int viewportHeight, float& px, float& py);
 
 // "current model in focus (PgUp/Dwn): %i %s %f". `fileName` null stands for a model
 // without a file name ("(null)"); `hasModelArray` false for a scene without slots

@@ -106,6 +106,25 @@ void SdlWindow::handleWindowEvent(const void* raw, WindowEvents& events) {
     else if (e.event == SDL_WINDOWEVENT_CLOSE) events.quit();
 }
 
+namespace {
+// The buttons held when the motion now being handled happened. One poll can take a whole
+// drag at once when a frame is slow; SDL's current button state would then already show
+// the release at every move of it.
+struct MotionButtons {
+    bool handling = false;
+    Uint32 state = 0;
+};
+MotionButtons& motionButtons() {
+    static MotionButtons buttons;
+    return buttons;
+}
+
+// The buttons of the motion being handled, else those held now.
+Uint32 heldButtons() {
+    return motionButtons().handling ? motionButtons().state : SDL_GetMouseState(nullptr, nullptr);
+}
+} // namespace
+
 void SdlWindow::pumpEvents(WindowEvents& events) {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
@@ -119,7 +138,11 @@ void SdlWindow::pumpEvents(WindowEvents& events) {
             if (int key = virtualKeyFromSdl(e.key.keysym.sym)) events.keyUp(key);
             break;
         case SDL_MOUSEMOTION:
-            if (capturing_ || e.motion.x < renderWidth_) events.mouseMove(e.motion.x, e.motion.y);
+            if (capturing_ || e.motion.x < renderWidth_) {
+                motionButtons() = {true, e.motion.state};
+                events.mouseMove(e.motion.x, e.motion.y);
+                motionButtons() = {};
+            }
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (e.button.button <= SDL_BUTTON_RIGHT) handleMouseButton(true, e.button.x);
@@ -182,9 +205,9 @@ bool SdlHeldKeys::isHeld(int key) const {
         const Uint8* keys = SDL_GetKeyboardState(nullptr);
         return keys && keys[SDL_SCANCODE_ESCAPE];
     }
-    case vk::LButton: return (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK) != 0;
-    case vk::RButton: return (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON_RMASK) != 0;
-    case vk::MButton: return (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON_MMASK) != 0;
+    case vk::LButton: return (heldButtons() & SDL_BUTTON_LMASK) != 0;
+    case vk::RButton: return (heldButtons() & SDL_BUTTON_RMASK) != 0;
+    case vk::MButton: return (heldButtons() & SDL_BUTTON_MMASK) != 0;
     default: return false;
     }
 }

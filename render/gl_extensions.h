@@ -6,6 +6,8 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include "render/gl_probe.h"
+
 namespace render::ext {
 // Texture units (GL_ARB_multitexture), looked up always.
 extern PFNGLMULTITEXCOORD2IARBPROC glMultiTexCoord2iARB;
@@ -34,13 +36,3 @@ extern PFNGLACTIVESTENCILFACEEXTPROC glActiveStencilFaceEXT;
 extern PFNGLSTENCILOPSEPARATEATIPROC glStencilOpSeparateATI;
 extern PFNGLSTENCILFUNCSEPARATEATIPROC glStencilFuncSeparateATI;
 } // namespace render::ext
-
-namespace render {
-// The platform's entry-point lookup (SDL_GL_GetProcAddress in the viewer).
-using ProcLookup = void* (*)(const char* name);
-
-// Fills glCapabilities() and the entry points; needs a current context. `hasSwapControl`
-// says whether the window system can set the swap interval (the swap interval itself is
-// the platform's, and is never changed). The complaints go to standard output.
-void probeGlCapabilities(ProcLookup lookup, bool hasSwapControl);
-} // namespace render

@@ -70,10 +70,3 @@ void removeLight(Scene& scene) {
     scene.numlights = static_cast<int>(scene.lights.size());
     if (scene.selectedLight >= scene.numlights) scene.selectedLight = scene.numlights - 1;
 }
-
-void wrapCameraYaw(Scene& scene) {
-    if (scene.cameraYaw >= 360.0f)
-        scene.cameraYaw -= 360.0f;
-    else if (scene.cameraYaw < 0.0f)
-        scene.cameraYaw += 360.0f;
-}

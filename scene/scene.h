@@ -108,8 +108,6 @@ void addLight(Scene& scene);
 // Removes light selectedLight (nothing when it is not a light) and keeps selectedLight
 // within the lights (-1 when none is left).
 void removeLight(Scene& scene);
-// One frame step of the free camera: yaw >= 360 loses 360, yaw < 0 gains 360 (one step).
-void wrapCameraYaw(Scene& scene);
 
 // --- start-up and frame (scene/scene_models.cpp) ---
 

@@ -144,18 +144,6 @@ TEST(SceneState, StartupLoadCreatesAndPlacesEveryModel) {
     EXPECT_EQ(scene.models[1]->placement[14], 3.0f);
 }
 
-TEST(SceneState, YawComesBackOneStepPerFrame) {
-    Scene scene;
-    scene.cameraYaw = 800;
-    wrapCameraYaw(scene);
-    EXPECT_EQ(scene.cameraYaw, 440);
-    wrapCameraYaw(scene);
-    EXPECT_EQ(scene.cameraYaw, 80);
-    scene.cameraYaw = -10;
-    wrapCameraYaw(scene);
-    EXPECT_EQ(scene.cameraYaw, 350);
-}
-
 TEST(BoundLights, FollowTheirJointWithPlacement) {
     Scene scene;
     addModelSlot(scene);

@@ -1,4 +1,4 @@
-// tests/viewer_logic_test.cpp -- projection, text grid and lines, title, command line, the
+// tests/viewer_logic_test.cpp -- projection, text lines, title, command line, the
 // capability probe's decisions and limits, and the GL error report text.
 #include <gtest/gtest.h>
 
@@ -33,17 +33,6 @@ TEST(Projection, AnimatedCameraWithoutAUsableFovLooksThrough45Degrees) {
     EXPECT_DOUBLE_EQ(animatedCameraFov(0.0f), 45.0); // a camera joint without a fov channel
     EXPECT_DOUBLE_EQ(animatedCameraFov(-10.0f), 45.0);
     EXPECT_DOUBLE_EQ(animatedCameraFov(180.0f), 45.0);
-}
-
-TEST(TextGrid, RowsAreSevenHundredthsOfTheHalfHeight) {
-    float px, py;
-    ASSERT_TRUE(textGridPixel(0, 1, 470, 480, px, py));
-    EXPECT_FLOAT_EQ(px, 0);
-    EXPECT_NEAR(py, 16.8f, 1e-4);
-    ASSERT_TRUE(textGridPixel(0, 24, 470, 480, px, py));
-    EXPECT_NEAR(py, 24 * 16.8f, 1e-3);
-    EXPECT_FALSE(textGridPixel(0, 29, 470, 480, px, py)); // above the top edge: not drawn
-    EXPECT_FALSE(textGridPixel(-1, 2, 470, 480, px, py));
 }
 
 // A model name is text, never a format: "%s" in it prints as it stands.

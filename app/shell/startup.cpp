@@ -1,24 +1,21 @@
 // app/shell/startup.cpp -- start-up after the window exists, in its fixed order.
-#include <GL/gl.h>
-#include <GL/glext.h>
-
 #include <cstdio>
 #include <cstdlib>
 
-#include "base/fast_math.h"
-#include "render/logic/capability_probe.h"
+#include "app/shell/shell.h"
 #include "base/debug_log.h"
 #include "base/dialogs.h"
-#include "app/shell/shell.h"
+#include "base/fast_math.h"
 #include "render/bitmap_font.h"
 #include "render/frame_passes.h"
-#include "render/gl_extensions.h"
+#include "render/gl_probe.h"
+#include "render/logic/capability_probe.h"
+#include "render/start_up.h"
 #include "render/texture_upload.h"
+#include "render/view_setup.h"
 #include "scene/scene.h"
 
 namespace {
-
-const char* glText(GLenum name) { return reinterpret_cast<const char*>(glGetString(name)); }
 
 void logLine(const char* prefix, const char* text) {
     if (!text) return;
@@ -36,9 +33,10 @@ void startTimer(Shell& shell) {
 // The driver's identification, the probe (with any --caps limits) and the limits, in the
 // log's start-up order.
 bool probeDriver(Shell& shell) {
-    logLine("", glText(GL_VENDOR));
-    logLine("", glText(GL_RENDERER));
-    logLine("GL Version: ", glText(GL_VERSION));
+    const render::DriverStrings driver = render::driverStrings();
+    logLine("", driver.vendor);
+    logLine("", driver.renderer);
+    logLine("GL Version: ", driver.version);
     render::probeGlCapabilities(platform::glProcAddress, shell.window.hasSwapControl());
     GlCapabilities& caps = glCapabilities();
     if (!shell.options.caps.empty()) {
@@ -57,17 +55,8 @@ bool probeDriver(Shell& shell) {
         logInt(caps.maxGeneralCombiners);
         logText("\n\n");
     }
-    logLine("", glText(GL_EXTENSIONS));
+    logLine("", driver.extensions);
     return true;
-}
-
-int framebufferColourBits() {
-    GLint r = 0, g = 0, b = 0, a = 0;
-    glGetIntegerv(GL_RED_BITS, &r);
-    glGetIntegerv(GL_GREEN_BITS, &g);
-    glGetIntegerv(GL_BLUE_BITS, &b);
-    glGetIntegerv(GL_ALPHA_BITS, &a);
-    return r + g + b + a;
 }
 
 void warnAboutWeakHardware(const GlCapabilities& caps) {
@@ -80,38 +69,17 @@ void warnAboutWeakHardware(const GlCapabilities& caps) {
 }
 
 void showLoadingScreen(Shell& shell, const Scene& scene) {
-    glClearColor(scene.backgroundColor[0], scene.backgroundColor[1], scene.backgroundColor[2],
-                 scene.backgroundColor[3]);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    render::clearLoadingScreen(scene.backgroundColor);
     shell.window.clearPanelStrip();
-    glColor4f(1, 1, 1, 1);
-    render::printText(shell.fontBase, "Loading...", 0, 2);
+    render::printLoadingText(shell.fontBase);
     shell.window.swapBuffers();
-}
-
-void buildNormalisationCube(Shell& shell, const GlCapabilities& caps) {
-    if (!caps.hasEnvDot3 || !caps.hasCubeMap || !caps.hasMultitexture) return;
-    render::ext::glActiveTextureARB(GL_TEXTURE1_ARB);
-    glGenTextures(1, &shell.normalisationCubeTex);
-    glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, shell.normalisationCubeTex);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    render::buildNormalisationCubeMap(128);
-    render::ext::glActiveTextureARB(GL_TEXTURE0_ARB);
-}
-
-void buildGlowTextures(Shell& shell, const GlCapabilities& caps) {
-    if (!caps.hasEnvCombine || !caps.hasMultitexture) return;
-    glEnable(GL_TEXTURE_2D);
-    render::createGlowTextures(shell.glowTex1024, shell.glowTex64);
 }
 
 void readScene(Scene& scene) {
     readSceneFile(scene, "scene.txt");
     if (scene.basepath.empty())
         dialogs().messageBox("Ostrelle Startup", "Don't forget to edit the basepath in scene.txt.", DialogKind::Ok);
-    glClearColor(scene.backgroundColor[0], scene.backgroundColor[1], scene.backgroundColor[2],
-                 scene.backgroundColor[3]);
+    render::setClearColour(scene.backgroundColor);
 }
 
 } // namespace
@@ -125,7 +93,7 @@ bool runStartup(Shell& shell, Scene& scene, int& exitCode) {
         exitCode = 2;
         return false;
     }
-    if (framebufferColourBits() < 32) {
+    if (render::framebufferColourBits() < 32) {
         dialogs().messageBox("Color Depth Error", "Please switch your display to 32-bit color mode.", DialogKind::Ok);
         return false;
     }
@@ -133,12 +101,12 @@ bool runStartup(Shell& shell, Scene& scene, int& exitCode) {
     warnAboutWeakHardware(caps);
     showLoadingScreen(shell, scene);
     render::installTextureDeleter();
-    buildNormalisationCube(shell, caps);
-    buildGlowTextures(shell, caps);
+    shell.normalisationCubeTex = render::createNormalisationCubeTexture(caps);
+    render::createGlowTargets(caps, shell.glowTex1024, shell.glowTex64);
     readScene(scene);
     render::buildLightCubeMaps(scene, caps);
     loadCameraAnimationAtStartup(scene);
-    glMatrixMode(GL_MODELVIEW);
+    render::selectModelView();
     loadSceneModels(scene);
     for (auto& slot : scene.models)
         if (slot) render::uploadModelTextures(*slot);

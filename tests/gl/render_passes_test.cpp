@@ -14,6 +14,7 @@
 #include "model/model.h"
 #include "model/normal_map.h"
 #include "render/frame_passes.h"
+#include "render/frame_state.h"
 #include "render/gl_extensions.h"
 #include "render/logic/cube_directions.h"
 #include "render/texture_upload.h"
@@ -80,7 +81,7 @@ void expectColour(Rgba got, int r, int g, int b, int tolerance, const char* wher
     EXPECT_NEAR(got.b, b, tolerance) << where;
 }
 
-// The frame's state before the view is drawn: cleared, culling back faces, an orthographic
+// The program's own frame state (cleared to black at depth 1), seen through an orthographic
 // view of [-1, 1]^3 where window depth = (1 - z) / 2.
 void beginFrame() {
     glViewport(0, 0, kSize, kSize);
@@ -91,14 +92,7 @@ void beginFrame() {
     glLoadIdentity();
     glClearColor(0, 0, 0, 0);
     glClearDepth(1.0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ZERO);
-    glEnable(GL_ALPHA_TEST);
-    glAlphaFunc(GL_GREATER, 0.5f);
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
+    render::setFrameState(glCapabilities());
 }
 
 TgaImage image(int width, int height, int bits, std::vector<uint8_t> pixels) {
