@@ -160,7 +160,7 @@ TEST(Md5Reader, IndicesOutsideTheirArraysAreDroppedWithOneLineEach) {
                             " numtris 3\n tri 0 0 1 2\n tri 1 0 3 1\n tri 2 2 1 -5\n"
                             " numweights 2\n weight 0 0 1 ( 1 1 1 )\n weight 1 4294967295 1 ( 2 2 2 )\n}\n"));
     EXPECT_EQ(log.text, "t.md5mesh: joint 1 names parent 9, taken as a root\n"
-                        "t.md5mesh: mesh 0 weight 1 names joint -1, dropped\n"
+                        "t.md5mesh: mesh 0 weight 1 names joint 2147483647, dropped\n"
                         "t.md5mesh: mesh 0 vertex 1 names 2 weights from 1, dropped\n"
                         "t.md5mesh: mesh 0 vertex 2 names 1 weights from -1, dropped\n"
                         "t.md5mesh: mesh 0 triangle 1 names vertex 3, dropped\n"
