@@ -5,13 +5,7 @@
 #include "anim/md5anim_parse.h"
 #include "base/text_scan.h"
 
-using textscan::clipCount;
-using textscan::contains;
-using textscan::Cursor;
-using textscan::LineReader;
-using textscan::Pieces;
-using textscan::secondToken;
-using textscan::startsWith;
+using namespace textscan;
 
 namespace {
 
@@ -38,7 +32,7 @@ private:
     void readLine(std::string_view line) {
         if (contains(line, "numFrames ")) readNumFrames(line);
         if (contains(line, "numJoints ")) readNumJoints(line);
-        if (contains(line, "frameRate ")) anim_.frameRate = textscan::floatOr(secondToken(line, &line), 0.0f);
+        if (contains(line, "frameRate ")) anim_.frameRate = secondFloatCut(line);
         if (contains(line, "numAnimatedComponents ")) readNumComponents(line);
         if (startsWith(line, "hierarchy ")) readHierarchy();
         if (startsWith(line, "bounds ")) readSixBlock(anim_.bounds, anim_.numFrames);
@@ -47,20 +41,20 @@ private:
     }
 
     void readNumFrames(std::string_view& line) {
-        anim_.numFrames = clipCount(secondInt(line), limit_);
+        anim_.numFrames = clipCount(secondIntCut(line), limit_);
         // A second count line starts the frames afresh; later frame blocks size nothing.
         anim_.frames.assign(static_cast<size_t>(anim_.numFrames), {});
         anim_.bounds.assign(static_cast<size_t>(anim_.numFrames) * 6, 0.0f);
     }
 
     void readNumJoints(std::string_view& line) {
-        anim_.numJoints = clipCount(secondInt(line), limit_);
+        anim_.numJoints = clipCount(secondIntCut(line), limit_);
         anim_.joints.assign(static_cast<size_t>(anim_.numJoints), AnimJointV10{});
         anim_.baseFrame.assign(static_cast<size_t>(anim_.numJoints) * 6, 0.0f);
     }
 
     void readNumComponents(std::string_view& line) {
-        int count = clipCount(secondInt(line), limit_);
+        int count = clipCount(secondIntCut(line), limit_);
         if (anim_.numFrames > 0) {
             const size_t budget = limit_ * kFrameFloatsPerByte + kFrameFloatsSlack;
             count = static_cast<int>(std::min(static_cast<size_t>(count), budget / static_cast<size_t>(anim_.numFrames)));
@@ -69,20 +63,17 @@ private:
         for (std::vector<float>& frame : anim_.frames) frame.assign(static_cast<size_t>(count), 0.0f);
     }
 
-    // The second token as "%i" (0 when there is none); the line is cut after its first piece.
-    static int secondInt(std::string_view& line) { return textscan::intOr(secondToken(line, &line), 0); }
-
     void readHierarchy() {
         std::string_view line;
         for (AnimJointV10& joint : anim_.joints) {
             if (!lines_.next(line) || startsWith(line, "}")) return;
             Pieces pieces(line);
-            const std::string_view name = pieces.next(textscan::kQuotedNameEnds);
+            const std::string_view name = pieces.next(kQuotedNameEnds);
             joint.hasName = !name.empty();
             joint.name = std::string(name);
-            joint.parent = textscan::intOr(pieces.next(), joint.parent);
-            joint.flags = textscan::intOr(pieces.next(), joint.flags);
-            joint.startIndex = textscan::intOr(pieces.next(), joint.startIndex);
+            joint.parent = intOr(pieces.next(), joint.parent);
+            joint.flags = intOr(pieces.next(), joint.flags);
+            joint.startIndex = intOr(pieces.next(), joint.startIndex);
         }
     }
 
@@ -107,7 +98,7 @@ private:
 
     // Reads the block to its closing line whatever the index; values land only inside the frame.
     void readFrame(std::string_view header) {
-        const int index = secondInt(header);
+        const int index = secondIntCut(header);
         std::vector<float>* frame = nullptr;
         if (index >= 0 && index < static_cast<int>(anim_.frames.size())) frame = &anim_.frames[static_cast<size_t>(index)];
         size_t next = 0;

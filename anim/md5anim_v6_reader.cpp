@@ -4,11 +4,7 @@
 #include "anim/md5anim_parse.h"
 #include "base/text_scan.h"
 
-using textscan::clipCount;
-using textscan::contains;
-using textscan::Cursor;
-using textscan::LineReader;
-using textscan::secondToken;
+using namespace textscan;
 
 namespace {
 
@@ -36,7 +32,7 @@ private:
     void readLine(std::string_view line) {
         if (contains(line, "commandline ")) readCommandLine(line);
         if (contains(line, "numchannels ")) readNumChannels(line);
-        if (contains(line, "channel ")) current_ = secondInt(line);
+        if (contains(line, "channel ")) current_ = secondIntCut(line);
         if (contains(line, "joint ")) readJointName(line);
         if (contains(line, "attribute ")) readAttribute(line);
         if (contains(line, "starttime ")) readStartTime(line);
@@ -53,10 +49,6 @@ private:
         return &anim_.channels[static_cast<size_t>(current_)];
     }
 
-    // The second token as "%i" (0 when there is none); the line is cut after its first piece.
-    static int secondInt(std::string_view& line) { return textscan::intOr(secondToken(line, &line), 0); }
-    static float secondFloat(std::string_view& line) { return textscan::floatOr(secondToken(line, &line), 0.0f); }
-
     void readCommandLine(std::string_view line) {
         const std::string_view word = "-range";
         const size_t range = line.find(word);
@@ -70,7 +62,7 @@ private:
     }
 
     void readNumChannels(std::string_view& line) {
-        anim_.numChannels = clipCount(secondInt(line), limit_);
+        anim_.numChannels = clipCount(secondIntCut(line), limit_);
         anim_.channels.assign(static_cast<size_t>(anim_.numChannels), AnimChannelV6{});
     }
 
@@ -82,35 +74,35 @@ private:
         size_t start = line.find(word) + word.size();
         while (start < line.size() && line[start] == '"') ++start;
         size_t end = start;
-        while (end < line.size() && !textscan::kQuotedNameEnds.has(line[end])) ++end;
+        while (end < line.size() && !kQuotedNameEnds.has(line[end])) ++end;
         c->jointName.assign(line.substr(start, end - start));
     }
 
     void readAttribute(std::string_view& line) {
         AnimChannelV6* c = channel();
         if (!c) return;
-        textscan::Pieces pieces(line);
-        pieces.next(textscan::kNameEnds);
-        c->attribute = std::string(pieces.next(textscan::kNameEnds));
+        Pieces pieces(line);
+        pieces.next(kNameEnds);
+        c->attribute = std::string(pieces.next(kNameEnds));
         line = pieces.cutLine();
     }
 
     void readStartTime(std::string_view& line) {
         AnimChannelV6* c = channel();
         if (!c) return;
-        c->startTime = secondFloat(line);
+        c->startTime = secondFloatCut(line);
         if (anim_.startTime > c->startTime) anim_.startTime = c->startTime;
     }
 
     void readEndTime(std::string_view& line) {
         AnimChannelV6* c = channel();
         if (!c) return;
-        c->endTime = secondFloat(line);
+        c->endTime = secondFloatCut(line);
         if (anim_.endTime < c->endTime) anim_.endTime = c->endTime;
     }
 
     void readFrameRate(std::string_view& line) {
-        if (AnimChannelV6* c = channel()) c->frameRate = secondFloat(line);
+        if (AnimChannelV6* c = channel()) c->frameRate = secondFloatCut(line);
     }
 
     // " range %i %i" on the whole line; the command line's "-range" does not match it.
@@ -126,7 +118,7 @@ private:
     // Keys beyond the declared count are read and dropped.
     void readKeys(std::string_view& line) {
         AnimChannelV6* c = channel();
-        const int asked = secondInt(line);
+        const int asked = secondIntCut(line);
         const int count = c ? takeFromBudget(asked) : 0;
         if (c) {
             c->numKeys = count;
@@ -167,7 +159,7 @@ private:
 
     // String lines follow while each holds eight strings; strings beyond the count are dropped.
     void readStrings(std::string_view& line) {
-        const int asked = secondInt(line);
+        const int asked = secondIntCut(line);
         AnimChannelV6* c = channel();
         if (c) c->numStrings = clipCount(asked, limit_);
         if (asked <= 0) return;

@@ -214,6 +214,9 @@ float floatOr(std::string_view piece, float fallback, FloatSyntax syntax) {
     return fallback;
 }
 
+int secondIntCut(std::string_view& line) { return intOr(secondToken(line, &line), 0); }
+float secondFloatCut(std::string_view& line) { return floatOr(secondToken(line, &line), 0.0f); }
+
 int clipCount(int value, size_t limit) {
     if (value < 0) return 0;
     if (static_cast<size_t>(value) > limit) return static_cast<int>(limit < INT_MAX ? limit : INT_MAX);

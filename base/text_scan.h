@@ -93,6 +93,10 @@ private:
 // The second piece of a line split at kBlanks ("the second token"). `cutLine`, when given,
 // receives the line as the two strtok calls leave it (Pieces::cutLine).
 std::string_view secondToken(std::string_view line, std::string_view* cutLine = nullptr);
+// The second token read as "%i" / "%f", 0 when it is missing or holds no number; `line` is
+// cut as the strtok calls leave it, for the tests that run on the same line after.
+int secondIntCut(std::string_view& line);
+float secondFloatCut(std::string_view& line);
 // The second piece of a line split at kNameEnds.
 std::string_view secondName(std::string_view line);
 

@@ -132,6 +132,18 @@ TEST(Md5Reader, Version6BoneParentsAndNumbers) {
     EXPECT_EQ(log.text, "t.md5mesh: bone 7 names no joint, dropped\n");
 }
 
+// Files written with CR LF line ends: an unquoted name at the end of its line ends before the CR.
+TEST(Md5Reader, UnquotedNamesOfCrLfLinesLoseTheCarriageReturn) {
+    Model model;
+    ASSERT_TRUE(read(model, "MD5Version 6\r\nnumbones 2\r\nbone 0 {\r\n name root\r\n}\r\n"
+                            "bone 1 {\r\n name arm\r\n parent root\r\n}\r\nnummeshes 1\r\n"
+                            "mesh 0 {\r\n shader skin\r\n}\r\n"));
+    EXPECT_EQ(model.joints[1].parentName, "root");
+    EXPECT_EQ(model.joints[1].parent, 0);
+    EXPECT_EQ(model.joints[1].depth, 1);
+    EXPECT_EQ(model.materialName[0], "skin");
+}
+
 TEST(Md5Reader, RecordsKeepFileOrderAndCountsLimitThem) {
     Model model;
     ScopedLogCapture log;
