@@ -9,18 +9,16 @@
 #include "base/debug_log.h"
 #include "base/file_open.h"
 #include "base/basepath.h"
+#include "base/text_scan.h"
 #include "model/model.h"
 
 namespace {
 
-// The version test reads the first line as a 256-byte buffer would hold it.
-constexpr size_t kVersionLineMax = 255;
-
-bool firstLineSays(std::string_view text, const char* version) {
-    std::string_view line = text.substr(0, kVersionLineMax);
-    line = line.substr(0, line.find('\n'));
-    line = line.substr(0, line.find('\0'));
-    return line.find(version) != std::string_view::npos;
+// The version test reads the first line into a 256-byte buffer.
+bool firstLineSays(std::string_view text, std::string_view version) {
+    textscan::LineReader lines(text, textscan::LineOptions{256});
+    std::string_view line;
+    return lines.next(line) && textscan::contains(line, version);
 }
 
 // findJoint for many names at once: the first joint of each name, built in one pass so that

@@ -2,14 +2,13 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "anim/anim_text.h"
 #include "anim/md5anim_parse.h"
+#include "base/text_scan.h"
 
-using namespace animtext;
+using namespace textscan;
 
 namespace {
 
-constexpr size_t kLineBuffer = 4096;
 // Floats of all frames together may reach a few per byte of text (a truncated file still keeps
 // every frame it declares) but never more: a hostile count cannot ask for gigabytes.
 constexpr size_t kFrameFloatsPerByte = 4;
@@ -18,21 +17,22 @@ constexpr size_t kFrameFloatsSlack = 1 << 16;
 class ReaderV10 {
 public:
     ReaderV10(AnimationV10& anim, std::string_view text)
-        : anim_(anim), lines_(text, kLineBuffer), limit_(text.size()) {}
+        : anim_(anim), lines_(text), limit_(text.size()) {}
 
     // The version line has been checked by the caller; the blocks follow it.
     void run() {
-        std::string line;
+        std::string_view line;
         lines_.next(line);
         while (lines_.next(line)) readLine(line);
     }
 
 private:
-    // Every test runs on every line, in this order; an earlier one may have cut the line.
-    void readLine(std::string& line) {
+    // Every test runs on every line, in this order; an earlier one may have cut the line after
+    // its first piece, as strtok leaves the line buffer.
+    void readLine(std::string_view line) {
         if (contains(line, "numFrames ")) readNumFrames(line);
         if (contains(line, "numJoints ")) readNumJoints(line);
-        if (contains(line, "frameRate ")) anim_.frameRate = secondTokenFloat(line);
+        if (contains(line, "frameRate ")) anim_.frameRate = secondFloatCut(line);
         if (contains(line, "numAnimatedComponents ")) readNumComponents(line);
         if (startsWith(line, "hierarchy ")) readHierarchy();
         if (startsWith(line, "bounds ")) readSixBlock(anim_.bounds, anim_.numFrames);
@@ -40,21 +40,21 @@ private:
         if (startsWith(line, "frame ")) readFrame(line);
     }
 
-    void readNumFrames(std::string& line) {
-        anim_.numFrames = clipCount(secondTokenInt(line), limit_);
+    void readNumFrames(std::string_view& line) {
+        anim_.numFrames = clipCount(secondIntCut(line), limit_);
         // A second count line starts the frames afresh; later frame blocks size nothing.
         anim_.frames.assign(static_cast<size_t>(anim_.numFrames), {});
         anim_.bounds.assign(static_cast<size_t>(anim_.numFrames) * 6, 0.0f);
     }
 
-    void readNumJoints(std::string& line) {
-        anim_.numJoints = clipCount(secondTokenInt(line), limit_);
+    void readNumJoints(std::string_view& line) {
+        anim_.numJoints = clipCount(secondIntCut(line), limit_);
         anim_.joints.assign(static_cast<size_t>(anim_.numJoints), AnimJointV10{});
         anim_.baseFrame.assign(static_cast<size_t>(anim_.numJoints) * 6, 0.0f);
     }
 
-    void readNumComponents(std::string& line) {
-        int count = clipCount(secondTokenInt(line), limit_);
+    void readNumComponents(std::string_view& line) {
+        int count = clipCount(secondIntCut(line), limit_);
         if (anim_.numFrames > 0) {
             const size_t budget = limit_ * kFrameFloatsPerByte + kFrameFloatsSlack;
             count = static_cast<int>(std::min(static_cast<size_t>(count), budget / static_cast<size_t>(anim_.numFrames)));
@@ -64,50 +64,49 @@ private:
     }
 
     void readHierarchy() {
-        std::string line;
+        std::string_view line;
         for (AnimJointV10& joint : anim_.joints) {
-            if (!lines_.next(line) || line[0] == '}') return;
+            if (!lines_.next(line) || startsWith(line, "}")) return;
             Pieces pieces(line);
-            const char* name = pieces.next("\t\n\"");
-            joint.hasName = name != nullptr;
-            joint.name = name ? name : "";
-            joint.parent = pieceInt(pieces.next(" \t\n"), joint.parent);
-            joint.flags = pieceInt(pieces.next(" \t\n"), joint.flags);
-            joint.startIndex = pieceInt(pieces.next(" \t\n"), joint.startIndex);
+            const std::string_view name = pieces.next(kQuotedNameEnds);
+            joint.hasName = !name.empty();
+            joint.name = std::string(name);
+            joint.parent = intOr(pieces.next(), joint.parent);
+            joint.flags = intOr(pieces.next(), joint.flags);
+            joint.startIndex = intOr(pieces.next(), joint.startIndex);
         }
     }
 
     // " ( %f %f %f ) ( %f %f %f )" into `out`, as far as the line matches.
-    static void scanParenSix(const char* p, float out[6]) {
+    static void scanParenSix(std::string_view line, float out[6]) {
+        Cursor cursor(line);
         for (int group = 0; group < 2; ++group) {
-            skipSpace(p);
-            if (!scanLiteral(p, '(')) return;
+            if (!cursor.expect('(')) return;
             for (int i = 0; i < 3; ++i)
-                if (!scanFloat(p, out[3 * group + i])) return;
-            skipSpace(p);
-            if (!scanLiteral(p, ')')) return;
+                if (!cursor.readFloat(out[3 * group + i])) return;
+            if (!cursor.expect(')')) return;
         }
     }
 
     void readSixBlock(std::vector<float>& values, int count) {
-        std::string line;
+        std::string_view line;
         for (int i = 0; i < count && static_cast<size_t>(i) * 6 + 6 <= values.size(); ++i) {
-            if (!lines_.next(line) || line[0] == '}') return;
-            scanParenSix(line.c_str(), &values[static_cast<size_t>(i) * 6]);
+            if (!lines_.next(line) || startsWith(line, "}")) return;
+            scanParenSix(line, &values[static_cast<size_t>(i) * 6]);
         }
     }
 
     // Reads the block to its closing line whatever the index; values land only inside the frame.
-    void readFrame(std::string& header) {
-        const int index = secondTokenInt(header);
+    void readFrame(std::string_view header) {
+        const int index = secondIntCut(header);
         std::vector<float>* frame = nullptr;
         if (index >= 0 && index < static_cast<int>(anim_.frames.size())) frame = &anim_.frames[static_cast<size_t>(index)];
         size_t next = 0;
-        std::string line;
-        while (lines_.next(line) && line[0] != '}') {
-            const char* p = line.c_str();
+        std::string_view line;
+        while (lines_.next(line) && !startsWith(line, "}")) {
+            Cursor cursor(line);
             float value = 0;
-            for (int i = 0; i < 8 && scanFloat(p, value); ++i) {
+            for (int i = 0; i < 8 && cursor.readFloat(value); ++i) {
                 if (frame && next < frame->size()) (*frame)[next] = value;
                 ++next;
             }
@@ -122,8 +121,8 @@ private:
 } // namespace
 
 std::unique_ptr<AnimationV10> parseAnimationV10(std::string_view text) {
-    LineReader first(text, kLineBuffer);
-    std::string line;
+    LineReader first(text);
+    std::string_view line;
     if (!first.next(line) || !contains(line, "MD5Version 10")) return nullptr;
     auto anim = std::make_unique<AnimationV10>();
     ReaderV10(*anim, text).run();

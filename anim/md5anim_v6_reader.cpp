@@ -1,15 +1,13 @@
 // anim/md5anim_v6_reader.cpp -- MD5anim version 6: channels of keys per joint attribute, from memory.
 #include <algorithm>
-#include <cstring>
 
-#include "anim/anim_text.h"
 #include "anim/md5anim_parse.h"
+#include "base/text_scan.h"
 
-using namespace animtext;
+using namespace textscan;
 
 namespace {
 
-constexpr size_t kLineBuffer = 4096;
 // Keys and strings of all channels together may reach a few per byte of text, never more, so
 // that many channels with hostile counts cannot multiply into gigabytes.
 constexpr size_t kValuesPerByte = 4;
@@ -18,22 +16,23 @@ constexpr size_t kValuesSlack = 1 << 16;
 class ReaderV6 {
 public:
     ReaderV6(AnimationV6& anim, std::string_view text)
-        : anim_(anim), lines_(text, kLineBuffer), limit_(text.size()),
+        : anim_(anim), lines_(text), limit_(text.size()),
           valueBudget_(text.size() * kValuesPerByte + kValuesSlack) {}
 
     // The version line has been checked by the caller; the channels follow it.
     void run() {
-        std::string line;
+        std::string_view line;
         lines_.next(line);
         while (lines_.next(line)) readLine(line);
     }
 
 private:
-    // Every test runs on every line, in this order; an earlier one may have cut the line.
-    void readLine(std::string& line) {
+    // Every test runs on every line, in this order; an earlier one may have cut the line after
+    // its first piece, as strtok leaves the line buffer.
+    void readLine(std::string_view line) {
         if (contains(line, "commandline ")) readCommandLine(line);
         if (contains(line, "numchannels ")) readNumChannels(line);
-        if (contains(line, "channel ")) current_ = secondTokenInt(line);
+        if (contains(line, "channel ")) current_ = secondIntCut(line);
         if (contains(line, "joint ")) readJointName(line);
         if (contains(line, "attribute ")) readAttribute(line);
         if (contains(line, "starttime ")) readStartTime(line);
@@ -50,85 +49,88 @@ private:
         return &anim_.channels[static_cast<size_t>(current_)];
     }
 
-    void readCommandLine(const std::string& line) {
-        const char* range = strstr(line.c_str(), "-range");
-        if (!range) {
+    void readCommandLine(std::string_view line) {
+        const std::string_view word = "-range";
+        const size_t range = line.find(word);
+        if (range == std::string_view::npos) {
             anim_.rangeStart = 0;
             anim_.rangeEnd = 0;
             return;
         }
-        const char* p = range + strlen("-range");
-        if (scanInt(p, anim_.rangeStart)) scanInt(p, anim_.rangeEnd);
+        Cursor cursor(line, range + word.size());
+        if (cursor.readInt(anim_.rangeStart)) cursor.readInt(anim_.rangeEnd);
     }
 
-    void readNumChannels(std::string& line) {
-        anim_.numChannels = clipCount(secondTokenInt(line), limit_);
+    void readNumChannels(std::string_view& line) {
+        anim_.numChannels = clipCount(secondIntCut(line), limit_);
         anim_.channels.assign(static_cast<size_t>(anim_.numChannels), AnimChannelV6{});
     }
 
-    void readJointName(const std::string& line) {
+    // The rest of the line after the keyword, leading quotes skipped, up to a quote, tab or line end.
+    void readJointName(std::string_view line) {
         AnimChannelV6* c = channel();
         if (!c) return;
-        const char* p = strstr(line.c_str(), "joint ") + strlen("joint ");
-        while (*p == '"') ++p;
-        c->jointName.assign(p, strcspn(p, "\t\n\""));
+        const std::string_view word = "joint ";
+        size_t start = line.find(word) + word.size();
+        while (start < line.size() && line[start] == '"') ++start;
+        size_t end = start;
+        while (end < line.size() && !kQuotedNameEnds.has(line[end])) ++end;
+        c->jointName.assign(line.substr(start, end - start));
     }
 
-    void readAttribute(std::string& line) {
+    void readAttribute(std::string_view& line) {
         AnimChannelV6* c = channel();
         if (!c) return;
         Pieces pieces(line);
-        const char* delimiters = " \t\n\"";
-        const char* second = pieces.next(delimiters) ? pieces.next(delimiters) : nullptr;
-        c->attribute = second ? second : "";
+        pieces.next(kNameEnds);
+        c->attribute = std::string(pieces.next(kNameEnds));
+        line = pieces.cutLine();
     }
 
-    void readStartTime(std::string& line) {
+    void readStartTime(std::string_view& line) {
         AnimChannelV6* c = channel();
         if (!c) return;
-        c->startTime = secondTokenFloat(line);
+        c->startTime = secondFloatCut(line);
         if (anim_.startTime > c->startTime) anim_.startTime = c->startTime;
     }
 
-    void readEndTime(std::string& line) {
+    void readEndTime(std::string_view& line) {
         AnimChannelV6* c = channel();
         if (!c) return;
-        c->endTime = secondTokenFloat(line);
+        c->endTime = secondFloatCut(line);
         if (anim_.endTime < c->endTime) anim_.endTime = c->endTime;
     }
 
-    void readFrameRate(std::string& line) {
-        if (AnimChannelV6* c = channel()) c->frameRate = secondTokenFloat(line);
+    void readFrameRate(std::string_view& line) {
+        if (AnimChannelV6* c = channel()) c->frameRate = secondFloatCut(line);
     }
 
     // " range %i %i" on the whole line; the command line's "-range" does not match it.
-    void readRange(const std::string& line) {
+    void readRange(std::string_view line) {
         AnimChannelV6* c = channel();
         if (!c) return;
-        const char* p = line.c_str();
-        skipSpace(p);
-        if (strncmp(p, "range", 5) != 0) return;
-        p += 5;
-        if (scanInt(p, c->rangeStart)) scanInt(p, c->rangeEnd);
+        Cursor cursor(line);
+        if (!cursor.expect("range")) return;
+        if (cursor.readInt(c->rangeStart)) cursor.readInt(c->rangeEnd);
     }
 
     // Key lines follow until one holds fewer than eight numbers (that line is consumed too).
     // Keys beyond the declared count are read and dropped.
-    void readKeys(std::string& line) {
+    void readKeys(std::string_view& line) {
         AnimChannelV6* c = channel();
-        const int asked = secondTokenInt(line);
+        const int asked = secondIntCut(line);
         const int count = c ? takeFromBudget(asked) : 0;
         if (c) {
             c->numKeys = count;
             c->keys.assign(static_cast<size_t>(count), 0.0f);
         }
         size_t next = 0;
-        std::string keyLine;
+        std::string_view keyLine;
         while (lines_.next(keyLine)) {
-            const char* p = keyLine.c_str();
+            Cursor cursor(keyLine);
             int read = 0;
             float value = 0;
-            while (read < 8 && scanFloat(p, value)) {
+            while (read < 8 && cursor.readFloat(value)) {
                 if (c && next < c->keys.size()) c->keys[next] = value;
                 ++next;
                 ++read;
@@ -144,20 +146,20 @@ private:
 
     // One ` "%[a-zA-Z0123456789_ ]"` of the strings pattern. As with scanf, a string whose closing
     // quote is missing still counts, but ends the line: `more` turns false.
-    static bool scanQuotedString(const char*& p, std::string& out, bool& more) {
-        skipSpace(p);
-        if (!scanLiteral(p, '"')) return false;
-        const char* start = p;
-        while (inStringSet(*p)) ++p;
-        if (p == start) return false;
-        out.assign(start, std::min(static_cast<size_t>(p - start), kChannelStringMax));
-        more = scanLiteral(p, '"');
+    static bool scanQuotedString(std::string_view line, Cursor& cursor, std::string& out, bool& more) {
+        cursor.skipBlanks();
+        if (!cursor.take('"')) return false;
+        const size_t start = cursor.position();
+        while (inStringSet(cursor.peek())) cursor.advance();
+        if (cursor.position() == start) return false;
+        out.assign(line.substr(start, std::min(cursor.position() - start, kChannelStringMax)));
+        more = cursor.take('"');
         return true;
     }
 
     // String lines follow while each holds eight strings; strings beyond the count are dropped.
-    void readStrings(std::string& line) {
-        const int asked = secondTokenInt(line);
+    void readStrings(std::string_view& line) {
+        const int asked = secondIntCut(line);
         AnimChannelV6* c = channel();
         if (c) c->numStrings = clipCount(asked, limit_);
         if (asked <= 0) return;
@@ -166,13 +168,13 @@ private:
             c->strings.assign(static_cast<size_t>(c->numStrings), std::string());
         }
         size_t next = 0;
-        std::string stringLine;
+        std::string_view stringLine;
         std::string value;
         while (lines_.next(stringLine)) {
-            const char* p = stringLine.c_str();
+            Cursor cursor(stringLine);
             int read = 0;
             bool more = true;
-            while (more && read < 8 && scanQuotedString(p, value, more)) {
+            while (more && read < 8 && scanQuotedString(stringLine, cursor, value, more)) {
                 if (c && next < c->strings.size()) c->strings[next] = value;
                 ++next;
                 ++read;
@@ -198,8 +200,8 @@ private:
 } // namespace
 
 std::unique_ptr<AnimationV6> parseAnimationV6(std::string_view text) {
-    LineReader first(text, kLineBuffer);
-    std::string line;
+    LineReader first(text);
+    std::string_view line;
     if (!first.next(line) || !contains(line, "MD5Version 6")) return nullptr;
     auto anim = std::make_unique<AnimationV6>();
     ReaderV6(*anim, text).run();

@@ -1,78 +1,174 @@
-// base/text_scan.cpp -- line splitting and "%i"/"%f" conversions over text held in memory.
+// base/text_scan.cpp -- line splitting, strtok-style pieces and the "%i"/"%f" conversions over text in memory.
 #include "base/text_scan.h"
 
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
-#include <cctype>
 #include <cstring>
+#include <string>
 
 namespace textscan {
 
-namespace {
-constexpr size_t kLineLimit = 4095; // a 4096-byte buffer holds 4095 characters and the terminator
-}
-
 bool LineReader::next(std::string_view& line) {
     if (pos_ >= text_.size()) return false;
-    size_t avail = text_.size() - pos_;
-    size_t take = avail < kLineLimit ? avail : kLineLimit;
+    const size_t avail = text_.size() - pos_;
+    const size_t take = avail < limit_ ? avail : limit_;
     const char* start = text_.data() + pos_;
-    const void* nl = memchr(start, '\n', take);
-    size_t len = nl ? static_cast<size_t>(static_cast<const char*>(nl) - start) + 1 : take;
-    pos_ += len;
-    const void* nul = memchr(start, '\0', len);
-    if (nul) len = static_cast<size_t>(static_cast<const char*>(nul) - start);
-    line = std::string_view(start, len);
+    const void* newline = memchr(start, '\n', take);
+    const size_t length = newline ? static_cast<size_t>(static_cast<const char*>(newline) - start) + 1 : take;
+    pos_ += length;
+    line = std::string_view(start, length);
+    if (nul_ == NulBytes::EndText) line = textOf(line);
     return true;
+}
+
+std::string_view textOf(std::string_view line) {
+    const void* nul = memchr(line.data(), '\0', line.size());
+    return nul ? line.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - line.data())) : line;
 }
 
 bool isComment(std::string_view line) {
     for (char c : line) {
-        if (isBlank(c)) continue;
+        if (kBlanks.has(c)) continue;
         return c == '#';
     }
     return false;
 }
 
+std::string_view Pieces::next(const Separators& separators) {
+    const size_t size = line_.size();
+    while (pos_ < size && separators.has(line_[pos_])) ++pos_;
+    if (pos_ >= size) return {};
+    const size_t start = pos_;
+    while (pos_ < size && !separators.has(line_[pos_])) ++pos_;
+    std::string_view piece = line_.substr(start, pos_ - start);
+    if (pos_ < size) {
+        if (firstCut_ == std::string_view::npos) firstCut_ = pos_;
+        ++pos_;
+    }
+    return piece;
+}
+
+std::string_view secondToken(std::string_view line, std::string_view* cutLine) {
+    Pieces pieces(line);
+    pieces.next();
+    const std::string_view second = pieces.next();
+    if (cutLine) *cutLine = pieces.cutLine();
+    return second;
+}
+
+std::string_view secondName(std::string_view line) {
+    Pieces pieces(line);
+    pieces.next(kNameEnds);
+    return pieces.next(kNameEnds);
+}
+
 namespace {
-template <typename Sep>
-std::string_view piece(std::string_view line, int n, Sep isSep, size_t* restStart) {
+
+// White space as the C conversions skip it.
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+int digitValue(char c) {
+    if (isDigit(c)) return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return 99;
+}
+
+// Length of a decimal float at `s`: sign, digits with an optional point (at least one digit),
+// an exponent only where digits follow its 'e'. 0 when there is no digit.
+size_t decimalLength(std::string_view s) {
     size_t i = 0;
-    for (int k = 0;; ++k) {
-        while (i < line.size() && isSep(line[i])) ++i;
-        if (i >= line.size()) {
-            if (restStart) *restStart = line.size();
-            return {};
-        }
-        size_t begin = i;
-        while (i < line.size() && !isSep(line[i])) ++i;
-        if (k == n) {
-            if (restStart) *restStart = i;
-            return line.substr(begin, i - begin);
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    size_t digits = 0;
+    for (; i < s.size() && isDigit(s[i]); ++i) ++digits;
+    if (i < s.size() && s[i] == '.')
+        for (++i; i < s.size() && isDigit(s[i]); ++i) ++digits;
+    if (digits == 0) return 0;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        size_t e = i + 1;
+        if (e < s.size() && (s[e] == '+' || s[e] == '-')) ++e;
+        if (e < s.size() && isDigit(s[e])) {
+            while (e < s.size() && isDigit(s[e])) ++e;
+            i = e;
         }
     }
+    return i;
 }
+
+// strtof on a terminated copy of `s`: the slow path for hexadecimal forms and for values out of
+// the float range (infinity, or zero and the denormals), which strtof rounds as "%f" does.
+size_t strtofCopy(std::string_view s, float& value) {
+    const std::string copy(s);
+    char* end = nullptr;
+    const int savedErrno = errno;
+    const float parsed = strtof(copy.c_str(), &end);
+    errno = savedErrno;
+    const size_t used = static_cast<size_t>(end - copy.c_str());
+    if (used) value = parsed;
+    return used;
+}
+
+// The characters a hexadecimal float can hold; strtof decides how many of them it takes.
+size_t hexRunLength(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && (digitValue(s[i]) < 16 || strchr("xXpP.+-", s[i]))) ++i;
+    return i;
+}
+
+bool isHexStart(std::string_view s) {
+    size_t i = s.size() && (s[0] == '+' || s[0] == '-') ? 1 : 0;
+    return s.size() >= i + 2 && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X');
+}
+
+// "%f" over the whole of its forms. Returns the characters used, 0 when nothing converts.
+size_t convertC(std::string_view s, float& value) {
+    if (isHexStart(s)) return strtofCopy(s.substr(0, hexRunLength(s)), value);
+    // from_chars takes no '+'; "+-1" and "++1" are no numbers.
+    const size_t skip = s.size() >= 2 && s[0] == '+' && s[1] != '+' && s[1] != '-' ? 1 : 0;
+    const char* first = s.data() + skip;
+    const auto result = std::from_chars(first, s.data() + s.size(), value, std::chars_format::general);
+    const size_t used = static_cast<size_t>(result.ptr - s.data());
+    if (result.ec == std::errc()) return used;
+    if (result.ec == std::errc::result_out_of_range) return strtofCopy(s.substr(0, used), value);
+    return 0;
+}
+
+// The decimal form alone, finite values only.
+size_t convertDecimal(std::string_view s, float& value) {
+    const size_t length = decimalLength(s);
+    if (length == 0) return 0;
+    float parsed = 0;
+    if (convertC(s.substr(0, length), parsed) != length || !std::isfinite(parsed)) return 0;
+    value = parsed;
+    return length;
+}
+
 } // namespace
 
-std::string_view token(std::string_view line, int n, size_t* restStart) {
-    return piece(line, n, isBlank, restStart);
-}
-
-std::string_view secondName(std::string_view line) { return piece(line, 1, isNameSeparator, nullptr); }
-
 void Cursor::skipBlanks() {
-    while (pos_ < text_.size() && (isBlank(text_[pos_]) || text_[pos_] == '\v' || text_[pos_] == '\f')) ++pos_;
+    while (pos_ < text_.size() && isSpace(text_[pos_])) ++pos_;
 }
 
 bool Cursor::expect(char c) {
     skipBlanks();
-    if (pos_ < text_.size() && text_[pos_] == c) {
-        ++pos_;
-        return true;
-    }
-    return false;
+    return take(c);
+}
+
+bool Cursor::expect(std::string_view word) {
+    skipBlanks();
+    if (!startsWith(text_.substr(pos_), word)) return false;
+    pos_ += word.size();
+    return true;
+}
+
+bool Cursor::take(char c) {
+    if (pos_ >= text_.size() || text_[pos_] != c) return false;
+    ++pos_;
+    return true;
 }
 
 bool Cursor::readInt(int& value) {
@@ -83,64 +179,48 @@ bool Cursor::readInt(int& value) {
     int base = 10;
     if (i < text_.size() && text_[i] == '0') {
         base = 8;
-        if (i + 2 < text_.size() && (text_[i + 1] == 'x' || text_[i + 1] == 'X') &&
-            isxdigit(static_cast<unsigned char>(text_[i + 2]))) {
+        if (i + 2 < text_.size() && (text_[i + 1] == 'x' || text_[i + 1] == 'X') && digitValue(text_[i + 2]) < 16) {
             base = 16;
             i += 2;
         }
     }
+    // Accumulated no further than just past the int range, which then saturates.
     long long magnitude = 0;
-    size_t digitsStart = i;
-    for (; i < text_.size(); ++i) {
-        char c = text_[i];
-        int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else break;
-        if (d >= base) break;
-        if (magnitude <= (1LL << 40)) magnitude = magnitude * base + d;
-    }
+    const size_t digitsStart = i;
+    for (; i < text_.size() && digitValue(text_[i]) < base; ++i)
+        if (magnitude <= INT_MAX) magnitude = magnitude * base + digitValue(text_[i]);
     if (i == digitsStart) return false;
-    long long signedValue = negative ? -magnitude : magnitude;
-    if (signedValue > INT_MAX) signedValue = INT_MAX;
-    if (signedValue < INT_MIN) signedValue = INT_MIN;
-    value = static_cast<int>(signedValue);
+    const long long signedValue = negative ? -magnitude : magnitude;
+    value = static_cast<int>(signedValue > INT_MAX ? INT_MAX : signedValue < INT_MIN ? INT_MIN : signedValue);
     pos_ = i;
     return true;
 }
 
-bool Cursor::readFloat(float& value) {
+bool Cursor::readFloat(float& value, FloatSyntax syntax) {
     skipBlanks();
-    if (pos_ >= text_.size()) return false;
-    const char* first = text_.data() + pos_;
-    const char* last = text_.data() + text_.size();
-    const char* digits = first;
-    if (*digits == '+' && digits + 1 < last && *(digits + 1) != '-' && *(digits + 1) != '+') ++digits;
-    bool hex = last - digits >= 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
-    hex = hex || (last - digits >= 3 && digits[0] == '-' && digits[1] == '0' && (digits[2] == 'x' || digits[2] == 'X'));
-    if (!hex) {
-        auto result = std::from_chars(digits, last, value, std::chars_format::general);
-        if (result.ec == std::errc() && result.ptr != digits) {
-            pos_ += static_cast<size_t>(result.ptr - first);
-            return true;
-        }
-        if (result.ec != std::errc::result_out_of_range) return false;
-    }
-    // Hexadecimal and out-of-range values: strtof decides, on a terminated copy.
-    char buf[128];
-    size_t n = static_cast<size_t>(last - first);
-    if (n > sizeof buf - 1) n = sizeof buf - 1;
-    memcpy(buf, first, n);
-    buf[n] = '\0';
-    char* end = nullptr;
-    int savedErrno = errno;
-    float parsed = strtof(buf, &end);
-    errno = savedErrno;
-    if (end == buf) return false;
-    value = parsed;
-    pos_ += static_cast<size_t>(end - buf);
-    return true;
+    const std::string_view rest = text_.substr(pos_);
+    const size_t used = syntax == FloatSyntax::C ? convertC(rest, value) : convertDecimal(rest, value);
+    pos_ += used;
+    return used > 0;
+}
+
+int intOr(std::string_view piece, int fallback) {
+    Cursor(piece).readInt(fallback);
+    return fallback;
+}
+
+float floatOr(std::string_view piece, float fallback, FloatSyntax syntax) {
+    Cursor(piece).readFloat(fallback, syntax);
+    return fallback;
+}
+
+int secondIntCut(std::string_view& line) { return intOr(secondToken(line, &line), 0); }
+float secondFloatCut(std::string_view& line) { return floatOr(secondToken(line, &line), 0.0f); }
+
+int clipCount(int value, size_t limit) {
+    if (value < 0) return 0;
+    if (static_cast<size_t>(value) > limit) return static_cast<int>(limit < INT_MAX ? limit : INT_MAX);
+    return value;
 }
 
 } // namespace textscan

@@ -1,10 +1,7 @@
 // model/ase_reader.cpp -- ASE text exports: one mesh per "*GEOMOBJECT ", records stored at their numbers; no GL.
 #include <array>
-#include <new>
 #include <optional>
 
-#include "base/debug_log.h"
-#include "base/file_open.h"
 #include "model/model.h"
 #include "model/static_readers.h"
 #include "base/text_scan.h"
@@ -18,11 +15,11 @@ using textscan::LineReader;
 
 // The second token as an integer ("12:" reads as 12); false when there is none.
 bool secondInt(std::string_view line, int& value, size_t* rest = nullptr) {
-    size_t restStart = 0;
-    std::string_view second = textscan::token(line, 1, &restStart);
-    if (rest) *rest = restStart;
-    Cursor cursor(second);
-    return cursor.readInt(value);
+    textscan::Pieces pieces(line);
+    pieces.next();
+    const std::string_view second = pieces.next();
+    if (rest) *rest = pieces.position();
+    return Cursor(second).readInt(value);
 }
 
 enum Keyword : unsigned {
@@ -297,18 +294,13 @@ private:
 } // namespace
 
 void readAseText(Model& model, std::string_view text) {
-    try {
-        AseReader(model, text).run();
-    } catch (const std::bad_alloc&) {
-        // Out of memory: the reader stops where it is, keeping what was filled.
-    }
+    stopOnBadAlloc([&] { AseReader(model, text).run(); });
 }
 
 } // namespace staticmodel
 
 void Model::readAse(const char* fileName) {
-    std::string name = fileName ? fileName : "";
-    std::string text;
-    if (!staticmodel::readModelFile(name, text)) return;
-    staticmodel::readAseText(*this, text);
+    staticmodel::readStaticFile(*this, fileName, [](Model& model, std::string_view text, const std::string&) {
+        staticmodel::readAseText(model, text);
+    });
 }

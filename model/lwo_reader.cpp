@@ -1,10 +1,8 @@
 // model/lwo_reader.cpp -- LWO2 binary objects: first layer only, one mesh per surface tag; no GL.
 #include <cstdint>
 #include <cstring>
-#include <new>
 
 #include "base/debug_log.h"
-#include "base/file_open.h"
 #include "model/model.h"
 #include "model/static_readers.h"
 
@@ -329,18 +327,9 @@ void fillModel(Model& model, std::string_view bytes, const std::string& fileName
 } // namespace
 
 void readLwoBytes(Model& model, std::string_view bytes, const std::string& fileName) {
-    try {
-        fillModel(model, bytes, fileName);
-    } catch (const std::bad_alloc&) {
-        // Out of memory: the reader stops where it is, keeping what was filled.
-    }
+    stopOnBadAlloc([&] { fillModel(model, bytes, fileName); });
 }
 
 } // namespace staticmodel
 
-void Model::readLwo(const char* fileName) {
-    std::string name = fileName ? fileName : "";
-    std::string bytes;
-    if (!staticmodel::readModelFile(name, bytes)) return;
-    staticmodel::readLwoBytes(*this, bytes, name);
-}
+void Model::readLwo(const char* fileName) { staticmodel::readStaticFile(*this, fileName, staticmodel::readLwoBytes); }

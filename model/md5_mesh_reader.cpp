@@ -7,28 +7,27 @@
 #include "model/md5_mesh_reader.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <new>
 #include <unordered_map>
 #include <vector>
 
 #include "base/pose_math.h"
 #include "base/debug_log.h"
-#include "base/basepath.h"
+#include "base/text_scan.h"
 #include "model/model.h"
+#include "model/texture_lookup.h"
 
 namespace md5 {
 namespace {
 
-constexpr size_t kLineBuffer = 4096;
+using textscan::Cursor;
+using textscan::LineReader;
+using textscan::Pieces;
 
-const char* const kBlanks = " \t\n";
-const char* const kNameBreaks = "\n\t\"";
-const char* const kShaderBreaks = " \n\t\"";
+// Declared counts are checked against the raw bytes of the lines, NUL bytes and what follows
+// them included, so the lines are handed out whole and cut to their text where they are read.
+constexpr textscan::LineOptions kRawLines{4096, textscan::NulBytes::Keep};
 
 // The shortest line that can hold a record of each kind: its keyword. A declared count is
 // possible only when the bytes that may still hold its records can hold that many lines.
@@ -43,126 +42,33 @@ bool countFits(int count, size_t bytesLeft, size_t recordBytes) {
     return count >= 0 && static_cast<size_t>(count) <= bytesLeft / recordBytes;
 }
 
-// Splits the data as successive reads into the line buffer do.
-class LineSplitter {
-public:
-    explicit LineSplitter(std::string_view data) : data_(data) {}
-
-    bool next(std::string_view& raw) {
-        if (pos_ >= data_.size()) return false;
-        const size_t limit = std::min(data_.size() - pos_, kLineBuffer - 1);
-        const char* start = data_.data() + pos_;
-        const void* newline = memchr(start, '\n', limit);
-        const size_t length = newline ? static_cast<size_t>(static_cast<const char*>(newline) - start) + 1 : limit;
-        raw = data_.substr(pos_, length);
-        pos_ += length;
-        return true;
-    }
-    size_t bytesLeft() const { return data_.size() - pos_; }
-
-private:
-    std::string_view data_;
-    size_t pos_ = 0;
-};
-
 // One line as the string functions of the format see it: it ends at its first NUL byte.
 struct LineText {
-    explicit LineText(std::string_view raw) {
-        memcpy(text, raw.data(), raw.size());
-        text[raw.size()] = '\0';
-    }
-    bool has(const char* keyword) const { return strstr(text, keyword) != nullptr; }
-    bool startsWith(const char* keyword) const { return strncmp(text, keyword, strlen(keyword)) == 0; }
+    explicit LineText(std::string_view raw) : text(textscan::textOf(raw)) {}
+    bool has(std::string_view keyword) const { return textscan::contains(text, keyword); }
+    bool startsWith(std::string_view keyword) const { return textscan::startsWith(text, keyword); }
 
-    char text[kLineBuffer];
-};
-
-// Pieces of a line as strtok gives them: leading breaks are skipped, a piece runs to the next
-// break, and that one break is consumed, so the break set may change from piece to piece.
-class Pieces {
-public:
-    explicit Pieces(const char* text) : p_(text) {}
-    std::string_view next(const char* breaks) {
-        p_ += strspn(p_, breaks);
-        if (*p_ == '\0') return {};
-        const size_t length = strcspn(p_, breaks);
-        std::string_view piece(p_, length);
-        p_ += length;
-        if (*p_ != '\0') ++p_;
-        return piece;
-    }
-
-private:
-    const char* p_;
+    std::string_view text;
 };
 
 // The blank-separated tokens 1..8 of a line (index 0 unused); missing ones are empty.
 struct Tokens {
-    explicit Tokens(const char* text) {
+    explicit Tokens(std::string_view text) {
         Pieces pieces(text);
-        for (int i = 1; i < 9; ++i) at[i] = pieces.next(kBlanks);
+        for (int i = 1; i < 9; ++i) at[i] = pieces.next();
     }
     std::string_view at[9];
 };
 
-// The token on its own, as a conversion of the token string sees it.
-struct TokenText {
-    explicit TokenText(std::string_view token) {
-        memcpy(text, token.data(), token.size());
-        text[token.size()] = '\0';
-    }
-    char text[kLineBuffer];
-};
-
-// "%i": decimal, 0x hexadecimal or 0 octal, with a sign; the value is stored in 32 bits as
-// the conversion stores it. False (and `out` unchanged) when the token holds no number.
-bool readInt(std::string_view token, int& out) {
-    if (token.empty()) return false;
-    TokenText t(token);
-    char* end = nullptr;
-    const long value = strtol(t.text, &end, 0);
-    if (end == t.text) return false;
-    out = static_cast<int>(static_cast<uint32_t>(static_cast<unsigned long>(value)));
-    return true;
-}
-
-// "%f". False (and `out` unchanged) when the token holds no number.
-bool readFloat(std::string_view token, float& out) {
-    if (token.empty()) return false;
-    TokenText t(token);
-    char* end = nullptr;
-    const float value = strtof(t.text, &end);
-    if (end == t.text) return false;
-    out = value;
-    return true;
-}
-
-int intOr0(std::string_view token) {
-    int value = 0;
-    readInt(token, value);
-    return value;
-}
-
-float floatOr0(std::string_view token) {
-    float value = 0;
-    readFloat(token, value);
-    return value;
-}
+int intOr0(std::string_view token) { return textscan::intOr(token, 0); }
+float floatOr0(std::string_view token) { return textscan::floatOr(token, 0.0f); }
 
 // The scan " WORD %f %f ...": white space, the word, then as many numbers as convert.
-void scanWordFloats(const char* text, const char* word, float* out, int count) {
-    const char* p = text;
-    while (isspace(static_cast<unsigned char>(*p))) ++p;
-    const size_t length = strlen(word);
-    if (strncmp(p, word, length) != 0) return;
-    p += length;
-    for (int i = 0; i < count; ++i) {
-        char* end = nullptr;
-        const float value = strtof(p, &end);
-        if (end == p) return;
-        out[i] = value;
-        p = end;
-    }
+void scanWordFloats(std::string_view text, std::string_view word, float* out, int count) {
+    Cursor cursor(text);
+    if (!cursor.expect(word)) return;
+    for (int i = 0; i < count; ++i)
+        if (!cursor.readFloat(out[i])) return;
 }
 
 // A zero-filled record array that a file may declare again and again. A declaration clears
@@ -221,7 +127,7 @@ public:
 
     bool run() {
         model_.numJoints = 0;
-        LineSplitter lines(data_);
+        LineReader lines(data_, kRawLines);
         std::string_view first;
         if (lines.next(first)) version10_ = LineText(first).has("MD5Version 10");
         const bool headerRead = version10_ ? readHeaderV10(lines) : readHeaderV6(lines);
@@ -245,7 +151,7 @@ public:
 private:
     // --- header pass ---
 
-    bool readHeaderV10(LineSplitter& lines) {
+    bool readHeaderV10(LineReader& lines) {
         std::string_view raw;
         while (lines.next(raw)) {
             LineText line(raw);
@@ -257,7 +163,7 @@ private:
         return true;
     }
 
-    bool readHeaderV6(LineSplitter& lines) {
+    bool readHeaderV6(LineReader& lines) {
         std::string_view raw;
         while (lines.next(raw)) {
             LineText line(raw);
@@ -272,14 +178,14 @@ private:
     // The per-mesh arrays are made once, for the last count declared: no header line touches
     // them, so the result equals making them anew at every declaration.
     bool declareMeshes(const LineText& line) {
-        const int count = intOr0(Tokens(line.text).at[2]);
+        const int count = intOr0(textscan::secondToken(line.text));
         if (!countFits(count, data_.size(), kMeshRecordBytes)) return false;
         meshCount_ = count;
         return true;
     }
 
     bool declareJoints(const LineText& line, size_t bytesLeft, size_t recordBytes) {
-        const int count = intOr0(Tokens(line.text).at[2]);
+        const int count = intOr0(textscan::secondToken(line.text));
         if (!countFits(count, bytesLeft, recordBytes) || !joints_.declare(static_cast<size_t>(count)))
             return false;
         model_.numJoints = count;
@@ -293,11 +199,11 @@ private:
         return true;
     }
 
-    void readJointsBlock(LineSplitter& lines) {
+    void readJointsBlock(LineReader& lines) {
         std::string_view raw;
         for (int j = 0; j < model_.numJoints && lines.next(raw); ++j) {
             LineText line(raw);
-            if (line.text[0] == '}') return;
+            if (line.startsWith("}")) return;
             readJointLine(line, *joints_.at(static_cast<size_t>(j)));
         }
     }
@@ -305,25 +211,25 @@ private:
     // name, parent, ( x y z ), ( qx qy qz ); anything after the third quaternion number is ignored.
     static void readJointLine(const LineText& line, Joint& joint) {
         Pieces pieces(line.text);
-        joint.name.assign(pieces.next(kNameBreaks));
-        joint.parent = intOr0(pieces.next(kBlanks));
-        pieces.next(kBlanks);
-        for (float& c : joint.bindPos) c = floatOr0(pieces.next(kBlanks));
-        pieces.next(kBlanks);
-        pieces.next(kBlanks);
+        joint.name.assign(pieces.next(textscan::kQuotedNameEnds));
+        joint.parent = intOr0(pieces.next());
+        pieces.next();
+        for (float& c : joint.bindPos) c = floatOr0(pieces.next());
+        pieces.next();
+        pieces.next();
         float q[3];
-        for (float& c : q) c = floatOr0(pieces.next(kBlanks));
+        for (float& c : q) c = floatOr0(pieces.next());
         const float rest = 1.0f - q[0] * q[0] - q[1] * q[1] - q[2] * q[2];
         const float w = -std::sqrt(std::max(0.0f, rest));
         quaternionToBindRotation(q[0], q[1], q[2], w, joint.bindRot);
     }
 
     // "bone N": the block runs to the first line holding "}" (the bone line itself may hold it).
-    void readBone(const LineText& line, LineSplitter& lines) {
-        const std::string_view numberToken = Tokens(line.text).at[2];
+    void readBone(const LineText& line, LineReader& lines) {
+        const std::string_view numberToken = textscan::secondToken(line.text);
         int number = -1;
         Joint* joint = nullptr;
-        if (readInt(numberToken, number) && number >= 0 && number < model_.numJoints)
+        if (Cursor(numberToken).readInt(number) && number >= 0 && number < model_.numJoints)
             joint = joints_.at(static_cast<size_t>(number));
         if (!joint) {
             std::string shown = numberToken.empty() ? std::string("?") : std::string(numberToken);
@@ -341,15 +247,15 @@ private:
     static void readBoneLine(const LineText& line, Joint& joint) {
         if (line.has("name ")) {
             Pieces pieces(line.text);
-            pieces.next(kBlanks);
-            joint.name.assign(pieces.next(kNameBreaks));
+            pieces.next();
+            joint.name.assign(pieces.next(textscan::kQuotedNameEnds));
         }
         if (line.has("bindpos ")) scanWordFloats(line.text, "bindpos", joint.bindPos, 3);
         if (line.has("bindmat ")) scanWordFloats(line.text, "bindmat", joint.bindRot, 9);
         if (line.has("parent ")) {
             Pieces pieces(line.text);
-            pieces.next(kBlanks);
-            joint.parentName.assign(pieces.next(kNameBreaks));
+            pieces.next();
+            joint.parentName.assign(pieces.next(textscan::kQuotedNameEnds));
             joint.hasParentName = true;
         }
     }
@@ -388,7 +294,7 @@ private:
     bool collectMeshLines(std::vector<std::vector<std::string_view>>& meshLines) {
         try {
             meshLines.resize(static_cast<size_t>(model_.numMeshes));
-            LineSplitter lines(data_);
+            LineReader lines(data_, kRawLines);
             std::string_view raw;
             lines.next(raw);
             long long current = -1;
@@ -399,7 +305,7 @@ private:
                     if (line.startsWith("mesh ") || line.startsWith("mesh\t")) ++current;
                 } else if (line.has("mesh ") || line.has("mesh\t")) {
                     int number = 0;
-                    if (readInt(Tokens(line.text).at[2], number)) {
+                    if (Cursor(textscan::secondToken(line.text)).readInt(number)) {
                         current = number;
                         haveCurrent = true;
                     }
@@ -439,21 +345,21 @@ private:
         const size_t mesh = static_cast<size_t>(m);
         if (line.has("shader ") || line.has("shader\t")) readShader(m, line);
         if (line.has("numverts ")) {
-            const int count = intOr0(Tokens(line.text).at[2]);
+            const int count = intOr0(textscan::secondToken(line.text));
             if (!countFits(count, bytesLeft, kVertRecordBytes) || !s.verts.declare(static_cast<size_t>(count)))
                 return false;
             model_.numVerts[mesh] = count;
             s.nextVert = 0;
         }
         if (line.has("numtris ")) {
-            const int count = intOr0(Tokens(line.text).at[2]);
+            const int count = intOr0(textscan::secondToken(line.text));
             if (!countFits(count, bytesLeft, kTriRecordBytes) || !s.tris.declare(static_cast<size_t>(count)))
                 return false;
             model_.numTris[mesh] = count;
             s.nextTri = 0;
         }
         if (line.has("numweights ")) {
-            const int count = intOr0(Tokens(line.text).at[2]);
+            const int count = intOr0(textscan::secondToken(line.text));
             if (!countFits(count, bytesLeft, kWeightRecordBytes) || !s.weights.declare(static_cast<size_t>(count)))
                 return false;
             model_.numWeights[mesh] = count;
@@ -466,23 +372,11 @@ private:
         return true;
     }
 
-    bool hasAnyTexture(size_t m) const {
-        return model_.hasDiffuse[m] || model_.hasSpecular[m] || model_.hasHeight[m] || model_.hasLocal[m];
-    }
-
     void readShader(int m, const LineText& line) {
-        Pieces pieces(line.text);
-        pieces.next(kShaderBreaks);
-        const std::string name(pieces.next(kShaderBreaks));
+        const std::string name(textscan::secondName(line.text));
         const size_t mesh = static_cast<size_t>(m);
         if (mesh < model_.materialName.size()) model_.materialName[mesh] = name;
-        model_.lookupTextures(name.c_str(), m);
-        if (!hasAnyTexture(mesh)) model_.lookupTextures(rewriteToBasepath(name).c_str(), m);
-        if (hasAnyTexture(mesh)) return;
-        logText("couldn't find texture ");
-        logText(name);
-        logText("\n");
-        model_.promptMissingTexture(name.c_str(), m);
+        findTextures(model_, name, m);
     }
 
     static void readTri(const LineText& line, Triangle* tri) {

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <new>
 #include <optional>
 #include <unordered_map>
 
@@ -53,15 +52,10 @@ std::string_view after(std::string_view line, std::string_view keyword) {
 // Corner pieces of a face line, after its "f ".
 template <typename Visit>
 int forEachCornerPiece(std::string_view line, Visit visit) {
-    std::string_view rest = after(line, "f ");
+    textscan::Pieces pieces(after(line, "f "));
     int count = 0;
-    size_t i = 0;
-    while (i < rest.size()) {
-        while (i < rest.size() && textscan::isBlank(rest[i])) ++i;
-        if (i >= rest.size()) break;
-        size_t begin = i;
-        while (i < rest.size() && !textscan::isBlank(rest[i])) ++i;
-        visit(rest.substr(begin, i - begin));
+    for (std::string_view piece = pieces.next(); !piece.empty(); piece = pieces.next()) {
+        visit(piece);
         ++count;
     }
     return count;
@@ -303,21 +297,16 @@ bool isFolderPath(const std::string& path) {
 } // namespace
 
 void readObjText(Model& model, std::string_view text, const std::string& fileName, const LibraryLoader& loadLibrary) {
-    try {
-        fillModel(model, text, fileName, loadLibrary);
-    } catch (const std::bad_alloc&) {
-        // Out of memory: the reader stops where it is, keeping what was filled.
-    }
+    stopOnBadAlloc([&] { fillModel(model, text, fileName, loadLibrary); });
 }
 
 } // namespace staticmodel
 
 void Model::readObj(const char* fileName) {
-    std::string name = fileName ? fileName : "";
-    std::string text;
-    if (!staticmodel::readModelFile(name, text)) return;
-    auto loadLibrary = [](const std::string& path, std::string& contents) {
-        return !staticmodel::isFolderPath(path) && readWholeFile(path, contents);
-    };
-    staticmodel::readObjText(*this, text, name, loadLibrary);
+    staticmodel::readStaticFile(*this, fileName, [](Model& model, std::string_view text, const std::string& name) {
+        auto loadLibrary = [](const std::string& path, std::string& contents) {
+            return !staticmodel::isFolderPath(path) && readWholeFile(path, contents);
+        };
+        staticmodel::readObjText(model, text, name, loadLibrary);
+    });
 }

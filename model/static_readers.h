@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -20,12 +21,25 @@ void readObjText(Model& model, std::string_view text, const std::string& fileNam
 void readAseText(Model& model, std::string_view text);
 void readLwoBytes(Model& model, std::string_view bytes, const std::string& fileName);
 
-// Texture lookup for a material of a static mesh: its own name, then the base-path rewrite,
-// then the "couldn't find texture " line and the missing-texture prompt.
+// Texture lookup for a material of a static mesh (findTextures), naming the mesh after it
+// when the reader has not named it yet.
 void findMaterialTextures(Model& model, const std::string& name, int mesh);
 
-// Reads a model file whole; when it cannot be opened, logs "cannot open file: NAME" and
-// returns false.
-bool readModelFile(const std::string& name, std::string& contents);
+// The memory entry of one reader, as the file wrapper calls it.
+using BytesReader = void (*)(Model& model, std::string_view bytes, const std::string& fileName);
+
+// The file wrapper of every static reader: reads the file whole and hands its bytes to
+// `readBytes`; when it cannot be opened, logs "cannot open file: NAME" and leaves the model
+// empty (one that cannot be held in memory leaves it empty silently).
+void readStaticFile(Model& model, const char* fileName, BytesReader readBytes);
+
+// Runs one read; running out of memory stops it where it is, keeping what was filled.
+template <class Read>
+void stopOnBadAlloc(Read&& read) {
+    try {
+        read();
+    } catch (const std::bad_alloc&) {
+    }
+}
 
 } // namespace staticmodel

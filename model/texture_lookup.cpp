@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "base/basepath.h"
+#include "base/debug_log.h"
 #include "base/dialogs.h"
 #include "model/model.h"
 #include "model/normal_map.h"
@@ -29,7 +31,24 @@ bool loadFirstCandidate(const std::string& baseName, TextureGroup group, TgaImag
     return false;
 }
 
+bool anyTexture(const Model& model, size_t m) {
+    return model.hasDiffuse[m] || model.hasSpecular[m] || model.hasHeight[m] || model.hasLocal[m];
+}
+
 } // namespace
+
+void findTextures(Model& model, const std::string& name, int mesh) {
+    if (mesh < 0 || mesh >= model.numMeshes) return;
+    const size_t m = static_cast<size_t>(mesh);
+    model.lookupTextures(name.c_str(), mesh);
+    if (anyTexture(model, m)) return;
+    model.lookupTextures(rewriteToBasepath(name).c_str(), mesh);
+    if (anyTexture(model, m)) return;
+    logText("couldn't find texture ");
+    logText(name);
+    logText("\n");
+    model.promptMissingTexture(name.c_str(), mesh);
+}
 
 TexturePromptState& texturePromptState() {
     static TexturePromptState state;

@@ -1,5 +1,15 @@
-// model/texture_lookup.h -- the process-wide answer to "browse for missing textures?".
+// model/texture_lookup.h -- a material's textures with the base-path retry, and the process-wide
+// answer to "browse for missing textures?".
 #pragma once
+
+#include <string>
+
+class Model;
+
+// The textures of material `name` for one mesh, as every reader looks them up: under the name,
+// then under its base-path rewrite; when neither finds any texture, the line "couldn't find
+// texture NAME" and the missing-texture prompt.
+void findTextures(Model& model, const std::string& name, int mesh);
 
 // Asked at most once per run; the answer holds for every later missing texture of
 // every model.

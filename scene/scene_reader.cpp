@@ -1,20 +1,15 @@
 // scene/scene_reader.cpp -- the scene file: line by line, one keyword per line, tested in a fixed order; no GL.
-#include <charconv>
-#include <climits>
-#include <cstring>
 #include <new>
+#include <optional>
 
 #include "base/debug_log.h"
 #include "base/dialogs.h"
 #include "base/file_open.h"
 #include "base/basepath.h"
+#include "base/text_scan.h"
 #include "scene/scene.h"
 
 namespace {
-
-// One read takes at most this many characters, line end included; a longer line is read
-// as several lines.
-constexpr size_t kMaxLineChars = 4095;
 
 // A count above this is handled like an allocation that cannot be had: the panel selects
 // no index above 32767, and a hostile count must not reserve gigabytes.
@@ -22,116 +17,38 @@ constexpr int kMaxSceneRecords = 32768;
 
 constexpr std::string_view kPlaceholderBasepath = "C:\\put_your_game_directory_here\\base";
 
-// Field separators; names also end at (and skip leading) double quotes; the base path
-// ends at quotes, tabs and line ends but keeps its blanks.
-constexpr const char* kBlanks = " \t\r\n";
-constexpr const char* kNameEnds = " \t\r\n\"";
-constexpr const char* kBasepathEnds = "\"\t\r\n";
-
 // The current light and slot; they carry over from line to line.
 struct ReaderState {
     int light = 0;
     int model = 0;
 };
 
-// Splits one line the way successive strtok calls would: each call skips leading
-// separators, takes characters up to the next separator and steps over that one character.
-class Tokens {
-public:
-    explicit Tokens(std::string_view line) : line_(line) { next(kBlanks); } // the key token
+using textscan::kBlanks;
+using textscan::kNameEnds;
 
-    std::optional<std::string_view> next(std::string_view separators) {
-        while (pos_ < line_.size() && separators.find(line_[pos_]) != std::string_view::npos) ++pos_;
-        if (pos_ >= line_.size()) return std::nullopt;
-        const size_t start = pos_;
-        while (pos_ < line_.size() && separators.find(line_[pos_]) == std::string_view::npos) ++pos_;
-        std::string_view token = line_.substr(start, pos_ - start);
-        if (pos_ < line_.size()) ++pos_;
-        return token;
-    }
+// The values of a line: its pieces after the first one, which is taken as the key.
+using Tokens = textscan::Pieces;
 
-private:
-    std::string_view line_;
-    size_t pos_ = 0;
-};
-
-int digitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return 99;
-}
-
-// "%i": optional sign, then 0x/0X hexadecimal, 0 octal or decimal digits, up to the first
-// character that does not fit. Values beyond the int range saturate.
-std::optional<int> parseInt(std::string_view token) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < token.size() && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
-    int base = 10;
-    if (i < token.size() && token[i] == '0') {
-        base = 8;
-        if (i + 2 < token.size() && (token[i + 1] == 'x' || token[i + 1] == 'X') && digitValue(token[i + 2]) < 16) {
-            base = 16;
-            i += 2;
-        }
-    }
-    long long value = 0;
-    size_t digits = 0;
-    for (; i < token.size() && digitValue(token[i]) < base; ++i, ++digits)
-        value = std::min<long long>(value * base + digitValue(token[i]), 1LL + INT_MAX);
-    if (digits == 0) return std::nullopt;
-    if (negative) value = -value;
-    return static_cast<int>(std::max<long long>(INT_MIN, std::min<long long>(INT_MAX, value)));
-}
-
-size_t skipDigits(std::string_view s, size_t i) {
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
-    return i;
-}
-
-// "%f" without its hexadecimal, infinity and NaN forms: optional sign, digits with an
-// optional point, optional exponent. A value beyond the float range does not convert.
-std::optional<float> parseFloat(std::string_view token) {
-    size_t i = 0;
-    if (i < token.size() && (token[i] == '+' || token[i] == '-')) ++i;
-    const size_t mantissa = i;
-    i = skipDigits(token, i);
-    size_t digits = i - mantissa;
-    if (i < token.size() && token[i] == '.') {
-        const size_t fraction = i + 1;
-        i = skipDigits(token, fraction);
-        digits += i - fraction;
-    }
-    if (digits == 0) return std::nullopt;
-    if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
-        size_t e = i + 1;
-        if (e < token.size() && (token[e] == '+' || token[e] == '-')) ++e;
-        const size_t exponentEnd = skipDigits(token, e);
-        if (exponentEnd > e) i = exponentEnd;
-    }
-    std::string_view number = token.substr(0, i);
-    const bool negative = number[0] == '-';
-    if (number[0] == '+' || number[0] == '-') number.remove_prefix(1);
-    double value = 0;
-    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (result.ec != std::errc() || value > 3.4028234663852886e38) return std::nullopt;
-    return static_cast<float>(negative ? -value : value);
+// Integers as "%i" reads them; floats in their decimal form only, so that no infinity or NaN
+// reaches a light or a position. A value that does not convert leaves its field.
+bool convertInt(std::string_view token, int& field) { return textscan::Cursor(token).readInt(field); }
+void convertFloat(std::string_view token, float& field) {
+    textscan::Cursor(token).readFloat(field, textscan::FloatSyntax::Decimal);
 }
 
 // --- value readers: each returns false when the first value is missing ---
 
 bool readInt(Tokens& tokens, int& field) {
-    const auto token = tokens.next(kBlanks);
-    if (!token) return false;
-    if (const auto value = parseInt(*token)) field = *value;
+    const std::string_view token = tokens.next(kBlanks);
+    if (token.empty()) return false;
+    convertInt(token, field);
     return true;
 }
 
 bool readFloat(Tokens& tokens, float& field) {
-    const auto token = tokens.next(kBlanks);
-    if (!token) return false;
-    if (const auto value = parseFloat(*token)) field = *value;
+    const std::string_view token = tokens.next(kBlanks);
+    if (token.empty()) return false;
+    convertFloat(token, field);
     return true;
 }
 
@@ -144,9 +61,9 @@ bool readFloats(Tokens& tokens, float* fields, int count) {
 }
 
 bool readName(Tokens& tokens, std::optional<std::string>& field) {
-    const auto token = tokens.next(kNameEnds);
-    if (!token) return false;
-    field = std::string(*token);
+    const std::string_view token = tokens.next(kNameEnds);
+    if (token.empty()) return false;
+    field = std::string(token);
     return true;
 }
 
@@ -216,9 +133,9 @@ using Action = void (*)(Scene&, ReaderState&, Tokens&);
 void actDisplaylights(Scene& scene, ReaderState&, Tokens& tokens) { readInt(tokens, scene.displaylights); }
 
 void actBasepath(Scene& scene, ReaderState&, Tokens& tokens) {
-    const auto value = tokens.next(kBasepathEnds);
-    if (!value) return;
-    scene.basepath = std::string(*value);
+    const std::string_view value = tokens.next(textscan::kQuotedNameEnds);
+    if (value.empty()) return;
+    scene.basepath = std::string(value);
     if (scene.basepath == kPlaceholderBasepath)
         dialogs().messageBox("Ostrelle Startup", "Don't forget to edit the basepath in scene.txt.", DialogKind::Ok);
     const char last = scene.basepath.back();
@@ -236,9 +153,10 @@ void actBackgroundcolor(Scene& scene, ReaderState&, Tokens& tokens) {
 }
 
 void actNumlights(Scene& scene, ReaderState&, Tokens& tokens) {
-    const auto token = tokens.next(kBlanks);
-    if (!token) return;
-    if (const auto count = parseInt(*token)) setLightCount(scene, *count);
+    const std::string_view token = tokens.next(kBlanks);
+    if (token.empty()) return;
+    int count = 0;
+    if (convertInt(token, count)) setLightCount(scene, count);
 }
 
 void actLightcolorA(Scene& scene, ReaderState&, Tokens& tokens) {
@@ -282,9 +200,10 @@ void actLightcolorS(Scene& scene, ReaderState& state, Tokens& tokens) {
 }
 
 void actNummodels(Scene& scene, ReaderState&, Tokens& tokens) {
-    const auto token = tokens.next(kBlanks);
-    if (!token) return;
-    if (const auto count = parseInt(*token)) setSlotCount(scene, *count);
+    const std::string_view token = tokens.next(kBlanks);
+    if (token.empty()) return;
+    int count = 0;
+    if (convertInt(token, count)) setSlotCount(scene, count);
 }
 
 void actModel(Scene&, ReaderState& state, Tokens& tokens) { readInt(tokens, state.model); }
@@ -351,13 +270,12 @@ bool conditionHolds(Needs needs, const Scene& scene, const ReaderState& state) {
 }
 
 void readLine(Scene& scene, ReaderState& state, std::string_view line) {
-    // The line is a C string: a NUL byte ends it.
-    line = line.substr(0, line.find('\0'));
-    if (line.substr(0, 2) == "//") return;
+    if (textscan::startsWith(line, "//")) return;
     for (const Key& key : kKeys) {
         if (line.find(key.text) == std::string_view::npos) continue;
         if (!conditionHolds(key.needs, scene, state)) continue;
         Tokens tokens(line);
+        tokens.next(kBlanks); // the key token
         key.act(scene, state, tokens);
         return;
     }
@@ -367,14 +285,9 @@ void readLine(Scene& scene, ReaderState& state, std::string_view line) {
 
 void readSceneText(Scene& scene, std::string_view text) {
     ReaderState state;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        const size_t limit = std::min(text.size(), pos + kMaxLineChars);
-        const size_t newline = text.substr(pos, limit - pos).find('\n');
-        const size_t end = newline == std::string_view::npos ? limit : pos + newline + 1;
-        readLine(scene, state, text.substr(pos, end - pos));
-        pos = end;
-    }
+    textscan::LineReader lines(text);
+    std::string_view line;
+    while (lines.next(line)) readLine(scene, state, line);
     if (scene.nummodels > 0 && static_cast<int>(scene.modelname.size()) != scene.nummodels) {
         logText("scene data initialization failed\n");
         clearSlots(scene);

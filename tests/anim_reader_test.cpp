@@ -173,6 +173,12 @@ TEST(AnimLoad, DispatchesOnTheFirstLineAndBindsByName) {
     EXPECT_EQ(ch[2].joint, 1);
     EXPECT_EQ(ch[3].joint, -1);
 
+    // CR LF line ends: the unquoted joint name and attribute still bind.
+    model.loadAnimationText("MD5Version 6\r\nnumchannels 1\r\nchannel 0 {\r\n\tjoint tip\r\n\tattribute y\r\n}\r\n");
+    ASSERT_TRUE(model.animV6);
+    EXPECT_EQ(model.animV6->channels[0].joint, 1);
+    EXPECT_EQ(model.animV6->channels[0].target, ChannelTarget::Y);
+
     model.loadAnimationText("MD5Version 7\n"); // neither version: the version 6 reader refuses it
     EXPECT_FALSE(model.animV6);
     EXPECT_TRUE(model.animV10);

@@ -132,6 +132,18 @@ TEST(Md5Reader, Version6BoneParentsAndNumbers) {
     EXPECT_EQ(log.text, "t.md5mesh: bone 7 names no joint, dropped\n");
 }
 
+// Files written with CR LF line ends: an unquoted name at the end of its line ends before the CR.
+TEST(Md5Reader, UnquotedNamesOfCrLfLinesLoseTheCarriageReturn) {
+    Model model;
+    ASSERT_TRUE(read(model, "MD5Version 6\r\nnumbones 2\r\nbone 0 {\r\n name root\r\n}\r\n"
+                            "bone 1 {\r\n name arm\r\n parent root\r\n}\r\nnummeshes 1\r\n"
+                            "mesh 0 {\r\n shader skin\r\n}\r\n"));
+    EXPECT_EQ(model.joints[1].parentName, "root");
+    EXPECT_EQ(model.joints[1].parent, 0);
+    EXPECT_EQ(model.joints[1].depth, 1);
+    EXPECT_EQ(model.materialName[0], "skin");
+}
+
 TEST(Md5Reader, RecordsKeepFileOrderAndCountsLimitThem) {
     Model model;
     ScopedLogCapture log;
@@ -160,7 +172,7 @@ TEST(Md5Reader, IndicesOutsideTheirArraysAreDroppedWithOneLineEach) {
                             " numtris 3\n tri 0 0 1 2\n tri 1 0 3 1\n tri 2 2 1 -5\n"
                             " numweights 2\n weight 0 0 1 ( 1 1 1 )\n weight 1 4294967295 1 ( 2 2 2 )\n}\n"));
     EXPECT_EQ(log.text, "t.md5mesh: joint 1 names parent 9, taken as a root\n"
-                        "t.md5mesh: mesh 0 weight 1 names joint -1, dropped\n"
+                        "t.md5mesh: mesh 0 weight 1 names joint 2147483647, dropped\n"
                         "t.md5mesh: mesh 0 vertex 1 names 2 weights from 1, dropped\n"
                         "t.md5mesh: mesh 0 vertex 2 names 1 weights from -1, dropped\n"
                         "t.md5mesh: mesh 0 triangle 1 names vertex 3, dropped\n"
