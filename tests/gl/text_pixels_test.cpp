@@ -1,0 +1,245 @@
+// tests/gl/text_pixels_test.cpp -- the texture text against the glBitmap text it replaces:
+// the overlay's lines drawn both ways over the same background, colour and depth compared
+// byte for byte; and the state the text leaves for the frame.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/text_lines.h"
+#include "render/bitmap_font.h"
+#include "tests/gl/bitmap_text_reference.h"
+#include "tests/gl/offscreen_gl.h"
+
+namespace {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+
+struct Picture {
+    std::vector<unsigned char> rgba;
+    std::vector<unsigned int> depth;
+    bool operator==(const Picture& o) const { return rgba == o.rgba && depth == o.depth; }
+};
+
+Picture readPicture() {
+    Picture p;
+    p.rgba.resize(static_cast<size_t>(kWidth * kHeight * 4));
+    p.depth.resize(static_cast<size_t>(kWidth * kHeight));
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, p.rgba.data());
+    glReadPixels(0, 0, kWidth, kHeight, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, p.depth.data());
+    return p;
+}
+
+int differingPixels(const Picture& a, const Picture& b) {
+    int n = 0;
+    for (size_t i = 0; i < a.depth.size(); ++i)
+        if (memcmp(&a.rgba[i * 4], &b.rgba[i * 4], 4) != 0 || a.depth[i] != b.depth[i]) ++n;
+    return n;
+}
+
+// Colour, alpha and depth all vary across the window; the depth crosses the text's (0.5), so
+// the left part of the text is hidden and the right part written.
+void drawBackground() {
+    glViewport(0, 0, kWidth, kHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClearColor(0.1f, 0.2f, 0.3f, 0.4f);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glBegin(GL_QUADS);
+    glColor4f(0.9f, 0.1f, 0.3f, 0.2f);
+    glVertex3f(-1, -1, -0.6f);
+    glColor4f(0.2f, 0.8f, 0.1f, 0.9f);
+    glVertex3f(0.8f, -1, 0.4f);
+    glColor4f(0.1f, 0.3f, 0.9f, 0.6f);
+    glVertex3f(0.8f, 1, 0.4f);
+    glColor4f(0.6f, 0.6f, 0.2f, 0.1f);
+    glVertex3f(-1, 1, -0.6f);
+    glEnd();
+}
+
+// The state in which the frame prints its text.
+void setFrameState(const int viewport[4]) {
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ZERO);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.5f);
+    glEnable(GL_CULL_FACE);
+    glFrontFace(GL_CW);
+    glCullFace(GL_BACK);
+    glDisable(GL_TEXTURE_2D);
+}
+
+// The status line, the hint and the key list, shifted by a part of a cell.
+template <typename Print>
+void printOverlay(Print print, float columnShift, float rowShift) {
+    std::string status = formatStatusLine(3, "models/creature.md5mesh", true, 0.25f);
+    print(status.c_str(), columnShift, 1 + rowShift);
+    for (const TextLine& line : hintLines) print(line.text, columnShift, static_cast<float>(line.row) + rowShift);
+    for (const TextLine& line : helpLines) print(line.text, 7 + columnShift, static_cast<float>(line.row) + rowShift);
+    print("\x01\x7f\xff~ bytes outside 32..127", 20 + columnShift, 1 + rowShift);
+}
+
+class TextPixels : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!gl.open("text pixels", kWidth, kHeight)) return;
+        textureFont = render::buildFont("Arial", 16);
+        bitmapFont = reference::buildBitmapFont("Arial", 16);
+    }
+    static void TearDownTestSuite() {
+        render::deleteFont(textureFont);
+        reference::deleteBitmapFont(bitmapFont);
+        gl.close();
+    }
+    void SetUp() override {
+        if (textureFont == 0 || bitmapFont == 0) GTEST_SKIP() << "no offscreen context or no font";
+    }
+    static OffscreenGl gl;
+    static unsigned int textureFont;
+    static unsigned int bitmapFont;
+};
+OffscreenGl TextPixels::gl;
+unsigned int TextPixels::textureFont = 0;
+unsigned int TextPixels::bitmapFont = 0;
+
+struct TextCase {
+    const char* name;
+    int viewport[4];
+    float columnShift, rowShift;
+    float colour[4];
+    bool alphaTest;
+    bool drawsSomething;
+};
+
+const TextCase kCases[] = {
+    {"the frame's white", {0, 0, kWidth, kHeight}, 0, 0, {1, 1, 1, 1}, true, true},
+    {"between pixels", {0, 0, kWidth, kHeight}, 0.37f, 0.61f, {1, 0.5f, 0.25f, 1}, true, true},
+    {"thirds of a cell", {0, 0, kWidth, kHeight}, 1.0f / 3, 2.0f / 3, {0.2f, 0.9f, 0.6f, 1}, true, true},
+    {"half a pixel", {0, 0, kWidth, kHeight}, 0.5f / 22.4f, 0.5f / 16.8f, {0, 0, 0, 1}, true, true},
+    {"translucent, no alpha test", {0, 0, kWidth, kHeight}, 0.5f, 0.25f, {0.3f, 0.6f, 0.9f, 0.75f}, false, true},
+    {"translucent under the frame's alpha test", {0, 0, kWidth, kHeight}, 0.1f, 0.2f, {1, 1, 1, 0.4f}, true, false},
+    {"offset viewport", {100, 50, 400, 300}, 0.25f, 0.75f, {1, 1, 0, 1}, true, true},
+    {"start left of the viewport", {0, 0, kWidth, kHeight}, -21.0f, 0.5f, {1, 1, 1, 1}, true, false},
+};
+
+TEST_F(TextPixels, SamePixelsAndDepthsAsGlBitmapText) {
+    drawBackground();
+    Picture background = readPicture();
+    for (const TextCase& c : kCases) {
+        SCOPED_TRACE(c.name);
+        Picture pictures[2];
+        for (int way = 0; way < 2; ++way) {
+            drawBackground();
+            setFrameState(c.viewport);
+            if (!c.alphaTest) glDisable(GL_ALPHA_TEST);
+            glColor4fv(c.colour);
+            if (way == 0)
+                printOverlay([](const char* t, float x, float y) { reference::printBitmapText(bitmapFont, t, x, y); },
+                             c.columnShift, c.rowShift);
+            else
+                printOverlay([](const char* t, float x, float y) { render::printText(textureFont, t, x, y); },
+                             c.columnShift, c.rowShift);
+            pictures[way] = readPicture();
+        }
+        EXPECT_EQ(differingPixels(pictures[0], pictures[1]), 0);
+        int written = differingPixels(background, pictures[1]);
+        if (c.drawsSomething)
+            EXPECT_GT(written, 2000);
+        else
+            EXPECT_EQ(written, 0);
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(TextPixels, LeavesTheStateTheFrameExpects) {
+    const int viewport[4] = {0, 0, kWidth, kHeight};
+    drawBackground();
+    setFrameState(viewport);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-1, 1, -1, 1, 1, 100);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(1, 2, 3);
+    glTexCoord4f(0.25f, 0.5f, 0.75f, 1);
+    float projection[16], modelview[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+
+    glColor4f(1, 1, 1, 1);
+    render::printText(textureFont, helpLines[0].text, 0, 1);
+
+    GLint value = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &value);
+    EXPECT_EQ(value, GL_TEXTURE0);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+    EXPECT_EQ(static_cast<GLuint>(value), texture);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &value);
+    EXPECT_EQ(value, GL_MODULATE);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    glGetIntegerv(GL_BLEND_SRC, &value);
+    EXPECT_EQ(value, GL_ONE);
+    glGetIntegerv(GL_BLEND_DST, &value);
+    EXPECT_EQ(value, GL_ZERO);
+    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
+    glGetIntegerv(GL_ALPHA_TEST_FUNC, &value);
+    EXPECT_EQ(value, GL_GREATER);
+    float ref = 0;
+    glGetFloatv(GL_ALPHA_TEST_REF, &ref);
+    EXPECT_EQ(ref, 0.5f);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    glGetIntegerv(GL_DEPTH_FUNC, &value);
+    EXPECT_EQ(value, GL_LESS);
+    GLboolean depthWrites = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+    EXPECT_TRUE(depthWrites);
+    glGetIntegerv(GL_MATRIX_MODE, &value);
+    EXPECT_EQ(value, GL_MODELVIEW);
+    float after[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, after);
+    EXPECT_EQ(memcmp(after, projection, sizeof after), 0);
+    glGetFloatv(GL_MODELVIEW_MATRIX, after);
+    EXPECT_EQ(memcmp(after, modelview, sizeof after), 0);
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, after);
+    EXPECT_EQ(after[0], 0.25f);
+    EXPECT_EQ(after[2], 0.75f);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    glDeleteTextures(1, &texture);
+}
+
+TEST_F(TextPixels, AnUnknownOrDeletedFontDrawsNothing) {
+    const int viewport[4] = {0, 0, kWidth, kHeight};
+    drawBackground();
+    Picture background = readPicture();
+    setFrameState(viewport);
+    glColor4f(1, 1, 1, 1);
+    render::printText(textureFont + 1000, "unknown font", 0, 1);
+    render::printText(textureFont, nullptr, 0, 1);
+    unsigned int font = render::buildFont("Arial", 16);
+    ASSERT_NE(font, 0u);
+    render::deleteFont(font);
+    render::printText(font, "deleted font", 0, 3);
+    EXPECT_EQ(differingPixels(background, readPicture()), 0);
+}
+
+} // namespace
