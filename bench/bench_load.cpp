@@ -26,7 +26,7 @@ void BM_ReadmeshfromfileBenchMesh(benchmark::State& state) {
     ScopedLogCapture log;
     for (auto _ : state) {
         Model model(path.c_str(), nullptr);
-        benchmark::DoNotOptimize(model.numVertsTotal.data());
+        benchmark::DoNotOptimize(model.verts.data());
         log.text.clear();
     }
 }

@@ -220,7 +220,6 @@ public:
         : model_(model), data_(data), fileName_(fileName), joints_(model.joints) {}
 
     bool run() {
-        model_.numJoints = 0;
         LineSplitter lines(data_);
         std::string_view first;
         if (lines.next(first)) version10_ = LineText(first).has("MD5Version 10");
@@ -233,7 +232,7 @@ public:
 
         std::vector<std::vector<std::string_view>> meshLines;
         if (!collectMeshLines(meshLines)) return false;
-        for (int m = 0; m < model_.numMeshes; ++m) {
+        for (int m = 0; m < model_.numMeshes(); ++m) {
             if (!readMeshDetails(m, meshLines[static_cast<size_t>(m)])) return false;
             logText("reading mesh details successful, meshnumber ");
             logInt(m);
@@ -252,7 +251,7 @@ private:
             if (line.has("commandline ")) continue;
             if (line.has("numMeshes ") && !declareMeshes(line)) return false;
             if (line.has("numJoints ") && !declareJoints(line, lines.bytesLeft(), kJointRecordBytes)) return false;
-            if (line.startsWith("joints {") && model_.numJoints > 0) readJointsBlock(lines);
+            if (line.startsWith("joints {") && jointCount_ > 0) readJointsBlock(lines);
         }
         return true;
     }
@@ -282,7 +281,7 @@ private:
         const int count = intOr0(Tokens(line.text).at[2]);
         if (!countFits(count, bytesLeft, recordBytes) || !joints_.declare(static_cast<size_t>(count)))
             return false;
-        model_.numJoints = count;
+        jointCount_ = count;
         return true;
     }
 
@@ -295,7 +294,7 @@ private:
 
     void readJointsBlock(LineSplitter& lines) {
         std::string_view raw;
-        for (int j = 0; j < model_.numJoints && lines.next(raw); ++j) {
+        for (int j = 0; j < jointCount_ && lines.next(raw); ++j) {
             LineText line(raw);
             if (line.text[0] == '}') return;
             readJointLine(line, *joints_.at(static_cast<size_t>(j)));
@@ -323,7 +322,7 @@ private:
         const std::string_view numberToken = Tokens(line.text).at[2];
         int number = -1;
         Joint* joint = nullptr;
-        if (readInt(numberToken, number) && number >= 0 && number < model_.numJoints)
+        if (readInt(numberToken, number) && number >= 0 && number < jointCount_)
             joint = joints_.at(static_cast<size_t>(number));
         if (!joint) {
             std::string shown = numberToken.empty() ? std::string("?") : std::string(numberToken);
@@ -358,7 +357,7 @@ private:
     void resolveParentsV6() {
         constexpr size_t kNameCompare = 500;
         std::unordered_map<std::string_view, int> firstOfName;
-        for (int j = 0; j < model_.numJoints; ++j)
+        for (int j = 0; j < model_.numJoints(); ++j)
             firstOfName.emplace(std::string_view(model_.joints[static_cast<size_t>(j)].name).substr(0, kNameCompare), j);
         for (Joint& joint : model_.joints) {
             if (!joint.hasParentName) continue;
@@ -374,9 +373,9 @@ private:
 
     // A parent index outside the skeleton would be followed by whoever walks the hierarchy.
     void checkParentsV10() {
-        for (int j = 0; j < model_.numJoints; ++j) {
+        for (int j = 0; j < model_.numJoints(); ++j) {
             Joint& joint = model_.joints[static_cast<size_t>(j)];
-            if (joint.parent >= -1 && joint.parent < model_.numJoints) continue;
+            if (joint.parent >= -1 && joint.parent < model_.numJoints()) continue;
             logFormat("%s: joint %d names parent %d, taken as a root\n", fileName_.c_str(), j, joint.parent);
             joint.parent = -1;
         }
@@ -387,7 +386,7 @@ private:
     // The lines that each mesh's own detail pass would apply, in file order.
     bool collectMeshLines(std::vector<std::vector<std::string_view>>& meshLines) {
         try {
-            meshLines.resize(static_cast<size_t>(model_.numMeshes));
+            meshLines.resize(static_cast<size_t>(model_.numMeshes()));
             LineSplitter lines(data_);
             std::string_view raw;
             lines.next(raw);
@@ -404,7 +403,7 @@ private:
                         haveCurrent = true;
                     }
                 }
-                if (haveCurrent && current >= 0 && current < model_.numMeshes)
+                if (haveCurrent && current >= 0 && current < model_.numMeshes())
                     meshLines[static_cast<size_t>(current)].push_back(raw);
             }
         } catch (const std::bad_alloc&) {
@@ -449,14 +448,12 @@ private:
             const int count = intOr0(Tokens(line.text).at[2]);
             if (!countFits(count, bytesLeft, kTriRecordBytes) || !s.tris.declare(static_cast<size_t>(count)))
                 return false;
-            model_.numTris[mesh] = count;
             s.nextTri = 0;
         }
         if (line.has("numweights ")) {
             const int count = intOr0(Tokens(line.text).at[2]);
             if (!countFits(count, bytesLeft, kWeightRecordBytes) || !s.weights.declare(static_cast<size_t>(count)))
                 return false;
-            model_.numWeights[mesh] = count;
             s.nextWeight = 0;
             model_.meshLoaded[mesh] = 1;
         }
@@ -520,7 +517,7 @@ private:
         std::vector<VertexWeight>& weights = model_.weights[static_cast<size_t>(m)];
         for (size_t w = 0; w < written && w < weights.size(); ++w) {
             const int joint = weights[w].joint;
-            if (joint >= 0 && joint < model_.numJoints) continue;
+            if (joint >= 0 && joint < model_.numJoints()) continue;
             logFormat("%s: mesh %d weight %zu names joint %d, dropped\n", fileName_.c_str(), m, w, joint);
             weights[w] = VertexWeight();
         }
@@ -528,7 +525,7 @@ private:
 
     // Triangles address vertices by position, so a vertex keeps its slot and loses its weights.
     void dropBadVertices(int m) {
-        const long long weightTotal = model_.numWeights[static_cast<size_t>(m)];
+        const long long weightTotal = model_.numWeights(m);
         std::vector<Vertex>& verts = model_.verts[static_cast<size_t>(m)];
         for (size_t i = 0; i < verts.size(); ++i) {
             Vertex& vert = verts[i];
@@ -564,7 +561,6 @@ private:
             ++kept;
         }
         tris.resize(kept);
-        model_.numTris[mesh] = static_cast<int>(kept);
     }
 
     Model& model_;
@@ -573,6 +569,7 @@ private:
     RecordSlots<Joint> joints_;
     bool version10_ = false;
     int meshCount_ = -1;
+    int jointCount_ = 0; // the last count declared; joints_ holds that many once finished
 };
 
 } // namespace

@@ -37,7 +37,7 @@ TexturePromptState& texturePromptState() {
 }
 
 void Model::lookupTextures(const char* name, int mesh) {
-    if (!name || mesh < 0 || mesh >= numMeshes) return;
+    if (!name || mesh < 0 || mesh >= numMeshes()) return;
     size_t m = size_t(mesh);
     // Each run starts from nothing, so a retry under another name never mixes old and new.
     hasDiffuse[m] = hasSpecular[m] = hasLocal[m] = hasHeight[m] = 0;

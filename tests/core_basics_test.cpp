@@ -78,7 +78,6 @@ TEST(FastMath, TableRowsAndValues) {
 
 TEST(Model, JointMatrixAndFindJoint) {
     Model m;
-    m.numJoints = 2;
     m.joints.resize(2);
     m.joints[0].name = "root";
     m.joints[1].name = "root";

@@ -54,11 +54,11 @@ TEST(LoadModel, SimpleCubeCountsAndCorners) {
     SKIP_WITHOUT_TESTDATA();
     ScopedLogCapture log;
     Model model((md5Dir() + "/simplecube/SimpleCube.md5mesh").c_str(), nullptr);
-    ASSERT_EQ(model.numMeshes, 1);
-    EXPECT_EQ(model.numJoints, 3);
+    ASSERT_EQ(model.numMeshes(), 1);
+    EXPECT_EQ(model.numJoints(), 3);
     EXPECT_EQ(model.numVerts[0], 24);
-    EXPECT_EQ(model.numTris[0], 12);
-    EXPECT_EQ(model.numWeights[0], 16);
+    EXPECT_EQ(model.numTris(0), 12);
+    EXPECT_EQ(model.numWeights(0), 16);
     EXPECT_EQ(model.indices[0].size(), 36u);
     EXPECT_TRUE(model.meshLoaded[0]);
     EXPECT_TRUE(model.hasFileName);
@@ -71,14 +71,14 @@ TEST(LoadModel, BobCountsJointsAndBindPose) {
     SKIP_WITHOUT_TESTDATA();
     ScopedLogCapture log;
     Model model((md5Dir() + "/bob/Bob.md5mesh").c_str(), nullptr);
-    ASSERT_EQ(model.numMeshes, 6);
-    ASSERT_EQ(model.numJoints, 33);
+    ASSERT_EQ(model.numMeshes(), 6);
+    ASSERT_EQ(model.numJoints(), 33);
     const int counts[6][3] = {{494, 628, 867}, {110, 177, 220}, {80, 78, 80},
                               {18, 16, 18},    {38, 22, 38},    {135, 106, 135}};
     for (int m = 0; m < 6; ++m) {
         EXPECT_EQ(model.numVerts[m], counts[m][0]) << m;
-        EXPECT_EQ(model.numTris[m], counts[m][1]) << m;
-        EXPECT_EQ(model.numWeights[m], counts[m][2]) << m;
+        EXPECT_EQ(model.numTris(m), counts[m][1]) << m;
+        EXPECT_EQ(model.numWeights(m), counts[m][2]) << m;
     }
     EXPECT_EQ(model.materialName[1], "guard1_face.png");
     EXPECT_EQ(model.findJoint("lamp"), 15);
@@ -105,11 +105,11 @@ TEST(LoadModel, BoarManEmptyShaderNames) {
     SKIP_WITHOUT_TESTDATA();
     ScopedLogCapture log;
     Model model((md5Dir() + "/boarman/BoarMan.md5mesh").c_str(), nullptr);
-    ASSERT_EQ(model.numMeshes, 14);
-    EXPECT_EQ(model.numJoints, 1);
+    ASSERT_EQ(model.numMeshes(), 14);
+    EXPECT_EQ(model.numJoints(), 1);
     EXPECT_EQ(model.numVerts[13], 1552);
-    EXPECT_EQ(model.numTris[13], 2812);
-    EXPECT_EQ(model.numWeights[13], 1552);
+    EXPECT_EQ(model.numTris(13), 2812);
+    EXPECT_EQ(model.numWeights(13), 1552);
     EXPECT_EQ(model.numVerts[0], 0);
     size_t missing = 0;
     for (size_t at = 0; (at = log.text.find("couldn't find texture \n", at)) != std::string::npos; ++at) ++missing;
@@ -123,8 +123,8 @@ TEST(LoadModel, InvalidFilesLoadSafely) {
         ScopedLogCapture log;
         const std::string path = md5Dir() + "/invalid/" + name + ".md5mesh";
         Model model(path.c_str(), nullptr);
-        ASSERT_EQ(model.numMeshes, 1) << name;
-        EXPECT_EQ(model.indices[0].size(), 3u * static_cast<size_t>(model.numTris[0])) << name;
+        ASSERT_EQ(model.numMeshes(), 1) << name;
+        EXPECT_EQ(model.indices[0].size(), 3u * static_cast<size_t>(model.numTris(0))) << name;
         if (std::string(name) == "InvalidBoneIndex") {
             EXPECT_NE(log.text.find(path + ": mesh 0 weight 2 names joint 999, dropped\n"), std::string::npos);
             for (const VertexWeight& w : model.weights[0]) EXPECT_EQ(w.bias, 0.0f);
@@ -153,7 +153,7 @@ TEST(LoadModel, LogOfASmallLoadByteForByte) {
                         "mesh 0: verts: 3 clones: 0\n"
                         "mesh 1: verts: 0 clones: 0\n");
     EXPECT_EQ(model.fileName, found);
-    EXPECT_EQ(model.numTris[0], 1);
+    EXPECT_EQ(model.numTris(0), 1);
     setBasepath("");
 }
 
@@ -164,7 +164,7 @@ TEST(LoadModel, MissingFileLeavesTheModelEmpty) {
     EXPECT_EQ(log.text, "readmeshfromfile starting, opening file: nowhere/x.md5mesh\n"
                         "not found, trying /nonexistent/nowhere/x.md5mesh\n"
                         "cannot open file\n");
-    EXPECT_EQ(model.numMeshes, 0);
+    EXPECT_EQ(model.numMeshes(), 0);
     EXPECT_FALSE(model.hasFileName);
     setBasepath("");
     Model none(nullptr, nullptr);
@@ -192,8 +192,8 @@ TEST(LoadModel, ReleaseThenLoadEqualsAFreshLoad) {
     reused.release();
     reused.readmeshfromfile((md5Dir() + "/simplecube/SimpleCube.md5mesh").c_str(), nullptr);
     Model fresh((md5Dir() + "/simplecube/SimpleCube.md5mesh").c_str(), nullptr);
-    ASSERT_EQ(reused.numMeshes, fresh.numMeshes);
-    EXPECT_EQ(reused.numJoints, fresh.numJoints);
+    ASSERT_EQ(reused.numMeshes(), fresh.numMeshes());
+    EXPECT_EQ(reused.numJoints(), fresh.numJoints());
     EXPECT_EQ(reused.indices[0], fresh.indices[0]);
     EXPECT_EQ(reused.materialName[0], fresh.materialName[0]);
     for (int i = 0; i < fresh.numVerts[0]; ++i)
