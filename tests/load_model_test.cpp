@@ -8,6 +8,8 @@
 
 #include "base/debug_log.h"
 #include "base/basepath.h"
+#include "base/gl_capabilities.h"
+#include "load/load_model.h"
 #include "model/model.h"
 
 namespace fs = std::filesystem;
@@ -198,4 +200,43 @@ TEST(LoadModel, ReleaseThenLoadEqualsAFreshLoad) {
     EXPECT_EQ(reused.materialName[0], fresh.materialName[0]);
     for (int i = 0; i < fresh.numVerts[0]; ++i)
         for (int k = 0; k < 3; ++k) EXPECT_EQ(reused.verts[0][i].pos[k], fresh.verts[0][i].pos[k]);
+}
+
+// The drawing and skinning loops index without checks: a mesh whose records name something
+// that does not exist must be left undrawn by the post-processing, whoever built it.
+TEST(LoadModel, MeshNamingMissingRecordsIsNotDrawn) {
+    struct Case {
+        const char* what;
+        int corner, weightStart, weightCount, joint;
+    };
+    const Case cases[] = {{"sound", 2, 0, 1, 0},
+                          {"triangle corner beyond the vertices", 3, 0, 1, 0},
+                          {"weight range beyond the weights", 2, 1, 1, 0},
+                          {"weight naming no joint", 2, 0, 1, 1}};
+    for (const Case& c : cases) {
+        Model model;
+        model.joints.resize(1);
+        model.joints[0].bindRot[0] = model.joints[0].bindRot[4] = model.joints[0].bindRot[8] = 1;
+        ASSERT_TRUE(model.allocateMeshes(1));
+        model.verts[0].resize(3);
+        model.numVerts[0] = 3;
+        model.weights[0].resize(1);
+        model.weights[0][0].bias = 1;
+        model.weights[0][0].joint = c.joint;
+        for (Vertex& v : model.verts[0]) {
+            v.weightStart = c.weightStart;
+            v.weightCount = c.weightCount;
+        }
+        model.tris[0].resize(1);
+        model.tris[0][0].v[1] = 1;
+        model.tris[0][0].v[2] = c.corner;
+        model.meshLoaded[0] = 1;
+        ScopedLogCapture log;
+        postProcessModel(model);
+        model.updateAllMeshes(GlCapabilities{});
+        const bool sound = c.corner == 2 && c.joint == 0 && c.weightStart == 0;
+        EXPECT_EQ(model.meshLoaded[0] != 0, sound) << c.what;
+        EXPECT_EQ(model.indices[0].size(), sound ? 3u : 0u) << c.what;
+        EXPECT_EQ(log.text.find("mesh 0: records out of range, not drawn\n") != std::string::npos, !sound) << c.what;
+    }
 }
