@@ -175,7 +175,11 @@ void Model::readmeshfromfile(const char* meshFile, const char* animFile) {
             }
         }
         // The per-mesh "cannot open file" lines of a reread cannot occur: the bytes are read once.
-        if (!loadMd5MeshFromMemory(*this, data, name)) return;
+        // The bytes go before the post-processing, which needs none of them.
+        const bool read = md5::readMeshFromMemory(*this, data, name);
+        std::string().swap(data);
+        if (!read) return;
+        postProcessModel(*this);
     }
     loadAnimation(animFile);
     fileName = name;

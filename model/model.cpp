@@ -27,6 +27,7 @@ void Model::reset() {
     animV6.reset();
     animV10.reset();
     joints.clear();
+    allocateMeshes(0);
     memcpy(placement, kIdentity, sizeof placement);
 }
 

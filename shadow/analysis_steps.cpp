@@ -198,6 +198,8 @@ void beginAnalysis(Model& model, int mesh, MeshAnalysis& lists) {
     lists.clones.layOutUniform(vertCount, 0);
     lists.receivers.layOutUniform(ts.size(), 3);
     model.numDuplicates[at(mesh)] = 0;
+    // Room for a few clones, so that the first one does not double the vertex array.
+    model.verts[at(mesh)].reserve(vertCount + vertCount / 8 + 16);
 }
 
 void finishAnalysis(Model& model, int mesh, const MeshAnalysis& lists) {

@@ -60,6 +60,7 @@ CellKey cellKey(int joint, const float p[3]) { return CellKey{joint, cellOf(p[0]
 
 class CellIndex {
 public:
+    void reserve(size_t count) { entries_.reserve(count); }
     void add(const CellKey& cell, int vertex) { entries_.push_back(IndexEntry{cell, vertex}); }
     void finish() { std::sort(entries_.begin(), entries_.end(), entryLess); }
 
@@ -93,6 +94,7 @@ bool hasWeights(const Vertex& vx) { return vx.weightCount > 0; }
 
 void indexPositions(const Model& model, int mesh, int count, CellIndex& index) {
     const std::vector<Vertex>& vs = model.verts[at(mesh)];
+    index.reserve(at(count));
     for (int i = 0; i < count; ++i) {
         if (finite3(vs[at(i)].pos)) index.add(cellKey(0, vs[at(i)].pos), i);
     }
@@ -103,6 +105,7 @@ void indexPositions(const Model& model, int mesh, int count, CellIndex& index) {
 void indexWeights(const Model& model, int mesh, int count, CellIndex& index) {
     const std::vector<Vertex>& vs = model.verts[at(mesh)];
     const std::vector<VertexWeight>& ws = model.weights[at(mesh)];
+    index.reserve(ws.size());
     for (int i = 0; i < count; ++i) {
         if (!hasWeights(vs[at(i)])) continue;
         for (int w = 0; w < vs[at(i)].weightCount; ++w) {
