@@ -26,7 +26,7 @@ bool firstLineSays(std::string_view text, std::string_view version) {
 class JointNames {
 public:
     explicit JointNames(const Model& model) {
-        const int count = std::min(model.numJoints, static_cast<int>(model.joints.size()));
+        const int count = model.numJoints();
         for (int i = 0; i < count; ++i) index_.emplace(model.joints[static_cast<size_t>(i)].name, i);
     }
     int find(const std::string& name) const {

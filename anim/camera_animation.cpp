@@ -34,7 +34,6 @@ double frameTime(const AnimChannelV6& c, double localTime) {
 // The joint array may move, so the channels are bound again.
 void addCameraJoints(Model& model) {
     if (!model.animV6) return;
-    model.joints.resize(static_cast<size_t>(std::max(model.numJoints, 0)));
     std::unordered_set<std::string> known;
     for (const Joint& joint : model.joints) known.insert(joint.name);
     for (const AnimChannelV6& c : model.animV6->channels) {
@@ -45,7 +44,6 @@ void addCameraJoints(Model& model) {
         model.joints.push_back(joint);
         known.insert(c.jointName);
     }
-    model.numJoints = static_cast<int>(model.joints.size());
     model.jointFov.assign(model.joints.size(), 0.0f);
     model.bindAnimationV6();
 }
@@ -90,7 +88,7 @@ void Model::updateCameraAnimation(double time) {
             cameraJoint = -1;
         }
     }
-    if (cameraJoint < 0 || cameraJoint >= numJoints) cameraJoint = 0;
+    if (cameraJoint < 0 || cameraJoint >= numJoints()) cameraJoint = 0;
     for (const AnimChannelV6& c : animV6->channels) {
         if (strcasecmp(c.attribute.c_str(), "fov") != 0) continue;
         // The bound joint is the one findJoint gives; "bounds" channels have none and are dropped.
@@ -103,9 +101,9 @@ void Model::updateCameraAnimation(double time) {
 }
 
 void Model::getCameraMatrix(int joint, float out[17]) const {
-    if (!animV6 || numJoints <= 0) return;
-    const int j = joint < 0 || joint >= numJoints ? cameraJoint : joint;
-    if (j < 0 || j >= numJoints || j >= static_cast<int>(joints.size())) return;
+    if (!animV6 || numJoints() == 0) return;
+    const int j = joint < 0 || joint >= numJoints() ? cameraJoint : joint;
+    if (j < 0 || j >= numJoints()) return;
     getJointMatrix(j, out);
     out[16] = j < static_cast<int>(jointFov.size()) ? jointFov[static_cast<size_t>(j)] : 0.0f;
 }

@@ -189,7 +189,7 @@ void poseV10(const AnimationV10& anim, const FramePair& frames, std::vector<Join
 } // namespace
 
 void Model::animate(double time) {
-    const int count = std::min(numJoints, static_cast<int>(joints.size()));
+    const int count = numJoints();
     if (animV6) {
         for (const AnimChannelV6& c : animV6->channels) applyChannel(c, time, joints, count);
         poseV6(joints, count);

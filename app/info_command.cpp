@@ -93,9 +93,7 @@ std::string asFolder(std::string path) {
 
 int countOpenEdges(const Model& model, size_t m) {
     const std::vector<Edge>& edges = model.edges[m];
-    const size_t count = std::min(edges.size(), static_cast<size_t>(std::max(model.numEdges[m], 0)));
-    return static_cast<int>(std::count_if(edges.begin(), edges.begin() + static_cast<long>(count),
-                                          [](const Edge& e) { return e.tri1 == -1; }));
+    return static_cast<int>(std::count_if(edges.begin(), edges.end(), [](const Edge& e) { return e.tri1 == -1; }));
 }
 
 // The three drawn corners of every triangle; static models draw their per-corner texture
@@ -105,11 +103,9 @@ Json describeCorners(const Model& model, size_t m) {
     const std::vector<int>& indices = model.indices[m];
     const std::vector<Vertex>& verts = model.verts[m];
     const std::vector<CornerVertex>& cornerData = model.corners[m];
-    const bool cornerUv = model.numJoints == 0 && cornerData.size() >= indices.size();
+    const bool cornerUv = model.numJoints() == 0 && cornerData.size() == indices.size();
     for (size_t i = 0; i < indices.size(); ++i) {
-        const int v = indices[i];
-        if (v < 0 || v >= static_cast<int>(verts.size())) continue;
-        const Vertex& vert = verts[static_cast<size_t>(v)];
+        const Vertex& vert = verts[static_cast<size_t>(indices[i])];
         const float u = cornerUv ? cornerData[i].u : vert.u;
         const float tv = cornerUv ? cornerData[i].v : vert.v;
         corners.push_back(Json::array({vert.pos[0], vert.pos[1], vert.pos[2], u, tv}));
@@ -121,12 +117,12 @@ Json describeMesh(const Model& model, size_t m, bool positions) {
     Json mesh;
     mesh["material"] = m < model.materialName.size() ? model.materialName[m] : std::string();
     mesh["verts"] = model.numVerts[m];
-    mesh["vertsTotal"] = model.numVertsTotal[m];
-    mesh["clones"] = model.numClones[m];
+    mesh["vertsTotal"] = model.numVertsTotal(static_cast<int>(m));
+    mesh["clones"] = model.numClones(static_cast<int>(m));
     mesh["duplicates"] = model.numDuplicates[m];
-    mesh["tris"] = model.numTris[m];
-    mesh["weights"] = model.numWeights[m];
-    mesh["edges"] = model.numEdges[m];
+    mesh["tris"] = model.numTris(static_cast<int>(m));
+    mesh["weights"] = model.numWeights(static_cast<int>(m));
+    mesh["edges"] = model.numEdges(static_cast<int>(m));
     mesh["openEdges"] = countOpenEdges(model, m);
     mesh["textures"] = Json{{"diffuse", model.hasDiffuse[m] != 0},
                             {"specular", model.hasSpecular[m] != 0},
@@ -137,17 +133,14 @@ Json describeMesh(const Model& model, size_t m, bool positions) {
 }
 
 void poseBind(Model& model) {
-    for (Joint& joint : model.joints) {
-        std::copy(joint.bindPos, joint.bindPos + 3, joint.pos);
-        std::copy(joint.bindRot, joint.bindRot + 9, joint.rot);
-    }
-    for (int m = 0; m < model.numMeshes; ++m) model.skinMesh(m);
+    model.setBindPose();
+    for (int m = 0; m < model.numMeshes(); ++m) model.skinMesh(m);
 }
 
 // The animation the model plays (version 6 wins, as in playback), posed at `time`, then skinned.
 void poseAnimated(Model& model, double time) {
     model.animate(time);
-    for (int m = 0; m < model.numMeshes; ++m) model.skinMesh(m);
+    for (int m = 0; m < model.numMeshes(); ++m) model.skinMesh(m);
 }
 
 Json describeAnimationV10(const AnimationV10& anim) {
@@ -174,7 +167,7 @@ Json describeAnimationV6(const AnimationV6& anim) {
 }
 
 bool anyMeshLoaded(const Model& model) {
-    for (int m = 0; m < model.numMeshes; ++m)
+    for (int m = 0; m < model.numMeshes(); ++m)
         if (model.meshLoaded[static_cast<size_t>(m)]) return true;
     return false;
 }
@@ -191,10 +184,10 @@ Json describeModel(Model& model, bool positions, const InfoPose& pose) {
         poseBind(model);
     Json out;
     out["file"] = model.fileName;
-    out["joints"] = model.numJoints;
+    out["joints"] = model.numJoints();
     if (animated) out["animation"] = model.animV6 ? describeAnimationV6(*model.animV6) : describeAnimationV10(*model.animV10);
     Json meshes = Json::array();
-    for (int m = 0; m < model.numMeshes; ++m) meshes.push_back(describeMesh(model, static_cast<size_t>(m), positions));
+    for (int m = 0; m < model.numMeshes(); ++m) meshes.push_back(describeMesh(model, static_cast<size_t>(m), positions));
     out["meshes"] = std::move(meshes);
     return out;
 }
@@ -211,7 +204,7 @@ int runInfoCommand(int argc, char** argv) {
     Model model;
     model.readmeshfromfile(options.model, options.anim);
     if (!anyMeshLoaded(model)) {
-        if (!model.hasFileName && model.numMeshes == 0)
+        if (!model.hasFileName && model.numMeshes() == 0)
             fprintf(stderr, "ostrelle --info: cannot open %s\n", options.model);
         else
             fprintf(stderr, "ostrelle --info: no mesh loaded from %s\n", options.model);

@@ -36,11 +36,11 @@ void runAnalysis(benchmark::State& state, bool fast) {
             shadow::analyzeGeometry(model, 0);
         else
             shadow::reference::analyzeGeometry(model, 0);
-        benchmark::DoNotOptimize(model.numClones[0]);
+        benchmark::DoNotOptimize(model.numClones(0));
         state.PauseTiming();
         state.counters["verts"] = model.numVerts[0];
-        state.counters["tris"] = model.numTris[0];
-        state.counters["clones"] = model.numClones[0];
+        state.counters["tris"] = model.numTris(0);
+        state.counters["clones"] = model.numClones(0);
         state.counters["duplicates"] = model.numDuplicates[0];
         state.ResumeTiming();
     }
@@ -58,10 +58,10 @@ void runEdges(benchmark::State& state, bool fast) {
             shadow::buildEdges(model);
         else
             shadow::reference::buildEdges(model);
-        benchmark::DoNotOptimize(model.numEdges[0]);
+        benchmark::DoNotOptimize(model.numEdges(0));
     }
-    state.counters["tris"] = model.numTris[0];
-    state.counters["edges"] = model.numEdges[0];
+    state.counters["tris"] = model.numTris(0);
+    state.counters["edges"] = model.numEdges(0);
 }
 
 void BM_AnalyzeGeometry(benchmark::State& state) { runAnalysis(state, true); }

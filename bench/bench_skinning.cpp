@@ -49,8 +49,8 @@ void BM_PoseAndSkinFrame(benchmark::State& state) {
     }
     state.counters["allocs/frame"] =
         static_cast<double>(allocationCount.load() - allocationsBefore) / static_cast<double>(state.iterations());
-    state.counters["verts"] = model.numVertsTotal[0];
-    state.counters["tris"] = model.numTris[0];
+    state.counters["verts"] = model.numVertsTotal(0);
+    state.counters["tris"] = model.numTris(0);
 }
 BENCHMARK(BM_PoseAndSkinFrame)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 

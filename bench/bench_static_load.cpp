@@ -36,7 +36,7 @@ void loadStatic(benchmark::State& state, const std::string& path, Reader reader)
         else if (reader == Reader::Ase) model.readAse(path.c_str());
         else model.readLwo(path.c_str());
         triangles = 0;
-        for (int m = 0; m < model.numMeshes; ++m) triangles += model.numTris[m];
+        for (int m = 0; m < model.numMeshes(); ++m) triangles += model.numTris(m);
         benchmark::DoNotOptimize(triangles);
         log.clear();
     }

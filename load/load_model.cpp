@@ -7,6 +7,7 @@
 #include <cmath>
 #include <new>
 
+#include "base/face_frame.h"
 #include "base/fast_math.h"
 #include "base/debug_log.h"
 #include "base/file_open.h"
@@ -17,8 +18,6 @@
 #include "shadow/geometry_analysis.h"
 
 namespace {
-
-constexpr size_t kMaxTriRefs = 40;
 
 using StaticReader = void (Model::*)(const char*);
 
@@ -40,122 +39,72 @@ bool readFile(const std::string& name, std::string& data) {
     }
 }
 
-int vertsRead(const Model& model, size_t m) {
-    return std::min(model.numVerts[m], static_cast<int>(model.verts[m].size()));
+// The invariants every later step relies on instead of checking: triangle corners within the
+// vertices read, static models' corner records none or three per triangle, weight ranges within the
+// weights and weight joints within the skeleton. The readers drop bad records as they read them;
+// a mesh that still breaks one (a hand-built model, a reader's fault) is emptied and not drawn.
+bool meshRecordsValid(const Model& model, size_t m) {
+    const int vertCount = model.numVerts[m];
+    if (vertCount < 0 || static_cast<size_t>(vertCount) != model.verts[m].size()) return false;
+    for (const Triangle& tri : model.tris[m])
+        for (int k = 0; k < 3; ++k)
+            if (tri.v[k] < 0 || tri.v[k] >= vertCount) return false;
+    if (model.numJoints() == 0) return model.corners[m].empty() || model.corners[m].size() == 3 * model.tris[m].size();
+    const long long weightCount = static_cast<long long>(model.weights[m].size());
+    for (const Vertex& vert : model.verts[m]) {
+        if (vert.weightCount == 0) continue;
+        if (vert.weightStart < 0 || vert.weightCount < 0 ||
+            static_cast<long long>(vert.weightStart) + vert.weightCount > weightCount)
+            return false;
+    }
+    for (const VertexWeight& w : model.weights[m])
+        if (w.joint < 0 || w.joint >= model.numJoints()) return false;
+    return true;
 }
 
-// For each vertex, the triangles that use it and the corner it stands at, in triangle order
-// and corner order, at most 40: one walk over the triangles gives the order that scanning
-// all triangles once per vertex gives.
-} // namespace
-
-void buildIncidenceLists(Model& model, int mesh) {
-    const size_t m = static_cast<size_t>(mesh);
-    std::vector<Vertex>& verts = model.verts[m];
-    const int vertTotal = vertsRead(model, m);
-    for (int i = 0; i < vertTotal; ++i) {
-        Vertex& vert = verts[static_cast<size_t>(i)];
-        vert.triList.clear();
-        vert.cornerList.clear();
-        vert.numTriRefs = 0;
-    }
-    const std::vector<Triangle>& tris = model.tris[m];
-    for (size_t t = 0; t < tris.size(); ++t) {
-        for (int k = 0; k < 3; ++k) {
-            const int v = tris[t].v[k];
-            if (v < 0 || v >= vertTotal) continue;
-            Vertex& vert = verts[static_cast<size_t>(v)];
-            if (vert.triList.size() >= kMaxTriRefs) continue;
-            vert.triList.push_back(static_cast<int>(t));
-            vert.cornerList.push_back(k);
-            vert.numTriRefs = static_cast<int>(vert.triList.size());
-        }
-    }
-}
-
-namespace {
-
-void setBindPose(Model& model) {
-    for (Joint& joint : model.joints) {
-        std::copy(joint.bindPos, joint.bindPos + 3, joint.pos);
-        std::copy(joint.bindRot, joint.bindRot + 9, joint.rot);
-    }
+void checkMeshRecords(Model& model, size_t m) {
+    if (meshRecordsValid(model, m)) return;
+    logFormat("mesh %i: records out of range, not drawn\n", static_cast<int>(m));
+    model.verts[m].clear();
+    model.numVerts[m] = 0;
+    model.tris[m].clear();
+    model.corners[m].clear();
+    model.weights[m].clear();
+    model.meshLoaded[m] = 0;
 }
 
 struct CornerData {
-    float pos[3] = {0, 0, 0};
-    float u = 0, v = 0;
+    const float* pos;
+    float uv[2];
 };
 
 // A static model takes each corner from `corners`; a skinned one, or a file without corner
 // records (an MD5mesh without joints), from the vertex the corner names.
 CornerData cornerOf(const Model& model, size_t m, size_t t, int k, bool useCorners) {
-    CornerData c;
     if (useCorners) {
         const CornerVertex& cv = model.corners[m][3 * t + static_cast<size_t>(k)];
-        std::copy(cv.pos, cv.pos + 3, c.pos);
-        c.u = cv.u;
-        c.v = cv.v;
-        return c;
+        return CornerData{cv.pos, {cv.u, cv.v}};
     }
-    const int v = model.tris[m][t].v[k];
-    if (v < 0 || v >= static_cast<int>(model.verts[m].size())) return c;
-    const Vertex& vert = model.verts[m][static_cast<size_t>(v)];
-    std::copy(vert.pos, vert.pos + 3, c.pos);
-    c.u = vert.u;
-    c.v = vert.v;
-    return c;
-}
-
-void scale(float v[3], float factor) {
-    for (int k = 0; k < 3; ++k) v[k] *= factor;
-}
-
-float squaredLength(const float v[3]) { return v[0] * v[0] + v[1] * v[1] + v[2] * v[2]; }
-
-// Per axis: both near zero, or the same sign (zero counting as negative).
-bool frameAgreesWithNormal(const float c[3], const float n[3]) {
-    for (int k = 0; k < 3; ++k) {
-        const bool bothZero = std::fabs(c[k]) < 0.001f && std::fabs(n[k]) < 0.001f;
-        const bool agreeing = (c[k] > 0 && n[k] > 0) || (c[k] <= 0 && n[k] <= 0);
-        if (!bothZero && !agreeing) return false;
-    }
-    return true;
+    const Vertex& vert = model.verts[m][static_cast<size_t>(model.tris[m][t].v[k])];
+    return CornerData{vert.pos, {vert.u, vert.v}};
 }
 
 void computeFaceVectors(Model& model, size_t m) {
-    const bool skinned = model.numJoints > 0;
+    const bool skinned = model.numJoints() > 0;
     std::vector<Triangle>& tris = model.tris[m];
-    const bool useCorners = !skinned && model.corners[m].size() >= 3 * tris.size();
+    const bool useCorners = !skinned && !model.corners[m].empty();
+    const uint8_t* table = invSqrtTable();
     for (size_t t = 0; t < tris.size(); ++t) {
         Triangle& tri = tris[t];
         const CornerData a = cornerOf(model, m, t, 0, useCorners);
         const CornerData b = cornerOf(model, m, t, 1, useCorners);
         const CornerData c = cornerOf(model, m, t, 2, useCorners);
-        float e1[3], e2[3];
-        for (int k = 0; k < 3; ++k) {
-            e1[k] = b.pos[k] - a.pos[k];
-            e2[k] = a.pos[k] - c.pos[k];
-        }
-        const float du1 = b.u - a.u, du2 = a.u - c.u;
-        const float dv1 = a.v - b.v, dv2 = c.v - a.v;
-        crossProduct(e1, e2, tri.normal);
-        for (int k = 0; k < 3; ++k) {
-            tri.tangentS[k] = dv2 * e1[k] - dv1 * e2[k];
-            tri.tangentT[k] = du1 * e2[k] - du2 * e1[k];
-        }
-        if (dv2 * du1 - dv1 * du2 < 0) {
-            scale(tri.tangentS, -1.0f);
-            scale(tri.tangentT, -1.0f);
-        }
-        // Static models wind their triangles the other way round.
-        const float normalSign = skinned ? 1.0f : -1.0f;
-        scale(tri.normal, normalSign * fastInvSqrt(squaredLength(tri.normal)));
-        scale(tri.tangentS, fastInvSqrt(squaredLength(tri.tangentS)));
-        scale(tri.tangentT, fastInvSqrt(squaredLength(tri.tangentT)));
-        float frame[3];
-        crossProduct(tri.tangentS, tri.tangentT, frame);
-        tri.rightHanded = frameAgreesWithNormal(frame, tri.normal) ? 1 : 0;
+        FaceFrame f;
+        computeFaceFrame(a.pos, b.pos, c.pos, a.uv, b.uv, c.uv, skinned ? 1.0f : -1.0f, table, f);
+        std::copy(f.normal, f.normal + 3, tri.normal);
+        std::copy(f.s, f.s + 3, tri.tangentS);
+        std::copy(f.t, f.t + 3, tri.tangentT);
+        tri.rightHanded = faceFrameRightHanded(f) ? 1 : 0;
     }
 }
 
@@ -170,26 +119,24 @@ void buildIndexList(Model& model, size_t m) {
 } // namespace
 
 void prepareForAnalysis(Model& model) {
-    const size_t meshCount = static_cast<size_t>(std::max(model.numMeshes, 0));
-    for (int m = 0; m < model.numMeshes; ++m) buildIncidenceLists(model, m);
-    setBindPose(model);
+    const size_t meshCount = static_cast<size_t>(model.numMeshes());
+    for (size_t m = 0; m < meshCount; ++m) {
+        checkMeshRecords(model, m);
+        model.clearCloneLists(static_cast<int>(m));
+    }
+    model.setBindPose();
     for (size_t m = 0; m < meshCount; ++m) {
         model.skinMesh(static_cast<int>(m));
         computeFaceVectors(model, m);
-    }
-    for (size_t m = 0; m < meshCount; ++m) buildIndexList(model, m);
-    for (size_t m = 0; m < meshCount; ++m) {
-        model.numVertsTotal[m] = model.numVerts[m];
-        model.numClones[m] = 0;
+        buildIndexList(model, m);
     }
 }
 
 void postProcessModel(Model& model) {
     prepareForAnalysis(model);
-    const size_t meshCount = static_cast<size_t>(std::max(model.numMeshes, 0));
-    for (size_t m = 0; m < meshCount; ++m) {
-        shadow::analyzeGeometry(model, static_cast<int>(m));
-        logFormat("mesh %i: verts: %i clones: %i\n", static_cast<int>(m), model.numVerts[m], model.numClones[m]);
+    for (int m = 0; m < model.numMeshes(); ++m) {
+        shadow::analyzeGeometry(model, m);
+        logFormat("mesh %i: verts: %i clones: %i\n", m, model.numVerts[static_cast<size_t>(m)], model.numClones(m));
     }
     shadow::buildEdges(model);
 }
@@ -213,7 +160,7 @@ void Model::readmeshfromfile(const char* meshFile, const char* animFile) {
     std::string name = meshFile;
     if (StaticReader reader = staticReaderFor(name)) {
         (this->*reader)(meshFile);
-        if (numMeshes == 0) (this->*reader)(rewriteToBasepath(name).c_str());
+        if (numMeshes() == 0) (this->*reader)(rewriteToBasepath(name).c_str());
         postProcessModel(*this);
     } else {
         std::string data;
@@ -228,7 +175,11 @@ void Model::readmeshfromfile(const char* meshFile, const char* animFile) {
             }
         }
         // The per-mesh "cannot open file" lines of a reread cannot occur: the bytes are read once.
-        if (!loadMd5MeshFromMemory(*this, data, name)) return;
+        // The bytes go before the post-processing, which needs none of them.
+        const bool read = md5::readMeshFromMemory(*this, data, name);
+        std::string().swap(data);
+        if (!read) return;
+        postProcessModel(*this);
     }
     loadAnimation(animFile);
     fileName = name;

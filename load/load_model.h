@@ -6,17 +6,14 @@
 
 class Model;
 
-// The steps every format shares after reading: triangle incidence per vertex (at most 40),
-// bind pose, face normals and tangents, index lists, the geometry analysis of each mesh with
-// its "mesh %i: verts: %i clones: %i" log line, and the edge lists.
+// The steps every format shares after reading: the record check of each mesh, bind pose, face
+// normals and tangents, index lists, the geometry analysis of each mesh with its
+// "mesh %i: verts: %i clones: %i" log line, and the edge lists.
 void postProcessModel(Model& model);
 
-// The part of it before the geometry analysis: incidence lists, bind pose, face vectors,
-// index lists, and the vertex totals reset to the vertices read.
+// The part of it before the geometry analysis: record checks, empty clone lists, bind pose,
+// face vectors and index lists.
 void prepareForAnalysis(Model& model);
-
-// Step one of it for one mesh: each vertex's triList/cornerList, in triangle and corner order.
-void buildIncidenceLists(Model& model, int mesh);
 
 // An MD5mesh file held in memory, read and post-processed as readmeshfromfile does it, without
 // the animation and the file name. False when a count the bytes cannot hold stopped the load

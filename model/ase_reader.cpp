@@ -120,7 +120,7 @@ private:
     }
 
     void startMesh() {
-        if (mesh_ + 1 >= model_.numMeshes) return;
+        if (mesh_ + 1 >= model_.numMeshes()) return;
         ++mesh_;
         model_.meshLoaded[static_cast<size_t>(mesh_)] = 1;
         scratch_ = MeshScratch{};
@@ -158,7 +158,6 @@ private:
     void createFaces(std::string_view line) {
         int count = 0;
         if (!readCount(line, count)) return;
-        model_.numTris[m()] = count;
         model_.tris[m()].assign(static_cast<size_t>(count), Triangle{});
         model_.corners[m()].assign(3 * static_cast<size_t>(count), CornerVertex{});
     }
@@ -256,7 +255,7 @@ private:
     // Corners take the positions of their vertices. A triangle still naming a vertex that
     // does not exist (a mesh whose vertex count came late, or not at all) is dropped.
     void finishMeshes() {
-        for (size_t mesh = 0; mesh < static_cast<size_t>(model_.numMeshes); ++mesh) {
+        for (size_t mesh = 0; mesh < static_cast<size_t>(model_.numMeshes()); ++mesh) {
             std::vector<Vertex>& verts = model_.verts[mesh];
             std::vector<Triangle>& tris = model_.tris[mesh];
             std::vector<CornerVertex>& corners = model_.corners[mesh];
@@ -277,7 +276,6 @@ private:
             }
             tris.resize(kept);
             corners.resize(3 * kept);
-            model_.numTris[mesh] = static_cast<int>(kept);
             model_.numVerts[mesh] = static_cast<int>(verts.size());
         }
     }

@@ -252,7 +252,6 @@ void buildMesh(Model& model, int mesh, uint32_t tag, size_t triangleCount, const
     std::vector<Vertex>& verts = model.verts[m];
     tris.resize(triangleCount);
     corners.resize(3 * triangleCount);
-    model.numTris[m] = static_cast<int>(triangleCount);
     std::vector<uint32_t> used;
     size_t t = 0;
     for (const Polygon& polygon : data.polygons) {

@@ -126,7 +126,6 @@ public:
         : model_(model), data_(data), fileName_(fileName), joints_(model.joints) {}
 
     bool run() {
-        model_.numJoints = 0;
         LineReader lines(data_, kRawLines);
         std::string_view first;
         if (lines.next(first)) version10_ = LineText(first).has("MD5Version 10");
@@ -139,7 +138,7 @@ public:
 
         std::vector<std::vector<std::string_view>> meshLines;
         if (!collectMeshLines(meshLines)) return false;
-        for (int m = 0; m < model_.numMeshes; ++m) {
+        for (int m = 0; m < model_.numMeshes(); ++m) {
             if (!readMeshDetails(m, meshLines[static_cast<size_t>(m)])) return false;
             logText("reading mesh details successful, meshnumber ");
             logInt(m);
@@ -158,7 +157,7 @@ private:
             if (line.has("commandline ")) continue;
             if (line.has("numMeshes ") && !declareMeshes(line)) return false;
             if (line.has("numJoints ") && !declareJoints(line, lines.bytesLeft(), kJointRecordBytes)) return false;
-            if (line.startsWith("joints {") && model_.numJoints > 0) readJointsBlock(lines);
+            if (line.startsWith("joints {") && jointCount_ > 0) readJointsBlock(lines);
         }
         return true;
     }
@@ -188,7 +187,7 @@ private:
         const int count = intOr0(textscan::secondToken(line.text));
         if (!countFits(count, bytesLeft, recordBytes) || !joints_.declare(static_cast<size_t>(count)))
             return false;
-        model_.numJoints = count;
+        jointCount_ = count;
         return true;
     }
 
@@ -201,7 +200,7 @@ private:
 
     void readJointsBlock(LineReader& lines) {
         std::string_view raw;
-        for (int j = 0; j < model_.numJoints && lines.next(raw); ++j) {
+        for (int j = 0; j < jointCount_ && lines.next(raw); ++j) {
             LineText line(raw);
             if (line.startsWith("}")) return;
             readJointLine(line, *joints_.at(static_cast<size_t>(j)));
@@ -229,7 +228,7 @@ private:
         const std::string_view numberToken = textscan::secondToken(line.text);
         int number = -1;
         Joint* joint = nullptr;
-        if (Cursor(numberToken).readInt(number) && number >= 0 && number < model_.numJoints)
+        if (Cursor(numberToken).readInt(number) && number >= 0 && number < jointCount_)
             joint = joints_.at(static_cast<size_t>(number));
         if (!joint) {
             std::string shown = numberToken.empty() ? std::string("?") : std::string(numberToken);
@@ -264,7 +263,7 @@ private:
     void resolveParentsV6() {
         constexpr size_t kNameCompare = 500;
         std::unordered_map<std::string_view, int> firstOfName;
-        for (int j = 0; j < model_.numJoints; ++j)
+        for (int j = 0; j < model_.numJoints(); ++j)
             firstOfName.emplace(std::string_view(model_.joints[static_cast<size_t>(j)].name).substr(0, kNameCompare), j);
         for (Joint& joint : model_.joints) {
             if (!joint.hasParentName) continue;
@@ -280,9 +279,9 @@ private:
 
     // A parent index outside the skeleton would be followed by whoever walks the hierarchy.
     void checkParentsV10() {
-        for (int j = 0; j < model_.numJoints; ++j) {
+        for (int j = 0; j < model_.numJoints(); ++j) {
             Joint& joint = model_.joints[static_cast<size_t>(j)];
-            if (joint.parent >= -1 && joint.parent < model_.numJoints) continue;
+            if (joint.parent >= -1 && joint.parent < model_.numJoints()) continue;
             logFormat("%s: joint %d names parent %d, taken as a root\n", fileName_.c_str(), j, joint.parent);
             joint.parent = -1;
         }
@@ -293,7 +292,7 @@ private:
     // The lines that each mesh's own detail pass would apply, in file order.
     bool collectMeshLines(std::vector<std::vector<std::string_view>>& meshLines) {
         try {
-            meshLines.resize(static_cast<size_t>(model_.numMeshes));
+            meshLines.resize(static_cast<size_t>(model_.numMeshes()));
             LineReader lines(data_, kRawLines);
             std::string_view raw;
             lines.next(raw);
@@ -310,7 +309,7 @@ private:
                         haveCurrent = true;
                     }
                 }
-                if (haveCurrent && current >= 0 && current < model_.numMeshes)
+                if (haveCurrent && current >= 0 && current < model_.numMeshes())
                     meshLines[static_cast<size_t>(current)].push_back(raw);
             }
         } catch (const std::bad_alloc&) {
@@ -355,14 +354,12 @@ private:
             const int count = intOr0(textscan::secondToken(line.text));
             if (!countFits(count, bytesLeft, kTriRecordBytes) || !s.tris.declare(static_cast<size_t>(count)))
                 return false;
-            model_.numTris[mesh] = count;
             s.nextTri = 0;
         }
         if (line.has("numweights ")) {
             const int count = intOr0(textscan::secondToken(line.text));
             if (!countFits(count, bytesLeft, kWeightRecordBytes) || !s.weights.declare(static_cast<size_t>(count)))
                 return false;
-            model_.numWeights[mesh] = count;
             s.nextWeight = 0;
             model_.meshLoaded[mesh] = 1;
         }
@@ -414,7 +411,7 @@ private:
         std::vector<VertexWeight>& weights = model_.weights[static_cast<size_t>(m)];
         for (size_t w = 0; w < written && w < weights.size(); ++w) {
             const int joint = weights[w].joint;
-            if (joint >= 0 && joint < model_.numJoints) continue;
+            if (joint >= 0 && joint < model_.numJoints()) continue;
             logFormat("%s: mesh %d weight %zu names joint %d, dropped\n", fileName_.c_str(), m, w, joint);
             weights[w] = VertexWeight();
         }
@@ -422,7 +419,7 @@ private:
 
     // Triangles address vertices by position, so a vertex keeps its slot and loses its weights.
     void dropBadVertices(int m) {
-        const long long weightTotal = model_.numWeights[static_cast<size_t>(m)];
+        const long long weightTotal = model_.numWeights(m);
         std::vector<Vertex>& verts = model_.verts[static_cast<size_t>(m)];
         for (size_t i = 0; i < verts.size(); ++i) {
             Vertex& vert = verts[i];
@@ -458,7 +455,6 @@ private:
             ++kept;
         }
         tris.resize(kept);
-        model_.numTris[mesh] = static_cast<int>(kept);
     }
 
     Model& model_;
@@ -467,6 +463,7 @@ private:
     RecordSlots<Joint> joints_;
     bool version10_ = false;
     int meshCount_ = -1;
+    int jointCount_ = 0; // the last count declared; joints_ holds that many once finished
 };
 
 } // namespace

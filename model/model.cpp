@@ -26,9 +26,8 @@ void Model::reset() {
     jointFov.clear();
     animV6.reset();
     animV10.reset();
-    numMeshes = 0;
-    numJoints = 0;
     joints.clear();
+    allocateMeshes(0);
     memcpy(placement, kIdentity, sizeof placement);
 }
 
@@ -36,16 +35,14 @@ void Model::release() {
     animV6.reset();
     animV10.reset();
     joints.clear();
-    numJoints = 0;
     jointFov.clear();
-    if (numMeshes != 0 && textureDeleter) {
-        for (int m = 0; m < numMeshes; ++m) {
+    if (textureDeleter) {
+        for (size_t m = 0; m < meshLoaded.size(); ++m) {
             for (unsigned int name : {diffuseTex[m], normalTex[m], specularTex[m]})
                 if (name) textureDeleter(name);
         }
     }
     allocateMeshes(0);
-    numMeshes = 0;
     fileName.clear();
     hasFileName = false;
 }
@@ -59,9 +56,6 @@ bool Model::allocateMeshes(int count) {
             v.resize(static_cast<size_t>(count));
         };
         fill(edges);
-        fill(numEdges);
-        fill(numVertsTotal);
-        fill(numClones);
         fill(numDuplicates);
         fill(indices);
         fill(corners);
@@ -76,27 +70,37 @@ bool Model::allocateMeshes(int count) {
         fill(hasSpecular);
         fill(specularTex);
         fill(specularImage);
-        fill(numWeights);
-        fill(numTris);
         fill(numVerts);
         fill(weights);
         fill(verts);
         fill(tris);
-        fill(meshLoaded);
         fill(materialName);
+        fill(cloneStart);
+        fill(cloneItems);
+        fill(cloneTriItems);
+        fill(triCloneStart);
+        fill(triCloneItems);
+        fill(meshLoaded); // last: its size is the mesh count
     } catch (const std::bad_alloc&) {
         allocateMeshes(0);
-        numMeshes = 0;
         return false;
     }
-    numMeshes = count;
     return true;
+}
+
+void Model::clearCloneLists(int mesh) {
+    const size_t m = static_cast<size_t>(mesh);
+    cloneStart[m].assign(verts[m].size() + 1, 0);
+    cloneItems[m].clear();
+    cloneTriItems[m].clear();
+    triCloneStart[m].assign(tris[m].size() + 1, 0);
+    triCloneItems[m].clear();
 }
 
 void Model::setPlacement(const float m[16]) { memcpy(placement, m, sizeof placement); }
 
 void Model::getJointMatrix(int joint, float out[16]) const {
-    if (joint < 0 || joint >= numJoints || joint >= static_cast<int>(joints.size())) return;
+    if (joint < 0 || joint >= numJoints()) return;
     const Joint& j = joints[static_cast<size_t>(joint)];
     float jm[16] = {j.rot[0], j.rot[1], j.rot[2], 0, j.rot[3], j.rot[4], j.rot[5], 0,
                     j.rot[6], j.rot[7], j.rot[8], 0, j.pos[0], j.pos[1], j.pos[2], 1};
@@ -111,7 +115,7 @@ void Model::getJointMatrix(int joint, float out[16]) const {
 
 int Model::findJoint(const char* name) const {
     if (!name) return -1;
-    for (int i = 0; i < numJoints && i < static_cast<int>(joints.size()); ++i)
+    for (int i = 0; i < numJoints(); ++i)
         if (joints[static_cast<size_t>(i)].name == name) return i;
     return -1;
 }

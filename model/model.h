@@ -13,20 +13,16 @@ struct AnimationV10;
 struct AnimationV6;
 struct GlCapabilities;
 
+// Plain data, 64 bytes: what skinning and every draw read, and nothing else. The lists that
+// hang off vertices and triangles are flat per-mesh arrays of the Model.
 struct Vertex {
-    float u = 0, v = 0; // MD5 readers store v as 1 - file value
-    int weightStart = 0;
-    int weightCount = 0; // 0 for static models and for merged duplicates
     float pos[3] = {0, 0, 0};
-    std::vector<int> triList;    // triangles using this vertex, at most 40
-    std::vector<int> cornerList; // corner (0..2) of this vertex in each triList entry
-    int numTriRefs = 0;
+    float u = 0, v = 0; // MD5 readers store v as 1 - file value
     float normal[3] = {0, 0, 0};
     float tangentS[3] = {0, 0, 0};
     float tangentT[3] = {0, 0, 0};
-    int numCloneRefs = 0;
-    std::vector<int> cloneList; // clones and merged duplicates that copy this vertex's position
-    std::vector<int> cloneTris; // per cloneList entry, the triangle it was made for
+    int weightStart = 0;
+    int weightCount = 0; // 0 for static models and for merged duplicates
 };
 
 struct Triangle {
@@ -35,8 +31,6 @@ struct Triangle {
     float tangentS[3] = {0, 0, 0};
     float tangentT[3] = {0, 0, 0};
     int rightHanded = 0;
-    int numTriClones = 0;
-    std::vector<int> triCloneList; // vertices that receive this triangle's vectors
     bool facesLight = false;
 };
 
@@ -127,6 +121,8 @@ public:
     // Poses every joint at `time` seconds; animV6 wins when both records are present. An
     // animation with no frames or no usable frame rate leaves the joints as they are.
     void animate(double time);
+    // Every joint's pos and rot from its bindPos and bindRot.
+    void setBindPose();
     // The camera model: loads a version 6 animation and adds a joint per channel joint it lacks.
     void loadCameraAnimation(const char* fileName);
     void loadCameraAnimationText(std::string_view text);
@@ -152,16 +148,11 @@ public:
     std::vector<float> jointFov;
     float lightPosModel[4] = {0, 0, 0, 1};
     std::vector<std::vector<Edge>> edges;
-    std::vector<int> numEdges;
     std::unique_ptr<AnimationV6> animV6;
     std::unique_ptr<AnimationV10> animV10;
     bool specular = false;
-    std::vector<int> numVertsTotal;
-    std::vector<int> numClones;
     std::vector<int> numDuplicates; // identical-vertex merges per mesh (analysis statistics)
     float placement[16];
-    int numMeshes = 0;
-    int numJoints = 0;
     std::vector<std::vector<int>> indices;
     std::vector<std::vector<CornerVertex>> corners;
     std::vector<unsigned char> frameBuilt;
@@ -177,14 +168,42 @@ public:
     std::vector<unsigned char> hasSpecular;
     std::vector<unsigned int> specularTex;
     std::vector<TgaImage> specularImage;
-    std::vector<int> numWeights;
-    std::vector<int> numTris;
-    std::vector<int> numVerts;
+    std::vector<int> numVerts; // vertices read from the file; the clones follow them in verts
     std::vector<std::vector<VertexWeight>> weights;
     std::vector<std::vector<Vertex>> verts;
     std::vector<Joint> joints;
     std::vector<std::vector<Triangle>> tris;
     std::vector<unsigned char> meshLoaded;
+
+    // Clone lists, filled by the geometry analysis. Vertex i of mesh m copies its skinned
+    // position to cloneItems[m][cloneStart[m][i] .. cloneStart[m][i + 1]), each made for the
+    // triangle in the same place of cloneTriItems[m] (0 for merged duplicates). Triangle t gives
+    // its vectors to triCloneItems[m][triCloneStart[m][t] .. triCloneStart[m][t + 1]).
+    // Before the analysis every list is empty: the start arrays hold one 0 per record, plus one.
+    std::vector<std::vector<int>> cloneStart;
+    std::vector<std::vector<int>> cloneItems;
+    std::vector<std::vector<int>> cloneTriItems;
+    std::vector<std::vector<int>> triCloneStart;
+    std::vector<std::vector<int>> triCloneItems;
+
+    // Counts are the sizes of their arrays.
+    int numMeshes() const { return static_cast<int>(meshLoaded.size()); }
+    int numJoints() const { return static_cast<int>(joints.size()); }
+    int numTris(int mesh) const { return static_cast<int>(tris[static_cast<size_t>(mesh)].size()); }
+    int numWeights(int mesh) const { return static_cast<int>(weights[static_cast<size_t>(mesh)].size()); }
+    int numEdges(int mesh) const { return static_cast<int>(edges[static_cast<size_t>(mesh)].size()); }
+    int numVertsTotal(int mesh) const { return static_cast<int>(verts[static_cast<size_t>(mesh)].size()); }
+    int numClones(int mesh) const { return numVertsTotal(mesh) - numVerts[static_cast<size_t>(mesh)]; }
+    int numCloneRefs(int mesh, int vertex) const {
+        const std::vector<int>& start = cloneStart[static_cast<size_t>(mesh)];
+        return start[static_cast<size_t>(vertex) + 1] - start[static_cast<size_t>(vertex)];
+    }
+    int numTriClones(int mesh, int tri) const {
+        const std::vector<int>& start = triCloneStart[static_cast<size_t>(mesh)];
+        return start[static_cast<size_t>(tri) + 1] - start[static_cast<size_t>(tri)];
+    }
+    // Empties the clone lists of a mesh: one 0 per vertex and per triangle, plus one.
+    void clearCloneLists(int mesh);
 
     // Creates every per-mesh array with `count` zero-filled entries (the loaders call it
     // as soon as they know the mesh count). False when the memory cannot be had.

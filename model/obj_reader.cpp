@@ -216,7 +216,7 @@ private:
     }
 
     void lookUpMaterial(const std::string& material) {
-        if (mesh_ < 0 || mesh_ >= model_.numMeshes) return;
+        if (mesh_ < 0 || mesh_ >= model_.numMeshes()) return;
         model_.materialName[static_cast<size_t>(mesh_)] = material;
         std::string libraryPath = directory_ + tables_.library;
         if (!libraryTried_) {
@@ -245,9 +245,9 @@ private:
     }
 
     void storeTriangle(const FaceCorner& a, const FaceCorner& b, const FaceCorner& c) {
-        if (mesh_ >= model_.numMeshes) return;
+        if (mesh_ >= model_.numMeshes()) return;
         size_t m = static_cast<size_t>(mesh_);
-        if (slot_ >= model_.numTris[m]) return;
+        if (slot_ >= model_.numTris(mesh_)) return;
         size_t t = static_cast<size_t>(slot_++);
         const FaceCorner* three[3] = {&a, &b, &c};
         for (int k = 0; k < 3; ++k) {
@@ -276,7 +276,6 @@ bool fillModel(Model& model, std::string_view text, const std::string& fileName,
     if (!model.allocateMeshes(tables.numMeshes)) return false;
     for (int m = 0; m < tables.numMeshes; ++m) {
         int count = static_cast<size_t>(m) < tables.trisPerMesh.size() ? tables.trisPerMesh[m] : 0;
-        model.numTris[m] = count;
         model.tris[m].resize(static_cast<size_t>(count));
         model.corners[m].resize(3 * static_cast<size_t>(count));
     }

@@ -10,7 +10,7 @@
 namespace staticmodel {
 
 void findMaterialTextures(Model& model, const std::string& name, int mesh) {
-    if (mesh < 0 || mesh >= model.numMeshes) return;
+    if (mesh < 0 || mesh >= model.numMeshes()) return;
     // The OBJ reader names the mesh after its material; the others after the texture.
     std::string& material = model.materialName[static_cast<size_t>(mesh)];
     if (material.empty()) material = name;

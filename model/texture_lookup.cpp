@@ -38,7 +38,7 @@ bool anyTexture(const Model& model, size_t m) {
 } // namespace
 
 void findTextures(Model& model, const std::string& name, int mesh) {
-    if (mesh < 0 || mesh >= model.numMeshes) return;
+    if (mesh < 0 || mesh >= model.numMeshes()) return;
     const size_t m = static_cast<size_t>(mesh);
     model.lookupTextures(name.c_str(), mesh);
     if (anyTexture(model, m)) return;
@@ -56,7 +56,7 @@ TexturePromptState& texturePromptState() {
 }
 
 void Model::lookupTextures(const char* name, int mesh) {
-    if (!name || mesh < 0 || mesh >= numMeshes) return;
+    if (!name || mesh < 0 || mesh >= numMeshes()) return;
     size_t m = size_t(mesh);
     // Each run starts from nothing, so a retry under another name never mixes old and new.
     hasDiffuse[m] = hasSpecular[m] = hasLocal[m] = hasHeight[m] = 0;

@@ -10,7 +10,6 @@
 #include "render/frame_passes.h"
 #include "base/gl_capabilities.h"
 #include "render/gl_extensions.h"
-#include "render/logic/mesh_draw_range.h"
 
 namespace render {
 namespace {
@@ -62,7 +61,8 @@ bool drawnByAmbientPass(const Model& model, size_t m) {
 void drawAmbientMesh(Model& model, int mesh, const float ambient[4], const GlCapabilities& caps) {
     const auto m = static_cast<size_t>(mesh);
     if (!drawnByAmbientPass(model, m)) return;
-    const int indexCount = drawableIndexCount(model, mesh);
+    // Every draw index names a vertex of the mesh: the post-processing checked the triangles.
+    const int indexCount = static_cast<int>(model.indices[m].size());
     setAmbientState();
     disableUpperUnits(caps);
     if (model.hasDiffuse[m]) {
@@ -90,8 +90,8 @@ void drawAmbientMesh(Model& model, int mesh, const float ambient[4], const GlCap
 void drawAmbientPass(Model& model, const float globalAmbient[4], const GlCapabilities& caps) {
     if (model.meshLoaded.empty()) return;
     // Skinned models are wound the other way round from static ones.
-    glFrontFace(model.numJoints > 0 ? GL_CW : GL_CCW);
-    for (int mesh = 0; mesh < model.numMeshes; ++mesh) drawAmbientMesh(model, mesh, globalAmbient, caps);
+    glFrontFace(model.numJoints() > 0 ? GL_CW : GL_CCW);
+    for (int mesh = 0; mesh < model.numMeshes(); ++mesh) drawAmbientMesh(model, mesh, globalAmbient, caps);
 }
 
 } // namespace render

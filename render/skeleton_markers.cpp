@@ -61,7 +61,7 @@ void drawFrustum(const Joint& joint) {
 
 void drawSkeleton(Model& model) {
     beginMarkers();
-    const int count = markerJointCount(model);
+    const int count = model.numJoints();
     for (int j = 0; j < count; ++j) {
         MarkerLine bone;
         if (boneLine(model, j, bone)) {
@@ -77,7 +77,7 @@ void drawSkeleton(Model& model) {
 
 void drawCameraJoints(Model& model) {
     beginMarkers();
-    const int count = markerJointCount(model);
+    const int count = model.numJoints();
     for (int j = 0; j < count; ++j) {
         if (j == model.cameraJoint) glLineWidth(3);
         glColor3f(1, 1, 1);

@@ -79,7 +79,7 @@ unsigned int uploadNormalMap(const std::vector<TgaImage>& levels) {
 void installTextureDeleter() { setTextureDeleter(deleteTextureName); }
 
 void uploadMeshTextures(Model& model, int mesh) {
-    if (mesh < 0 || mesh >= model.numMeshes) return;
+    if (mesh < 0 || mesh >= model.numMeshes()) return;
     const auto m = static_cast<size_t>(mesh);
     forget(model.diffuseTex[m]);
     forget(model.specularTex[m]);
@@ -92,7 +92,7 @@ void uploadMeshTextures(Model& model, int mesh) {
 }
 
 void uploadModelTextures(Model& model) {
-    for (int m = 0; m < model.numMeshes; ++m) uploadMeshTextures(model, m);
+    for (int m = 0; m < model.numMeshes(); ++m) uploadMeshTextures(model, m);
 }
 
 } // namespace render

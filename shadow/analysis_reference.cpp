@@ -13,12 +13,12 @@ namespace {
 size_t at(int i) { return static_cast<size_t>(i); }
 
 // Every pair i < j in order; quadratic in the vertex count.
-void mergeIdenticalVertices(Model& model, int mesh) {
-    const int count = steps::vertsRead(model, mesh);
+void mergeIdenticalVertices(Model& model, int mesh, MeshAnalysis& lists) {
+    const int count = model.numVerts[at(mesh)];
     for (int i = 0; i < count; ++i) {
         for (int j = i + 1; j < count; ++j) {
             if (steps::pairConsidered(model, mesh, j) && verticesIdentical(model, mesh, i, j))
-                steps::mergeIdenticalPair(model, mesh, i, j);
+                steps::mergeIdenticalPair(model, mesh, lists, i, j);
         }
     }
 }
@@ -40,7 +40,7 @@ void pairEdge(std::vector<Edge>& edges, int mesh, int va, int vb, int tri) {
 void buildMeshEdges(Model& model, int mesh) {
     std::vector<Edge>& edges = model.edges[at(mesh)];
     const std::vector<Triangle>& ts = model.tris[at(mesh)];
-    const int count = steps::trisHeld(model, mesh);
+    const int count = model.numTris(mesh);
     for (int t = 0; t < count; ++t) {
         const int a = ts[at(t)].v[0], b = ts[at(t)].v[1], c = ts[at(t)].v[2];
         if (a < b) steps::addEdge(edges, a, b, t);
@@ -53,23 +53,22 @@ void buildMeshEdges(Model& model, int mesh) {
         if (c < b) pairEdge(edges, mesh, b, c, t);
         if (a < c) pairEdge(edges, mesh, c, a, t);
     }
-    model.numEdges[at(mesh)] = static_cast<int>(edges.size());
 }
 
 } // namespace
 
 void analyzeGeometry(Model& model, int mesh) {
     if (!steps::meshExists(model, mesh)) return;
-    steps::beginAnalysis(model, mesh);
-    mergeIdenticalVertices(model, mesh);
-    steps::splitTangentFrames(model, mesh);
+    MeshAnalysis lists;
+    steps::beginAnalysis(model, mesh, lists);
+    mergeIdenticalVertices(model, mesh, lists);
+    steps::splitTangentFrames(model, mesh, lists);
+    steps::finishAnalysis(model, mesh, lists);
 }
 
 void buildEdges(Model& model) {
-    steps::allocateEdgeLists(model);
-    for (int m = 0; m < model.numMeshes; ++m) {
-        if (at(m) < model.tris.size() && at(m) < model.numTris.size()) buildMeshEdges(model, m);
-    }
+    steps::clearEdgeLists(model);
+    for (int m = 0; m < model.numMeshes(); ++m) buildMeshEdges(model, m);
 }
 
 } // namespace reference

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 
 #include "base/debug_log.h"
 #include "model/model.h"
@@ -17,11 +16,6 @@ const double kCloneUvTolerance = static_cast<double>(0.001f);
 const float kCompatibleFrames = 0.4f;
 
 size_t at(int i) { return static_cast<size_t>(i); }
-
-bool weightRangeValid(const Vertex& vx, size_t weightTotal) {
-    if (vx.weightStart < 0 || vx.weightCount < 0) return false;
-    return static_cast<int64_t>(vx.weightStart) + vx.weightCount <= static_cast<int64_t>(weightTotal);
-}
 
 bool closeStrict(float a, float b) {
     return std::fabs(static_cast<double>(a) - static_cast<double>(b)) < kPositionTolerance;
@@ -40,9 +34,9 @@ bool positionsIdentical(const Vertex& a, const Vertex& b) {
     return true;
 }
 
+// Weight ranges lie within the weights: the post-processing checks them before the analysis.
 bool weightsIdentical(const Vertex& a, const Vertex& b, const std::vector<VertexWeight>& ws) {
     if (a.weightCount != b.weightCount) return false;
-    if (!weightRangeValid(a, ws.size()) || !weightRangeValid(b, ws.size())) return false;
     for (int wa = 0; wa < a.weightCount; ++wa) {
         const VertexWeight& weightA = ws[at(a.weightStart + wa)];
         bool found = false;
@@ -52,51 +46,19 @@ bool weightsIdentical(const Vertex& a, const Vertex& b, const std::vector<Vertex
     return true;
 }
 
-int triRefCount(const Vertex& vx) {
-    const size_t held = std::min(vx.triList.size(), vx.cornerList.size());
-    return std::max(0, std::min(vx.numTriRefs, static_cast<int>(held)));
-}
-
-bool cornerValid(const Model& model, int mesh, int tri, int corner) {
-    return tri >= 0 && tri < steps::trisHeld(model, mesh) && corner >= 0 && corner < 3;
-}
-
-void setDrawIndex(Model& model, int mesh, int tri, int corner, int vertex) {
-    std::vector<int>& indices = model.indices[at(mesh)];
-    const int64_t slot = 3 * static_cast<int64_t>(tri) + corner;
-    if (slot < static_cast<int64_t>(indices.size())) indices[static_cast<size_t>(slot)] = vertex;
-}
-
 // A triangle names each vertex that receives its vectors once, so no vertex gets a triangle's
 // vectors twice over.
-void addReceiver(Triangle& tri, int vertex) {
-    if (std::find(tri.triCloneList.begin(), tri.triCloneList.end(), vertex) != tri.triCloneList.end()) return;
-    tri.triCloneList.push_back(vertex);
-    tri.numTriClones = static_cast<int>(tri.triCloneList.size());
-}
-
-void addCloneRef(Vertex& vx, int clone, int tri) {
-    vx.cloneList.push_back(clone);
-    vx.cloneTris.push_back(tri);
-    vx.numCloneRefs = static_cast<int>(vx.cloneList.size());
+void addReceiver(MeshAnalysis& lists, int tri, int vertex) {
+    for (int r = 0; r < lists.receivers.size(tri); ++r)
+        if (lists.receivers.at(tri, r) == vertex) return;
+    lists.receivers.append(tri, vertex);
 }
 
 // The incidence lists stay within kMaxTriRefs: triangles beyond it still draw with the vertex,
 // they only take no part in the tangent-frame split.
-void addTriRef(Vertex& vx, int tri, int corner) {
-    const int refs = triRefCount(vx);
-    if (refs >= kMaxTriRefs) return;
-    vx.triList.resize(at(refs));
-    vx.cornerList.resize(at(refs));
-    vx.triList.push_back(tri);
-    vx.cornerList.push_back(corner);
-    vx.numTriRefs = refs + 1;
-}
-
-void releaseTriRefs(Vertex& vx) {
-    std::vector<int>().swap(vx.triList);
-    std::vector<int>().swap(vx.cornerList);
-    vx.numTriRefs = 0;
+void addTriRef(MeshAnalysis& lists, int vertex, int tri, int corner) {
+    if (lists.triRefs.size(vertex) >= kMaxTriRefs) return;
+    lists.triRefs.append(vertex, TriRef{tri, corner});
 }
 
 float dot(const float a[3], const float b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
@@ -114,26 +76,22 @@ bool uvClose(const Vertex& a, const Vertex& b) {
 
 // The first entry of k's clone lists that can draw triangle `tri` at k's place, or -1.
 // Duplicates carry triangle 0 as the triangle they were made for.
-int findReusableClone(const Model& model, int mesh, int k, const Triangle& tri) {
+int findReusableClone(const Model& model, int mesh, const MeshAnalysis& lists, int k, const Triangle& tri) {
     const std::vector<Vertex>& vs = model.verts[at(mesh)];
     const std::vector<Triangle>& ts = model.tris[at(mesh)];
-    const Vertex& vk = vs[at(k)];
-    const size_t entries = std::min(vk.cloneList.size(), vk.cloneTris.size());
-    for (size_t e = 0; e < entries; ++e) {
-        const int x = vk.cloneList[e];
-        const int tx = vk.cloneTris[e];
-        if (x < 0 || at(x) >= vs.size() || tx < 0 || tx >= steps::trisHeld(model, mesh)) continue;
-        const Triangle& made = ts[at(tx)];
+    for (int e = 0; e < lists.clones.size(k); ++e) {
+        const CloneRef ref = lists.clones.at(k, e);
+        const Triangle& made = ts[at(ref.tri)];
         if (made.rightHanded != tri.rightHanded) continue;
         if (!(dot(made.tangentS, tri.tangentS) > 0.0f) || !(dot(made.tangentT, tri.tangentT) > 0.0f)) continue;
-        if (uvClose(vs[at(x)], vk)) return x;
+        if (uvClose(vs[at(ref.vertex)], vs[at(k)])) return ref.vertex;
     }
     return -1;
 }
 
 // Clones copy u, v and position, carry no weights and no triangle lists; skinning reaches them
 // through the clone list of the vertex they were made from.
-int appendClone(Model& model, int mesh, int k, int tri) {
+int appendClone(Model& model, int mesh, MeshAnalysis& lists, int k, int tri) {
     std::vector<Vertex>& vs = model.verts[at(mesh)];
     Vertex clone;
     clone.u = vs[at(k)].u;
@@ -141,111 +99,170 @@ int appendClone(Model& model, int mesh, int k, int tri) {
     std::copy(vs[at(k)].pos, vs[at(k)].pos + 3, clone.pos);
     const int index = static_cast<int>(vs.size());
     vs.push_back(clone);
-    addCloneRef(vs[at(k)], index, tri);
-    model.numVertsTotal[at(mesh)] = static_cast<int>(vs.size());
-    ++model.numClones[at(mesh)];
+    lists.clones.append(k, CloneRef{index, tri});
     return index;
 }
 
 // Triangle records keep vertex k; only the draw index of the corner moves to the clone, so the
 // edge lists still see one vertex.
-void splitVertex(Model& model, int mesh, int k) {
+void splitVertex(Model& model, int mesh, MeshAnalysis& lists, int k) {
     std::vector<Triangle>& ts = model.tris[at(mesh)];
-    const int refs = triRefCount(model.verts[at(mesh)][at(k)]);
+    const int refs = lists.triRefs.size(k);
     if (refs == 0) return;
-    const int first = model.verts[at(mesh)][at(k)].triList[0];
-    if (!cornerValid(model, mesh, first, 0)) return;
-    addReceiver(ts[at(first)], k);
+    const int first = lists.triRefs.at(k, 0).tri;
+    addReceiver(lists, first, k);
     for (int r = 1; r < refs; ++r) {
-        const Vertex& vk = model.verts[at(mesh)][at(k)]; // appendClone may move the vertices
-        const int tri = vk.triList[at(r)];
-        const int corner = vk.cornerList[at(r)];
-        if (!cornerValid(model, mesh, tri, corner)) continue;
-        Triangle& t = ts[at(tri)];
+        const TriRef ref = lists.triRefs.at(k, r);
+        const Triangle& t = ts[at(ref.tri)];
         if (isZero(t.tangentS)) continue;
         if (framesCompatible(t, ts[at(first)])) {
-            addReceiver(t, k);
+            addReceiver(lists, ref.tri, k);
             continue;
         }
-        int x = findReusableClone(model, mesh, k, t);
-        if (x < 0) x = appendClone(model, mesh, k, tri);
-        setDrawIndex(model, mesh, tri, corner, x);
-        addReceiver(t, x);
+        int x = findReusableClone(model, mesh, lists, k, t);
+        if (x < 0) x = appendClone(model, mesh, lists, k, ref.tri);
+        model.indices[at(mesh)][3 * at(ref.tri) + at(ref.corner)] = x;
+        addReceiver(lists, ref.tri, x);
     }
 }
 
 } // namespace
 
+template <class T>
+void ListPool<T>::layOut(const std::vector<int>& room) {
+    start_.resize(room.size());
+    count_.assign(room.size(), 0);
+    room_ = room;
+    int next = 0;
+    for (size_t o = 0; o < room.size(); ++o) {
+        start_[o] = next;
+        next += room[o];
+    }
+    items_.clear();
+    items_.reserve(static_cast<size_t>(next) + static_cast<size_t>(next) / 4 + 16);
+    items_.resize(static_cast<size_t>(next));
+}
+
+template <class T>
+void ListPool<T>::layOutUniform(size_t owners, int room) {
+    layOut(std::vector<int>(owners, room));
+}
+
+template <class T>
+void ListPool<T>::append(int owner, const T& item) {
+    const size_t o = static_cast<size_t>(owner);
+    if (count_[o] == room_[o]) {
+        const int from = start_[o];
+        const int room = std::max(2 * room_[o], 4);
+        start_[o] = static_cast<int>(items_.size());
+        room_[o] = room;
+        items_.resize(items_.size() + static_cast<size_t>(room));
+        std::copy(items_.begin() + from, items_.begin() + from + count_[o], items_.begin() + start_[o]);
+    }
+    items_[static_cast<size_t>(start_[o] + count_[o]++)] = item;
+}
+
+template class ListPool<TriRef>;
+template class ListPool<CloneRef>;
+template class ListPool<int>;
+
 bool verticesIdentical(const Model& model, int mesh, int a, int b) {
     if (!steps::meshExists(model, mesh)) return false;
     const std::vector<Vertex>& vs = model.verts[at(mesh)];
     if (a < 0 || b < 0 || at(a) >= vs.size() || at(b) >= vs.size()) return false;
-    if (model.numJoints <= 0) return positionsIdentical(vs[at(a)], vs[at(b)]);
+    if (model.numJoints() == 0) return positionsIdentical(vs[at(a)], vs[at(b)]);
     return weightsIdentical(vs[at(a)], vs[at(b)], model.weights[at(mesh)]);
 }
 
 namespace steps {
 
-bool meshExists(const Model& model, int mesh) {
-    if (mesh < 0 || mesh >= model.numMeshes) return false;
-    const size_t m = at(mesh);
-    return m < model.verts.size() && m < model.tris.size() && m < model.indices.size() && m < model.weights.size() &&
-           m < model.numVerts.size() && m < model.numTris.size() && m < model.numVertsTotal.size() &&
-           m < model.numClones.size() && m < model.numDuplicates.size();
-}
-
-int vertsRead(const Model& model, int mesh) {
-    return std::max(0, std::min(model.numVerts[at(mesh)], static_cast<int>(model.verts[at(mesh)].size())));
-}
-
-int trisHeld(const Model& model, int mesh) {
-    return std::max(0, std::min(model.numTris[at(mesh)], static_cast<int>(model.tris[at(mesh)].size())));
-}
+bool meshExists(const Model& model, int mesh) { return mesh >= 0 && mesh < model.numMeshes(); }
 
 bool pairConsidered(const Model& model, int mesh, int j) {
-    return model.numJoints <= 0 || model.verts[at(mesh)][at(j)].weightCount > 0;
+    return model.numJoints() == 0 || model.verts[at(mesh)][at(j)].weightCount > 0;
 }
 
-void beginAnalysis(Model& model, int mesh) {
-    const int held = static_cast<int>(model.verts[at(mesh)].size());
-    model.numVertsTotal[at(mesh)] = held;
-    model.numClones[at(mesh)] = held - vertsRead(model, mesh);
+// One walk over the triangles gives the order that scanning all triangles once per vertex gives.
+void beginAnalysis(Model& model, int mesh, MeshAnalysis& lists) {
+    const std::vector<Triangle>& ts = model.tris[at(mesh)];
+    const size_t vertCount = at(model.numVerts[at(mesh)]);
+    std::vector<int> uses(vertCount, 0);
+    for (const Triangle& t : ts)
+        for (int k = 0; k < 3; ++k) uses[at(t.v[k])] = std::min(uses[at(t.v[k])] + 1, kMaxTriRefs);
+    lists.triRefs.layOut(uses);
+    for (size_t t = 0; t < ts.size(); ++t)
+        for (int k = 0; k < 3; ++k) {
+            const int v = ts[t].v[k];
+            if (lists.triRefs.size(v) < uses[at(v)]) lists.triRefs.place(v, TriRef{static_cast<int>(t), k});
+        }
+    lists.clones.layOutUniform(vertCount, 0);
+    lists.receivers.layOutUniform(ts.size(), 3);
     model.numDuplicates[at(mesh)] = 0;
+    // Room for a few clones, so that the first one does not double the vertex array.
+    model.verts[at(mesh)].reserve(vertCount + vertCount / 8 + 16);
 }
 
-void mergeIdenticalPair(Model& model, int mesh, int i, int j) {
+void finishAnalysis(Model& model, int mesh, const MeshAnalysis& lists) {
+    const size_t m = at(mesh);
+    const int vertCount = model.numVerts[m];
+    std::vector<int>& cloneStart = model.cloneStart[m];
+    cloneStart.assign(model.verts[m].size() + 1, 0);
+    int next = 0;
+    for (int i = 0; i < vertCount; ++i) {
+        cloneStart[at(i)] = next;
+        next += lists.clones.size(i);
+    }
+    std::fill(cloneStart.begin() + vertCount, cloneStart.end(), next);
+    model.cloneItems[m].resize(at(next));
+    model.cloneTriItems[m].resize(at(next));
+    for (int i = 0; i < vertCount; ++i)
+        for (int e = 0; e < lists.clones.size(i); ++e) {
+            model.cloneItems[m][at(cloneStart[at(i)] + e)] = lists.clones.at(i, e).vertex;
+            model.cloneTriItems[m][at(cloneStart[at(i)] + e)] = lists.clones.at(i, e).tri;
+        }
+    const int triCount = model.numTris(mesh);
+    std::vector<int>& triStart = model.triCloneStart[m];
+    triStart.assign(at(triCount) + 1, 0);
+    next = 0;
+    for (int t = 0; t < triCount; ++t) {
+        triStart[at(t)] = next;
+        next += lists.receivers.size(t);
+    }
+    triStart[at(triCount)] = next;
+    std::vector<int>& items = model.triCloneItems[m];
+    items.resize(at(next));
+    for (int t = 0; t < triCount; ++t)
+        for (int r = 0; r < lists.receivers.size(t); ++r) items[at(triStart[at(t)] + r)] = lists.receivers.at(t, r);
+}
+
+void mergeIdenticalPair(Model& model, int mesh, MeshAnalysis& lists, int i, int j) {
     std::vector<Vertex>& vs = model.verts[at(mesh)];
     std::vector<Triangle>& ts = model.tris[at(mesh)];
-    Vertex& keep = vs[at(i)];
-    Vertex& gone = vs[at(j)];
-    const bool duplicate = keep.u == gone.u && keep.v == gone.v;
+    const bool duplicate = vs[at(i)].u == vs[at(j)].u && vs[at(i)].v == vs[at(j)].v;
     if (duplicate) {
         logFormat("identical verts: %i, %i, %i\n", mesh, i, j);
         ++model.numDuplicates[at(mesh)];
     }
-    gone.weightCount = 0;
-    const int refs = triRefCount(gone);
-    for (int r = 0; r < refs; ++r) {
-        const int tri = gone.triList[at(r)];
-        const int corner = gone.cornerList[at(r)];
-        if (!cornerValid(model, mesh, tri, corner)) continue;
-        ts[at(tri)].v[corner] = i;
+    vs[at(j)].weightCount = 0;
+    for (int r = 0; r < lists.triRefs.size(j); ++r) {
+        const TriRef ref = lists.triRefs.at(j, r);
+        ts[at(ref.tri)].v[ref.corner] = i;
         if (duplicate) {
-            addReceiver(ts[at(tri)], i);
-            addTriRef(keep, tri, corner);
-            setDrawIndex(model, mesh, tri, corner, i);
+            addReceiver(lists, ref.tri, i);
+            addTriRef(lists, i, ref.tri, ref.corner);
+            model.indices[at(mesh)][3 * at(ref.tri) + at(ref.corner)] = i;
         } else {
             // A seam twin keeps drawing its corner with its own texture coordinates.
-            addReceiver(ts[at(tri)], j);
+            addReceiver(lists, ref.tri, j);
         }
     }
-    releaseTriRefs(gone);
-    addCloneRef(keep, j, 0);
+    lists.triRefs.clear(j);
+    lists.clones.append(i, CloneRef{j, 0});
 }
 
-void splitTangentFrames(Model& model, int mesh) {
-    const int count = vertsRead(model, mesh);
-    for (int k = 0; k < count; ++k) splitVertex(model, mesh, k);
+void splitTangentFrames(Model& model, int mesh, MeshAnalysis& lists) {
+    const int count = model.numVerts[at(mesh)];
+    for (int k = 0; k < count; ++k) splitVertex(model, mesh, lists, k);
 }
 
 void addEdge(std::vector<Edge>& edges, int va, int vb, int tri) {
@@ -263,10 +280,8 @@ void logEdgeWithMoreThanTwoTris(int mesh, int va, int vb, int tri) {
               tri);
 }
 
-void allocateEdgeLists(Model& model) {
-    const size_t meshes = at(std::max(model.numMeshes, 0));
-    model.edges.assign(meshes, std::vector<Edge>());
-    model.numEdges.assign(meshes, 0);
+void clearEdgeLists(Model& model) {
+    for (std::vector<Edge>& edges : model.edges) edges.clear();
 }
 
 } // namespace steps

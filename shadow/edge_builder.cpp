@@ -74,7 +74,7 @@ private:
 void buildMeshEdges(Model& model, int mesh) {
     std::vector<Edge>& edges = model.edges[at(mesh)];
     const std::vector<Triangle>& ts = model.tris[at(mesh)];
-    const int count = steps::trisHeld(model, mesh);
+    const int count = model.numTris(mesh);
     edges.reserve(at(count) * 3 / 2 + 16);
     for (int t = 0; t < count; ++t) {
         const int a = ts[at(t)].v[0], b = ts[at(t)].v[1], c = ts[at(t)].v[2];
@@ -90,16 +90,13 @@ void buildMeshEdges(Model& model, int mesh) {
         if (c < b) pairing.pairEdge(b, c, t);
         if (a < c) pairing.pairEdge(c, a, t);
     }
-    model.numEdges[at(mesh)] = static_cast<int>(edges.size());
 }
 
 } // namespace
 
 void buildEdges(Model& model) {
-    steps::allocateEdgeLists(model);
-    for (int m = 0; m < model.numMeshes; ++m) {
-        if (at(m) < model.tris.size() && at(m) < model.numTris.size()) buildMeshEdges(model, m);
-    }
+    steps::clearEdgeLists(model);
+    for (int m = 0; m < model.numMeshes(); ++m) buildMeshEdges(model, m);
 }
 
 } // namespace shadow

@@ -9,9 +9,11 @@ namespace shadow {
 
 void analyzeGeometry(Model& model, int mesh) {
     if (!steps::meshExists(model, mesh)) return;
-    steps::beginAnalysis(model, mesh);
-    mergeIdenticalVertices(model, mesh);
-    steps::splitTangentFrames(model, mesh);
+    MeshAnalysis lists;
+    steps::beginAnalysis(model, mesh, lists);
+    mergeIdenticalVertices(model, mesh, lists);
+    steps::splitTangentFrames(model, mesh, lists);
+    steps::finishAnalysis(model, mesh, lists);
 }
 
 } // namespace shadow

@@ -60,6 +60,7 @@ CellKey cellKey(int joint, const float p[3]) { return CellKey{joint, cellOf(p[0]
 
 class CellIndex {
 public:
+    void reserve(size_t count) { entries_.reserve(count); }
     void add(const CellKey& cell, int vertex) { entries_.push_back(IndexEntry{cell, vertex}); }
     void finish() { std::sort(entries_.begin(), entries_.end(), entryLess); }
 
@@ -88,13 +89,12 @@ private:
     std::vector<IndexEntry> entries_;
 };
 
-bool weightRangeHeld(const Vertex& vx, const std::vector<VertexWeight>& ws) {
-    return vx.weightStart >= 0 && vx.weightCount > 0 &&
-           static_cast<int64_t>(vx.weightStart) + vx.weightCount <= static_cast<int64_t>(ws.size());
-}
+// Weight ranges lie within the weights: the post-processing checks them before the analysis.
+bool hasWeights(const Vertex& vx) { return vx.weightCount > 0; }
 
 void indexPositions(const Model& model, int mesh, int count, CellIndex& index) {
     const std::vector<Vertex>& vs = model.verts[at(mesh)];
+    index.reserve(at(count));
     for (int i = 0; i < count; ++i) {
         if (finite3(vs[at(i)].pos)) index.add(cellKey(0, vs[at(i)].pos), i);
     }
@@ -105,8 +105,9 @@ void indexPositions(const Model& model, int mesh, int count, CellIndex& index) {
 void indexWeights(const Model& model, int mesh, int count, CellIndex& index) {
     const std::vector<Vertex>& vs = model.verts[at(mesh)];
     const std::vector<VertexWeight>& ws = model.weights[at(mesh)];
+    index.reserve(ws.size());
     for (int i = 0; i < count; ++i) {
-        if (!weightRangeHeld(vs[at(i)], ws)) continue;
+        if (!hasWeights(vs[at(i)])) continue;
         for (int w = 0; w < vs[at(i)].weightCount; ++w) {
             const VertexWeight& weight = ws[at(vs[at(i)].weightStart + w)];
             if (finite3(weight.pos)) index.add(cellKey(weight.joint, weight.pos), i);
@@ -118,7 +119,7 @@ void indexWeights(const Model& model, int mesh, int count, CellIndex& index) {
 bool queryCellForWeights(const Model& model, int mesh, int i, const CellIndex& index, CellKey& best) {
     const Vertex& vx = model.verts[at(mesh)][at(i)];
     const std::vector<VertexWeight>& ws = model.weights[at(mesh)];
-    if (!weightRangeHeld(vx, ws)) return false;
+    if (!hasWeights(vx)) return false;
     size_t bestSize = SIZE_MAX;
     for (int w = 0; w < vx.weightCount; ++w) {
         const VertexWeight& weight = ws[at(vx.weightStart + w)];
@@ -134,7 +135,7 @@ bool queryCellForWeights(const Model& model, int mesh, int i, const CellIndex& i
 }
 
 bool queryCell(const Model& model, int mesh, int i, const CellIndex& index, CellKey& cell) {
-    if (model.numJoints > 0) return queryCellForWeights(model, mesh, i, index, cell);
+    if (model.numJoints() > 0) return queryCellForWeights(model, mesh, i, index, cell);
     const Vertex& vx = model.verts[at(mesh)][at(i)];
     if (!finite3(vx.pos)) return false;
     cell = cellKey(0, vx.pos);
@@ -143,10 +144,10 @@ bool queryCell(const Model& model, int mesh, int i, const CellIndex& index, Cell
 
 } // namespace
 
-void mergeIdenticalVertices(Model& model, int mesh) {
-    const int count = steps::vertsRead(model, mesh);
+void mergeIdenticalVertices(Model& model, int mesh, MeshAnalysis& lists) {
+    const int count = model.numVerts[at(mesh)];
     CellIndex index;
-    if (model.numJoints > 0)
+    if (model.numJoints() > 0)
         indexWeights(model, mesh, count, index);
     else
         indexPositions(model, mesh, count, index);
@@ -163,7 +164,7 @@ void mergeIdenticalVertices(Model& model, int mesh) {
         // pairwise order's decisions.
         for (int j : candidates) {
             if (steps::pairConsidered(model, mesh, j) && verticesIdentical(model, mesh, i, j))
-                steps::mergeIdenticalPair(model, mesh, i, j);
+                steps::mergeIdenticalPair(model, mesh, lists, i, j);
         }
     }
 }

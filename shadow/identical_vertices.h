@@ -4,10 +4,14 @@
 class Model;
 
 namespace shadow {
+struct MeshAnalysis;
+}
+
+namespace shadow {
 
 // Merges every pair (i, j), i < j, that the pairwise order would merge, in that order, but
 // looks only at pairs whose positions (static models) or weights (skinned models) fall in
 // neighbouring grid cells. Near-linear for ordinary meshes.
-void mergeIdenticalVertices(Model& model, int mesh);
+void mergeIdenticalVertices(Model& model, int mesh, MeshAnalysis& lists);
 
 } // namespace shadow

@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "base/face_frame.h"
 #include "model/model.h"
 
 namespace analysis_meshes {
@@ -23,74 +24,23 @@ struct MeshShape {
 
 inline size_t at(int i) { return static_cast<size_t>(i); }
 
-inline void normalise(float v[3]) {
-    const float len2 = v[0] * v[0] + v[1] * v[1] + v[2] * v[2];
-    const float f = len2 > 0 ? 1.0f / std::sqrt(len2) : 0.0f;
-    for (int k = 0; k < 3; ++k) v[k] *= f;
-}
-
 // Face normal, tangents and handedness the way the loader's post-processing computes them.
 inline void computeFaceVectors(Model& model, int mesh, bool skinned) {
     const std::vector<Vertex>& vs = model.verts[at(mesh)];
     for (Triangle& t : model.tris[at(mesh)]) {
         const Vertex &a = vs[at(t.v[0])], &b = vs[at(t.v[1])], &c = vs[at(t.v[2])];
-        float e1[3], e2[3];
-        for (int k = 0; k < 3; ++k) {
-            e1[k] = b.pos[k] - a.pos[k];
-            e2[k] = a.pos[k] - c.pos[k];
-        }
-        const float du1 = b.u - a.u, du2 = a.u - c.u, dv1 = a.v - b.v, dv2 = c.v - a.v;
-        t.normal[0] = e1[1] * e2[2] - e1[2] * e2[1];
-        t.normal[1] = e1[2] * e2[0] - e1[0] * e2[2];
-        t.normal[2] = e1[0] * e2[1] - e1[1] * e2[0];
-        for (int k = 0; k < 3; ++k) {
-            t.tangentS[k] = dv2 * e1[k] - dv1 * e2[k];
-            t.tangentT[k] = du1 * e2[k] - du2 * e1[k];
-        }
-        if (dv2 * du1 - dv1 * du2 < 0) {
-            for (int k = 0; k < 3; ++k) {
-                t.tangentS[k] = -t.tangentS[k];
-                t.tangentT[k] = -t.tangentT[k];
-            }
-        }
-        normalise(t.normal);
-        normalise(t.tangentS);
-        normalise(t.tangentT);
-        if (!skinned)
-            for (float& n : t.normal) n = -n;
-        const float cr[3] = {t.tangentS[1] * t.tangentT[2] - t.tangentS[2] * t.tangentT[1],
-                             t.tangentS[2] * t.tangentT[0] - t.tangentS[0] * t.tangentT[2],
-                             t.tangentS[0] * t.tangentT[1] - t.tangentS[1] * t.tangentT[0]};
-        t.rightHanded = 1;
-        for (int k = 0; k < 3; ++k) {
-            const bool bothZero = std::fabs(cr[k]) < 0.001f && std::fabs(t.normal[k]) < 0.001f;
-            const bool agree = (cr[k] > 0 && t.normal[k] > 0) || (cr[k] <= 0 && t.normal[k] <= 0);
-            if (!bothZero && !agree) t.rightHanded = 0;
-        }
+        const float uvA[2] = {a.u, a.v}, uvB[2] = {b.u, b.v}, uvC[2] = {c.u, c.v};
+        FaceFrame f;
+        computeFaceFrame(a.pos, b.pos, c.pos, uvA, uvB, uvC, skinned ? 1.0f : -1.0f, invSqrtTable(), f);
+        std::copy(f.normal, f.normal + 3, t.normal);
+        std::copy(f.s, f.s + 3, t.tangentS);
+        std::copy(f.t, f.t + 3, t.tangentT);
+        t.rightHanded = faceFrameRightHanded(f) ? 1 : 0;
     }
-}
-
-// Incidence lists as the loader builds them: triangles in order, corners 0..2, at most 40.
-inline void buildIncidence(Model& model, int mesh) {
-    std::vector<Vertex>& vs = model.verts[at(mesh)];
-    const std::vector<Triangle>& ts = model.tris[at(mesh)];
-    for (Vertex& vx : vs) {
-        vx.triList.clear();
-        vx.cornerList.clear();
-    }
-    for (size_t t = 0; t < ts.size(); ++t) {
-        for (int c = 0; c < 3; ++c) {
-            Vertex& vx = vs[at(ts[t].v[c])];
-            if (vx.triList.size() >= 40) continue;
-            vx.triList.push_back(static_cast<int>(t));
-            vx.cornerList.push_back(c);
-        }
-    }
-    for (Vertex& vx : vs) vx.numTriRefs = static_cast<int>(vx.triList.size());
 }
 
 inline void addMesh(Model& model, int mesh, const MeshShape& shape) {
-    const bool skinned = model.numJoints > 0;
+    const bool skinned = model.numJoints() > 0;
     std::vector<Vertex>& vs = model.verts[at(mesh)];
     vs.resize(shape.pos.size());
     std::vector<VertexWeight>& ws = model.weights[at(mesh)];
@@ -107,9 +57,6 @@ inline void addMesh(Model& model, int mesh, const MeshShape& shape) {
     ts.resize(shape.tris.size());
     for (size_t t = 0; t < shape.tris.size(); ++t) std::copy(shape.tris[t].begin(), shape.tris[t].end(), ts[t].v);
     model.numVerts[at(mesh)] = static_cast<int>(vs.size());
-    model.numVertsTotal[at(mesh)] = static_cast<int>(vs.size());
-    model.numTris[at(mesh)] = static_cast<int>(ts.size());
-    model.numWeights[at(mesh)] = static_cast<int>(ws.size());
     model.meshLoaded[at(mesh)] = 1;
     computeFaceVectors(model, mesh, skinned);
     for (int t : shape.flippedFrames) {
@@ -117,7 +64,6 @@ inline void addMesh(Model& model, int mesh, const MeshShape& shape) {
         for (int k = 0; k < 3; ++k) tri.tangentS[k] = -tri.tangentS[k];
         tri.rightHanded = 1 - tri.rightHanded;
     }
-    buildIncidence(model, mesh);
     std::vector<int>& indices = model.indices[at(mesh)];
     for (const Triangle& t : ts) indices.insert(indices.end(), t.v, t.v + 3);
 }
@@ -125,10 +71,8 @@ inline void addMesh(Model& model, int mesh, const MeshShape& shape) {
 // A model with one mesh per shape; skinned when `joints` > 0.
 inline void buildModel(Model& model, const std::vector<MeshShape>& meshes, int joints) {
     model.release();
-    model.numJoints = joints;
     model.joints.resize(at(joints));
     model.allocateMeshes(static_cast<int>(meshes.size()));
-    model.numMeshes = static_cast<int>(meshes.size());
     for (size_t m = 0; m < meshes.size(); ++m) addMesh(model, static_cast<int>(m), meshes[m]);
 }
 

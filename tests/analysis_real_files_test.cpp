@@ -41,7 +41,7 @@ bool readPrepared(Model& model, const fs::path& file) {
         return false;
     }
     prepareForAnalysis(model);
-    return model.numMeshes > 0;
+    return model.numMeshes() > 0;
 }
 
 } // namespace

@@ -24,7 +24,7 @@ struct CameraFixture : ::testing::Test {
 
 TEST_F(CameraFixture, AddsAJointPerChannelJointExceptBounds) {
     ASSERT_TRUE(camera.animV6);
-    ASSERT_EQ(camera.numJoints, 3);
+    ASSERT_EQ(camera.numJoints(), 3);
     EXPECT_EQ(camera.joints[0].name, "camera1");
     EXPECT_EQ(camera.joints[1].name, "camera2");
     EXPECT_EQ(camera.joints[2].name, "refcam");
@@ -66,7 +66,7 @@ TEST(CameraAnimation, Version10FileAddsNothingAndTheCameraDoesNothing) {
     Model camera;
     camera.loadCameraAnimationText("MD5Version 10\nnumFrames 1\nnumJoints 1\nhierarchy {\n\t\"cam\"\t-1 0 0\n}\n");
     EXPECT_TRUE(camera.animV10);
-    EXPECT_EQ(camera.numJoints, 0);
+    EXPECT_EQ(camera.numJoints(), 0);
     EXPECT_TRUE(camera.jointFov.empty());
     camera.updateCameraAnimation(1.0);
     float out[17] = {42};

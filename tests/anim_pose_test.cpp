@@ -28,7 +28,6 @@ void addJoints(Model& model, std::initializer_list<const char*> names) {
         joint.name = name;
         model.joints.push_back(joint);
     }
-    model.numJoints = static_cast<int>(model.joints.size());
 }
 
 // Two joints: "root" animates position x and orientation z over 4 frames at 2 frames per second;

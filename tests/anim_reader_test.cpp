@@ -45,7 +45,6 @@ void addJoints(Model& model, std::initializer_list<const char*> names) {
         joint.name = name;
         model.joints.push_back(joint);
     }
-    model.numJoints = static_cast<int>(model.joints.size());
 }
 
 } // namespace

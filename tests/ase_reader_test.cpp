@@ -36,10 +36,10 @@ const char* kMaterials =
 TEST(AseReader, EachGeomObjectIsAMeshWithItsOwnNumbering) {
     Model model;
     staticmodel::readAseText(model, std::string(kMaterials) + geomObject(5, false, 1) + geomObject(7, true, 1));
-    ASSERT_EQ(model.numMeshes, 2);
-    EXPECT_EQ(model.numJoints, 0);
-    EXPECT_EQ(model.numTris[0], 1);
-    EXPECT_EQ(model.numTris[1], 2);
+    ASSERT_EQ(model.numMeshes(), 2);
+    EXPECT_EQ(model.numJoints(), 0);
+    EXPECT_EQ(model.numTris(0), 1);
+    EXPECT_EQ(model.numTris(1), 2);
     EXPECT_TRUE(model.meshLoaded[0] && model.meshLoaded[1]);
     // Positions as read, no axis change; texture coordinates as read, no flip.
     EXPECT_EQ(model.corners[0][0].pos[0], 5);
@@ -52,7 +52,7 @@ TEST(AseReader, EachGeomObjectIsAMeshWithItsOwnNumbering) {
 TEST(AseReader, VertexWithOtherTextureCoordinatesIsCopiedForThatCorner) {
     Model model;
     staticmodel::readAseText(model, geomObject(0, true, 9));
-    ASSERT_EQ(model.numMeshes, 1);
+    ASSERT_EQ(model.numMeshes(), 1);
     // Triangle 1 is (2, 1, 0) with texture vertices (2, 1, 1): vertex 2 and 1 agree with
     // what they have, vertex 0 (0, 0) differs from (1, 0.5) and is copied as vertex 3.
     EXPECT_EQ(model.numVerts[0], 4);
@@ -72,7 +72,7 @@ TEST(AseReader, MaterialRefLooksUpTheBitmapOnlyWhereThereIsOne) {
     Model model;
     staticmodel::readAseText(model, std::string(kMaterials) + geomObject(0, false, 0) + geomObject(0, false, 1) +
                                         geomObject(0, false, 2) + geomObject(0, false, -1));
-    ASSERT_EQ(model.numMeshes, 4);
+    ASSERT_EQ(model.numMeshes(), 4);
     EXPECT_EQ(log.text, "couldn't find texture gun.bmp\n");
 }
 
@@ -102,14 +102,14 @@ TEST(AseReader, NumbersOutsideTheirCountsAreIgnored) {
         "*GEOMOBJECT {\n*MESH_NUMFACES 1\n}\n";
     Model model;
     staticmodel::readAseText(model, text);
-    ASSERT_EQ(model.numMeshes, 2);
+    ASSERT_EQ(model.numMeshes(), 2);
     ASSERT_EQ(model.numVerts[0], 2); // the hostile counts later in the block are refused
-    ASSERT_EQ(model.numTris[0], 2);
+    ASSERT_EQ(model.numTris(0), 2);
     EXPECT_EQ(model.corners[0][1].pos[0], 4);
     EXPECT_EQ(model.corners[0][0].u, 0.5f);
     EXPECT_EQ(model.corners[0][1].u, 0.0f);
     EXPECT_EQ(model.tris[0][1].v[1], 0); // the face naming vertex 5 was dropped
-    EXPECT_EQ(model.numTris[1], 0);      // its triangle had no vertex to name
+    EXPECT_EQ(model.numTris(1), 0);      // its triangle had no vertex to name
 }
 
 TEST(AseReader, DamagedRealFileLoadsSafely) {
@@ -117,8 +117,8 @@ TEST(AseReader, DamagedRealFileLoadsSafely) {
     if (!std::filesystem::exists(path)) GTEST_SKIP() << "test data not found: " << path;
     Model model;
     model.readAse(path.c_str());
-    ASSERT_EQ(model.numMeshes, 1);
-    ASSERT_EQ(model.numTris[0], 1);
+    ASSERT_EQ(model.numMeshes(), 1);
+    ASSERT_EQ(model.numTris(0), 1);
     EXPECT_EQ(model.corners[0][1].pos[0], 1.0f);
     EXPECT_EQ(model.corners[0][1].u, 0.0f);
 }
@@ -128,7 +128,7 @@ TEST(AseReader, MissingFileIsLogged) {
     Model model;
     model.readAse("/nonexistent/x.ase");
     EXPECT_EQ(log.text, "cannot open file: /nonexistent/x.ase\n");
-    EXPECT_EQ(model.numMeshes, 0);
+    EXPECT_EQ(model.numMeshes(), 0);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/face_frame.h"
 #include "base/fast_math.h"
 #include "base/debug_log.h"
 #include "base/file_open.h"
@@ -76,9 +77,24 @@ TEST(FastMath, TableRowsAndValues) {
         EXPECT_NEAR(fastInvSqrt(x) * std::sqrt(x), 1.0f, 1e-4f) << x;
 }
 
+// Texture coordinates on one line make the tangent determinant exactly 0: S and T are parallel
+// and their cross product is rounding noise, here of positive sign on x and z. The handedness
+// must come from the normal alone, which points into +x, -y, +z: not right-handed.
+TEST(FaceFrame, DegenerateTextureCoordinatesTakeHandednessFromTheNormalAlone) {
+    const float p0[3] = {0.125f, 1.75f, 1.75f}, p1[3] = {1.625f, 1.375f, 1.625f}, p2[3] = {0.625f, 0.5f, 1.5f};
+    const float uv0[2] = {0.25f, 0.625f}, uv1[2] = {0.46875f, 0.6875f}, uv2[2] = {0.796875f, 0.78125f};
+    FaceFrame f;
+    computeFaceFrame(p0, p1, p2, uv0, uv1, uv2, 1.0f, invSqrtTable(), f);
+    ASSERT_TRUE(f.degenerateUv);
+    float noise[3];
+    crossProduct(f.s, f.t, noise);
+    ASSERT_GT(noise[2], 0.0f); // what the sign test used to see
+    ASSERT_GT(f.normal[0], 0.001f);
+    EXPECT_FALSE(faceFrameRightHanded(f));
+}
+
 TEST(Model, JointMatrixAndFindJoint) {
     Model m;
-    m.numJoints = 2;
     m.joints.resize(2);
     m.joints[0].name = "root";
     m.joints[1].name = "root";

@@ -154,12 +154,12 @@ TEST(DemoModels, EveryModelLoadsWithEveryRecordAndMap) {
         Model model;
         model.readmeshfromfile(name->c_str(), nullptr);
         EXPECT_FALSE(logShowsLoss(log.text)) << log.text;
-        ASSERT_GT(model.numMeshes, 0);
-        for (size_t m = 0; m < static_cast<size_t>(model.numMeshes); ++m) {
+        ASSERT_GT(model.numMeshes(), 0);
+        for (size_t m = 0; m < static_cast<size_t>(model.numMeshes()); ++m) {
             EXPECT_TRUE(model.meshLoaded[m]);
-            EXPECT_GT(model.numTris[m], 0);
+            EXPECT_GT(model.numTris(m), 0);
             EXPECT_TRUE(model.hasDiffuse[m] && model.hasSpecular[m] && model.hasHeight[m]);
-            if (model.numJoints == 0) continue;
+            if (model.numJoints() == 0) continue;
             // The creature's seams where the texture wraps (u 0 and 1 on one position) are
             // merged or cloned, not left as open edges that break its shadow volume.
             size_t open = 0;
@@ -189,7 +189,7 @@ TEST(DemoModels, WalkPosesTheSkinWithinTheFileBounds) {
         SCOPED_TRACE("frame " + std::to_string(frame));
         model.animate(static_cast<double>(frame) / 24.0 + 1e-4);
         float lo[3] = {1e9f, 1e9f, 1e9f}, hi[3] = {-1e9f, -1e9f, -1e9f};
-        for (int m = 0; m < model.numMeshes; ++m) {
+        for (int m = 0; m < model.numMeshes(); ++m) {
             model.skinMesh(m);
             for (int v = 0; v < model.numVerts[static_cast<size_t>(m)]; ++v) {
                 const float* p = model.verts[static_cast<size_t>(m)][static_cast<size_t>(v)].pos;

@@ -8,6 +8,8 @@
 
 #include "base/debug_log.h"
 #include "base/basepath.h"
+#include "base/gl_capabilities.h"
+#include "load/load_model.h"
 #include "model/model.h"
 
 namespace fs = std::filesystem;
@@ -54,11 +56,11 @@ TEST(LoadModel, SimpleCubeCountsAndCorners) {
     SKIP_WITHOUT_TESTDATA();
     ScopedLogCapture log;
     Model model((md5Dir() + "/simplecube/SimpleCube.md5mesh").c_str(), nullptr);
-    ASSERT_EQ(model.numMeshes, 1);
-    EXPECT_EQ(model.numJoints, 3);
+    ASSERT_EQ(model.numMeshes(), 1);
+    EXPECT_EQ(model.numJoints(), 3);
     EXPECT_EQ(model.numVerts[0], 24);
-    EXPECT_EQ(model.numTris[0], 12);
-    EXPECT_EQ(model.numWeights[0], 16);
+    EXPECT_EQ(model.numTris(0), 12);
+    EXPECT_EQ(model.numWeights(0), 16);
     EXPECT_EQ(model.indices[0].size(), 36u);
     EXPECT_TRUE(model.meshLoaded[0]);
     EXPECT_TRUE(model.hasFileName);
@@ -71,14 +73,14 @@ TEST(LoadModel, BobCountsJointsAndBindPose) {
     SKIP_WITHOUT_TESTDATA();
     ScopedLogCapture log;
     Model model((md5Dir() + "/bob/Bob.md5mesh").c_str(), nullptr);
-    ASSERT_EQ(model.numMeshes, 6);
-    ASSERT_EQ(model.numJoints, 33);
+    ASSERT_EQ(model.numMeshes(), 6);
+    ASSERT_EQ(model.numJoints(), 33);
     const int counts[6][3] = {{494, 628, 867}, {110, 177, 220}, {80, 78, 80},
                               {18, 16, 18},    {38, 22, 38},    {135, 106, 135}};
     for (int m = 0; m < 6; ++m) {
         EXPECT_EQ(model.numVerts[m], counts[m][0]) << m;
-        EXPECT_EQ(model.numTris[m], counts[m][1]) << m;
-        EXPECT_EQ(model.numWeights[m], counts[m][2]) << m;
+        EXPECT_EQ(model.numTris(m), counts[m][1]) << m;
+        EXPECT_EQ(model.numWeights(m), counts[m][2]) << m;
     }
     EXPECT_EQ(model.materialName[1], "guard1_face.png");
     EXPECT_EQ(model.findJoint("lamp"), 15);
@@ -105,11 +107,11 @@ TEST(LoadModel, BoarManEmptyShaderNames) {
     SKIP_WITHOUT_TESTDATA();
     ScopedLogCapture log;
     Model model((md5Dir() + "/boarman/BoarMan.md5mesh").c_str(), nullptr);
-    ASSERT_EQ(model.numMeshes, 14);
-    EXPECT_EQ(model.numJoints, 1);
+    ASSERT_EQ(model.numMeshes(), 14);
+    EXPECT_EQ(model.numJoints(), 1);
     EXPECT_EQ(model.numVerts[13], 1552);
-    EXPECT_EQ(model.numTris[13], 2812);
-    EXPECT_EQ(model.numWeights[13], 1552);
+    EXPECT_EQ(model.numTris(13), 2812);
+    EXPECT_EQ(model.numWeights(13), 1552);
     EXPECT_EQ(model.numVerts[0], 0);
     size_t missing = 0;
     for (size_t at = 0; (at = log.text.find("couldn't find texture \n", at)) != std::string::npos; ++at) ++missing;
@@ -123,8 +125,8 @@ TEST(LoadModel, InvalidFilesLoadSafely) {
         ScopedLogCapture log;
         const std::string path = md5Dir() + "/invalid/" + name + ".md5mesh";
         Model model(path.c_str(), nullptr);
-        ASSERT_EQ(model.numMeshes, 1) << name;
-        EXPECT_EQ(model.indices[0].size(), 3u * static_cast<size_t>(model.numTris[0])) << name;
+        ASSERT_EQ(model.numMeshes(), 1) << name;
+        EXPECT_EQ(model.indices[0].size(), 3u * static_cast<size_t>(model.numTris(0))) << name;
         if (std::string(name) == "InvalidBoneIndex") {
             EXPECT_NE(log.text.find(path + ": mesh 0 weight 2 names joint 999, dropped\n"), std::string::npos);
             for (const VertexWeight& w : model.weights[0]) EXPECT_EQ(w.bias, 0.0f);
@@ -153,7 +155,7 @@ TEST(LoadModel, LogOfASmallLoadByteForByte) {
                         "mesh 0: verts: 3 clones: 0\n"
                         "mesh 1: verts: 0 clones: 0\n");
     EXPECT_EQ(model.fileName, found);
-    EXPECT_EQ(model.numTris[0], 1);
+    EXPECT_EQ(model.numTris(0), 1);
     setBasepath("");
 }
 
@@ -164,7 +166,7 @@ TEST(LoadModel, MissingFileLeavesTheModelEmpty) {
     EXPECT_EQ(log.text, "readmeshfromfile starting, opening file: nowhere/x.md5mesh\n"
                         "not found, trying /nonexistent/nowhere/x.md5mesh\n"
                         "cannot open file\n");
-    EXPECT_EQ(model.numMeshes, 0);
+    EXPECT_EQ(model.numMeshes(), 0);
     EXPECT_FALSE(model.hasFileName);
     setBasepath("");
     Model none(nullptr, nullptr);
@@ -192,10 +194,49 @@ TEST(LoadModel, ReleaseThenLoadEqualsAFreshLoad) {
     reused.release();
     reused.readmeshfromfile((md5Dir() + "/simplecube/SimpleCube.md5mesh").c_str(), nullptr);
     Model fresh((md5Dir() + "/simplecube/SimpleCube.md5mesh").c_str(), nullptr);
-    ASSERT_EQ(reused.numMeshes, fresh.numMeshes);
-    EXPECT_EQ(reused.numJoints, fresh.numJoints);
+    ASSERT_EQ(reused.numMeshes(), fresh.numMeshes());
+    EXPECT_EQ(reused.numJoints(), fresh.numJoints());
     EXPECT_EQ(reused.indices[0], fresh.indices[0]);
     EXPECT_EQ(reused.materialName[0], fresh.materialName[0]);
     for (int i = 0; i < fresh.numVerts[0]; ++i)
         for (int k = 0; k < 3; ++k) EXPECT_EQ(reused.verts[0][i].pos[k], fresh.verts[0][i].pos[k]);
+}
+
+// The drawing and skinning loops index without checks: a mesh whose records name something
+// that does not exist must be left undrawn by the post-processing, whoever built it.
+TEST(LoadModel, MeshNamingMissingRecordsIsNotDrawn) {
+    struct Case {
+        const char* what;
+        int corner, weightStart, weightCount, joint;
+    };
+    const Case cases[] = {{"sound", 2, 0, 1, 0},
+                          {"triangle corner beyond the vertices", 3, 0, 1, 0},
+                          {"weight range beyond the weights", 2, 1, 1, 0},
+                          {"weight naming no joint", 2, 0, 1, 1}};
+    for (const Case& c : cases) {
+        Model model;
+        model.joints.resize(1);
+        model.joints[0].bindRot[0] = model.joints[0].bindRot[4] = model.joints[0].bindRot[8] = 1;
+        ASSERT_TRUE(model.allocateMeshes(1));
+        model.verts[0].resize(3);
+        model.numVerts[0] = 3;
+        model.weights[0].resize(1);
+        model.weights[0][0].bias = 1;
+        model.weights[0][0].joint = c.joint;
+        for (Vertex& v : model.verts[0]) {
+            v.weightStart = c.weightStart;
+            v.weightCount = c.weightCount;
+        }
+        model.tris[0].resize(1);
+        model.tris[0][0].v[1] = 1;
+        model.tris[0][0].v[2] = c.corner;
+        model.meshLoaded[0] = 1;
+        ScopedLogCapture log;
+        postProcessModel(model);
+        model.updateAllMeshes(GlCapabilities{});
+        const bool sound = c.corner == 2 && c.joint == 0 && c.weightStart == 0;
+        EXPECT_EQ(model.meshLoaded[0] != 0, sound) << c.what;
+        EXPECT_EQ(model.indices[0].size(), sound ? 3u : 0u) << c.what;
+        EXPECT_EQ(log.text.find("mesh 0: records out of range, not drawn\n") != std::string::npos, !sound) << c.what;
+    }
 }

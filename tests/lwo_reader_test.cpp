@@ -83,8 +83,8 @@ void read(Model& model, const std::string& bytes) { staticmodel::readLwoBytes(mo
 int pointAt(const Model& model, int mesh, int corner) { return static_cast<int>(model.corners[mesh][corner].pos[0]); }
 
 void expectConsistent(const Model& model) {
-    for (int m = 0; m < model.numMeshes; ++m)
-        for (int c = 0; c < 3 * model.numTris[m]; ++c) {
+    for (int m = 0; m < model.numMeshes(); ++m)
+        for (int c = 0; c < 3 * model.numTris(m); ++c) {
             int v = model.tris[m][c / 3].v[c % 3];
             ASSERT_TRUE(v >= 0 && v < model.numVerts[m]);
             EXPECT_EQ(model.verts[m][v].pos[1], model.corners[m][c].pos[1]);
@@ -99,10 +99,10 @@ TEST(LwoReader, PolygonsAreFannedWithReversedWindingAndAxesSwapped) {
                     .chunk("PNTS", Lwo::points(14))
                     .chunk("POLS", Lwo::faces({{10, 11, 12, 13}, {3}, {4, 5}, {0, 1, 2, 6, 7}}))
                     .bytes());
-    ASSERT_EQ(model.numMeshes, 1);
-    EXPECT_EQ(model.numJoints, 0);
+    ASSERT_EQ(model.numMeshes(), 1);
+    EXPECT_EQ(model.numJoints(), 0);
     const int expected[] = {11, 10, 12, 12, 10, 13, 0, 3, 0, 5, 4, 0, 1, 0, 2, 2, 0, 6, 6, 0, 7};
-    ASSERT_EQ(model.numTris[0], 7);
+    ASSERT_EQ(model.numTris(0), 7);
     for (int c = 0; c < 21; ++c) EXPECT_EQ(pointAt(model, 0, c), expected[c]) << "corner " << c;
     // (x, y, z) of the file is (x, z, y) here.
     EXPECT_EQ(model.corners[0][0].pos[1], 31.0f);
@@ -119,7 +119,7 @@ TEST(LwoReader, VariableLengthIndicesHaveTwoForms) {
     Lwo::u2(pols, 257);
     Model model;
     read(model, Lwo().chunk("TAGS", Lwo::s0("a")).chunk("PNTS", Lwo::points(258)).chunk("POLS", pols).bytes());
-    ASSERT_EQ(model.numTris[0], 1);
+    ASSERT_EQ(model.numTris(0), 1);
     EXPECT_EQ(pointAt(model, 0, 0), 256);
     EXPECT_EQ(pointAt(model, 0, 1), 256);
     EXPECT_EQ(pointAt(model, 0, 2), 257);
@@ -133,10 +133,10 @@ TEST(LwoReader, SurfacesMakeMeshesWithTheirOwnCopiesOfSharedPoints) {
                     .chunk("POLS", Lwo::faces({{0, 1, 2}, {1, 2, 3}, {0, 2, 3}, {0, 1, 3}}))
                     .chunk("PTAG", Lwo::surfaceTags({{0, 1}, {1, 9}, {1, 2}, {2, 1}, {7, 2}, {3, 9}}))
                     .bytes());
-    ASSERT_EQ(model.numMeshes, 2); // tag 9 is no tag: polygon 3 is left out
-    EXPECT_EQ(model.numTris[0], 2);
+    ASSERT_EQ(model.numMeshes(), 2); // tag 9 is no tag: polygon 3 is left out
+    EXPECT_EQ(model.numTris(0), 2);
     EXPECT_EQ(model.numVerts[0], 4);
-    EXPECT_EQ(model.numTris[1], 1);
+    EXPECT_EQ(model.numTris(1), 1);
     EXPECT_EQ(model.numVerts[1], 3); // points 1 and 2 again, as this mesh's own vertices
     EXPECT_EQ(pointAt(model, 1, 0), 2);
     EXPECT_EQ(log.text, "couldn't find texture metal\ncouldn't find texture wood\n");
@@ -153,8 +153,8 @@ TEST(LwoReader, OnlyTheFirstLayerIsRead) {
                     .chunk("PNTS", Lwo::points(6))
                     .chunk("POLS", Lwo::faces({{3, 4, 5}, {0, 1, 2}}))
                     .bytes());
-    ASSERT_EQ(model.numMeshes, 1);
-    EXPECT_EQ(model.numTris[0], 1);
+    ASSERT_EQ(model.numMeshes(), 1);
+    EXPECT_EQ(model.numTris(0), 1);
 }
 
 TEST(LwoReader, PolygonTextureCoordinatesSplitPointsAndFillMissingOnes) {
@@ -188,7 +188,7 @@ TEST(LwoReader, PolygonTextureCoordinatesSplitPointsAndFillMissingOnes) {
                     .chunk("POLS", Lwo::faces({{0, 1, 2}, {0, 2, 3}}))
                     .chunk("VMAD", vmad)
                     .bytes());
-    ASSERT_EQ(model.numTris[0], 2);
+    ASSERT_EQ(model.numTris(0), 2);
     // Polygon 1 is (2, 0, 3) after the reversal; its point 0 corner has the VMAD values.
     EXPECT_EQ(model.corners[0][4].u, 0.9f);
     EXPECT_EQ(model.corners[0][1].u, 0.1f); // polygon 0 keeps point 0's own
@@ -201,25 +201,25 @@ TEST(LwoReader, ChunkSizesPastTheEndStopTheReadingThere) {
     std::string pols = Lwo::faces({{0, 1, 2}, {0, 2, 3}});
     Model model;
     read(model, Lwo().chunk("TAGS", Lwo::s0("a")).chunk("PNTS", Lwo::points(4)).chunk("POLS", pols, 1000).bytes());
-    ASSERT_EQ(model.numMeshes, 1);
-    EXPECT_EQ(model.numTris[0], 2); // read up to the end of the file
+    ASSERT_EQ(model.numMeshes(), 1);
+    EXPECT_EQ(model.numTris(0), 2); // read up to the end of the file
 
     Model cut;
     std::string truncated = Lwo().chunk("TAGS", Lwo::s0("a")).chunk("PNTS", Lwo::points(4)).chunk("POLS", pols).bytes();
     truncated.resize(truncated.size() - 3); // the second polygon loses its last index
     read(cut, truncated);
-    EXPECT_EQ(cut.numTris[0], 1);
+    EXPECT_EQ(cut.numTris(0), 1);
 
     Model formEnd; // the FORM ends inside POLS: its second polygon lies outside
     std::string inside = Lwo().chunk("TAGS", Lwo::s0("a")).chunk("PNTS", Lwo::points(4)).chunk("POLS", pols).bytes();
     std::string shortForm = inside;
     shortForm[7] = static_cast<char>(shortForm[7] - 3);
     read(formEnd, shortForm);
-    EXPECT_EQ(formEnd.numTris[0], 1);
+    EXPECT_EQ(formEnd.numTris(0), 1);
 
     Model inner; // a TAGS size larger than the file: nothing after it is read
     read(inner, Lwo().chunk("PNTS", Lwo::points(4)).chunk("POLS", pols).chunk("TAGS", Lwo::s0("a"), 0x7FFFFFFF).bytes());
-    EXPECT_EQ(inner.numMeshes, 1);
+    EXPECT_EQ(inner.numMeshes(), 1);
 }
 
 TEST(LwoReader, IndicesOutsideTheArraysAreIgnored) {
@@ -229,13 +229,13 @@ TEST(LwoReader, IndicesOutsideTheArraysAreIgnored) {
                     .chunk("POLS", Lwo::faces({{0, 1, 9}, {0, 1, 2}, {1}}))
                     .chunk("PNTS", Lwo::points(2)) // a later, smaller point list
                     .bytes());
-    ASSERT_EQ(model.numMeshes, 1);
-    EXPECT_EQ(model.numTris[0], 1); // only (0, p0=1, 0) still names existing points
+    ASSERT_EQ(model.numMeshes(), 1);
+    EXPECT_EQ(model.numTris(0), 1); // only (0, p0=1, 0) still names existing points
     expectConsistent(model);
 
     Model none;
     read(none, Lwo().chunk("PNTS", Lwo::points(3)).chunk("POLS", Lwo::faces({{0, 1, 2}})).bytes());
-    EXPECT_EQ(none.numMeshes, 0); // no TAGS, no meshes
+    EXPECT_EQ(none.numMeshes(), 0); // no TAGS, no meshes
 }
 
 TEST(LwoReader, WrongHeaderIsRefusedWithTheWrongFormatLine) {
@@ -244,7 +244,7 @@ TEST(LwoReader, WrongHeaderIsRefusedWithTheWrongFormatLine) {
     read(model, Lwo().chunk("TAGS", Lwo::s0("a")).bytes("LWOB"));
     read(model, "FORM");
     EXPECT_EQ(log.text, "Wrong format of LWO file: t.lwo\nWrong format of LWO file: t.lwo\n");
-    EXPECT_EQ(model.numMeshes, 0);
+    EXPECT_EQ(model.numMeshes(), 0);
 
     std::string path = std::string(OSTRELLE_TESTDATA_DIR) + "/lwo/misc/lwob_not_lwo2.lwo";
     if (!std::filesystem::exists(path)) GTEST_SKIP() << "test data not found: " << path;
@@ -252,7 +252,7 @@ TEST(LwoReader, WrongHeaderIsRefusedWithTheWrongFormatLine) {
     Model real;
     real.readLwo(path.c_str());
     EXPECT_EQ(log.text, "Wrong format of LWO file: " + path + "\n");
-    EXPECT_EQ(real.numMeshes, 0);
+    EXPECT_EQ(real.numMeshes(), 0);
 }
 
 } // namespace

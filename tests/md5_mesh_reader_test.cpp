@@ -8,6 +8,7 @@
 #include "load/load_model.h"
 #include "model/md5_mesh_reader.h"
 #include "model/model.h"
+#include "shadow/analysis_steps.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ TEST(Md5Reader, JointLineNamePositionAndCompletedQuaternion) {
                             "\t\"two words\"\t0 ( 1 2 3 ) ( 0 0 0 )\n"
                             "\"over\" -1 ( 0 0 0 ) ( 0.6 0.6 0.6 ) // x2+y2+z2 > 1\n"
                             "}\n"));
-    ASSERT_EQ(model.numJoints, 2);
+    ASSERT_EQ(model.numJoints(), 2);
     const Joint& j = model.joints[0];
     EXPECT_EQ(j.name, "two words");
     EXPECT_EQ(j.parent, 0);
@@ -110,8 +111,8 @@ TEST(Md5Reader, FirstLineDecidesTheGrammar) {
     for (const char* first : {"MD5Version 6\n", "MD5Version 11\n"}) {
         Model model;
         ASSERT_TRUE(read(model, std::string(first) + "numMeshes 3\nnummeshes 2\nnumbones 1\nbone 0 {\n}\n"));
-        EXPECT_EQ(model.numMeshes, 2) << first;
-        EXPECT_EQ(model.numJoints, 1) << first;
+        EXPECT_EQ(model.numMeshes(), 2) << first;
+        EXPECT_EQ(model.numJoints(), 1) << first;
     }
 }
 
@@ -179,7 +180,7 @@ TEST(Md5Reader, IndicesOutsideTheirArraysAreDroppedWithOneLineEach) {
                         "t.md5mesh: mesh 0 triangle 2 names vertex -5, dropped\n"
                         "reading mesh details successful, meshnumber 0 \n");
     EXPECT_EQ(model.joints[1].parent, -1);
-    ASSERT_EQ(model.numTris[0], 1);
+    ASSERT_EQ(model.numTris(0), 1);
     ASSERT_EQ(model.tris[0].size(), 1u);
     EXPECT_EQ(model.tris[0][0].v[1], 1);
     EXPECT_EQ(model.weights[0][1].bias, 0.0f);
@@ -199,16 +200,16 @@ TEST(Md5Reader, ImpossibleCountStopsTheLoadSilently) {
         EXPECT_EQ(model.numVerts[0], 1);
         EXPECT_EQ(model.numVerts[1], 2); // what came before the count is kept
         EXPECT_EQ(model.verts[1].size(), 2u);
-        EXPECT_EQ(model.numTris[1], 0);
+        EXPECT_EQ(model.numTris(1), 0);
         EXPECT_FALSE(model.meshLoaded[0]); // read, but without index lists: not to be drawn
     }
     Model joints;
     EXPECT_FALSE(read(joints, "MD5Version 10\nnumMeshes 1\nnumJoints 2000000000\n"));
-    EXPECT_EQ(joints.numJoints, 0);
-    EXPECT_EQ(joints.numMeshes, 1);
+    EXPECT_EQ(joints.numJoints(), 0);
+    EXPECT_EQ(joints.numMeshes(), 1);
     Model meshes;
     EXPECT_FALSE(read(meshes, "MD5Version 10\nnumMeshes 100\n"));
-    EXPECT_EQ(meshes.numMeshes, 0);
+    EXPECT_EQ(meshes.numMeshes(), 0);
 }
 
 TEST(Md5Reader, LongLinesSplitAndNulBytesEndALine) {
@@ -220,8 +221,8 @@ TEST(Md5Reader, LongLinesSplitAndNulBytesEndALine) {
     Model model;
     ASSERT_TRUE(read(model, text));
     EXPECT_EQ(model.numVerts[0], 2);
-    EXPECT_EQ(model.numTris[0], 1);
-    EXPECT_EQ(model.numWeights[0], 0);
+    EXPECT_EQ(model.numTris(0), 1);
+    EXPECT_EQ(model.numWeights(0), 0);
 
     Model whole; // the same line short enough for the buffer: "mesh {" is not at a line start
     ASSERT_TRUE(read(whole, "MD5Version 10\nnumMeshes 1\n" + std::string(4084, 'x') +
@@ -242,10 +243,10 @@ TEST(Md5Reader, SurvivesEveryPrefixAndGarbage) {
     Model a, b, c;
     loadMd5MeshFromMemory(a, garbage, "g.md5mesh");
     loadMd5MeshFromMemory(b, "MD5Version 10\nnumMeshes 1\nmesh {\nnumverts 3\nnumtris 1\ntri 0 0 1 2\n}\n", "n.md5mesh");
-    EXPECT_EQ(b.numJoints, 0); // no joints: face vectors come from the vertices, not from corner records
+    EXPECT_EQ(b.numJoints(), 0); // no joints: face vectors come from the vertices, not from corner records
     EXPECT_EQ(b.indices[0].size(), 3u);
     loadMd5MeshFromMemory(c, "", "e.md5mesh");
-    EXPECT_EQ(c.numMeshes, 0);
+    EXPECT_EQ(c.numMeshes(), 0);
 }
 
 TEST(Md5Reader, FaceVectorsAndHandedness) {
@@ -276,20 +277,16 @@ TEST(Md5Reader, IncidenceListsKeepTheFirst40Corners) {
     ScopedLogCapture log;
     Model model;
     ASSERT_TRUE(md5::readMeshFromMemory(model, text, "i.md5mesh"));
-    buildIncidenceLists(model, 0);
-    const Vertex& v0 = model.verts[0][0];
-    ASSERT_EQ(v0.numTriRefs, 40);
-    ASSERT_EQ(v0.triList.size(), 40u);
-    EXPECT_EQ(v0.triList[0], 0);
-    EXPECT_EQ(v0.cornerList[0], 0);
-    EXPECT_EQ(v0.triList[1], 0); // a vertex standing twice in one triangle is listed twice
-    EXPECT_EQ(v0.cornerList[1], 2);
-    EXPECT_EQ(v0.triList[39], 38);
-    EXPECT_EQ(v0.cornerList[39], 0);
-    const Vertex& v2 = model.verts[0][2];
-    ASSERT_EQ(v2.numTriRefs, 40);
-    EXPECT_EQ(v2.cornerList[0], 1);
-    EXPECT_EQ(v2.triList[39], 39);
+    shadow::MeshAnalysis lists;
+    shadow::steps::beginAnalysis(model, 0, lists);
+    ASSERT_EQ(lists.triRefs.size(0), 40);
+    auto ref = [&lists](int v, int r) { return std::make_pair(lists.triRefs.at(v, r).tri, lists.triRefs.at(v, r).corner); };
+    EXPECT_EQ(ref(0, 0), std::make_pair(0, 0));
+    EXPECT_EQ(ref(0, 1), std::make_pair(0, 2)); // a vertex standing twice in one triangle is listed twice
+    EXPECT_EQ(ref(0, 39), std::make_pair(38, 0));
+    ASSERT_EQ(lists.triRefs.size(2), 40);
+    EXPECT_EQ(ref(2, 0).second, 1);
+    EXPECT_EQ(ref(2, 39).first, 39);
 }
 
 TEST(Md5Reader, Version6MeshLinesInterleavedKeepPerMeshOrderAndLogOrder) {
@@ -307,8 +304,8 @@ TEST(Md5Reader, Version6MeshLinesInterleavedKeepPerMeshOrderAndLogOrder) {
     EXPECT_EQ(model.verts[0][1].u, 0.75f);
     ASSERT_EQ(model.numVerts[1], 1);
     EXPECT_EQ(model.verts[1][0].u, 0.5f);
-    EXPECT_EQ(model.numTris[1], 1);
-    EXPECT_EQ(model.numTris[0], 0);
+    EXPECT_EQ(model.numTris(1), 1);
+    EXPECT_EQ(model.numTris(0), 0);
     EXPECT_EQ(model.materialName[0], "a");
     EXPECT_EQ(model.materialName[1], "b");
 }

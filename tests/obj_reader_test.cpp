@@ -28,10 +28,10 @@ std::vector<float> cornerPos(const Model& model, int mesh, int corner) {
 
 // Every triangle names existing vertices that carry its corners' data.
 void expectConsistent(const Model& model) {
-    for (int m = 0; m < model.numMeshes; ++m) {
-        ASSERT_EQ(model.corners[m].size(), 3 * static_cast<size_t>(model.numTris[m]));
+    for (int m = 0; m < model.numMeshes(); ++m) {
+        ASSERT_EQ(model.corners[m].size(), 3 * static_cast<size_t>(model.numTris(m)));
         ASSERT_EQ(model.verts[m].size(), static_cast<size_t>(model.numVerts[m]));
-        for (int t = 0; t < model.numTris[m]; ++t)
+        for (int t = 0; t < model.numTris(m); ++t)
             for (int k = 0; k < 3; ++k) {
                 int v = model.tris[m][t].v[k];
                 ASSERT_TRUE(v >= 0 && v < model.numVerts[m]);
@@ -47,12 +47,12 @@ const char* kSquare = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 0 1\n";
 TEST(ObjReader, PolygonsAreFannedFromTheirFirstCorner) {
     Model model;
     readObj(model, std::string(kSquare) + "f 1 2 3 4 5\n");
-    ASSERT_EQ(model.numTris[0], 3);
+    ASSERT_EQ(model.numTris(0), 3);
     // (p0, p1, p2), (p0, p2, p3), (p0, p3, p4): position indices show through the positions.
     const float expectedZ[9] = {0, 0, 1, 0, 1, 1, 0, 1, 0}; // model z is the file's y
     for (int c = 0; c < 9; ++c) EXPECT_EQ(model.corners[0][c].pos[2], expectedZ[c]) << "corner " << c;
     EXPECT_EQ(cornerPos(model, 0, 8), (std::vector<float>{0, -1, 0})); // and its z is minus our y
-    EXPECT_EQ(model.numJoints, 0);
+    EXPECT_EQ(model.numJoints(), 0);
     EXPECT_TRUE(model.meshLoaded[0]);
     expectConsistent(model);
 }
@@ -60,7 +60,7 @@ TEST(ObjReader, PolygonsAreFannedFromTheirFirstCorner) {
 TEST(ObjReader, ShortFacesMakeOneTriangleWithMissingCornersAtTheOrigin) {
     Model model;
     readObj(model, std::string(kSquare) + "f 2\nf 2 3\n");
-    ASSERT_EQ(model.numTris[0], 2);
+    ASSERT_EQ(model.numTris(0), 2);
     EXPECT_EQ(cornerPos(model, 0, 0), (std::vector<float>{1, 0, 0}));
     EXPECT_EQ(cornerPos(model, 0, 1), (std::vector<float>{0, 0, 0}));
     EXPECT_EQ(cornerPos(model, 0, 4), (std::vector<float>{1, 0, 1}));
@@ -73,7 +73,7 @@ TEST(ObjReader, IndicesNegativeWithSlashesAndOutOfRange) {
             "v 1 0 0\nv 2 0 0\nv 3 0 0\nvt 0.5 0.25\n"
             "f -3/1 -2//7 -1/-1/2\n"
             "f 9/1 0/5 -7/-3\n");
-    ASSERT_EQ(model.numTris[0], 2);
+    ASSERT_EQ(model.numTris(0), 2);
     const auto& c = model.corners[0];
     EXPECT_EQ(c[0].pos[0], 1);
     EXPECT_EQ(c[1].pos[0], 2);
@@ -93,7 +93,7 @@ TEST(ObjReader, CornersShareVerticesOnlyWithEqualTextureCoordinates) {
     Model model;
     readObj(model, "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 0\nvt 0 0\nvt 1 1\n"
                    "f 1/1 2/1 3/1\nf 1/1 3/1 2/2\nf 4/1 2/1 3/1\n");
-    ASSERT_EQ(model.numTris[0], 3);
+    ASSERT_EQ(model.numTris(0), 3);
     // Four made: p1, p2, p3 with vt1, p2 with vt2, and p4 (same position as p1).
     EXPECT_EQ(model.numVerts[0], 5);
     const auto& t = model.tris[0];
@@ -115,7 +115,7 @@ TEST(ObjReader, OnePositionWithManyTextureCoordinatesWeldsLikeFewer) {
     text += "f 9/3 1/3 4/3\n"; // out of range: at the origin, like positions 1 and 4
     Model model;
     readObj(model, text);
-    ASSERT_EQ(model.numTris[0], 81);
+    ASSERT_EQ(model.numTris(0), 81);
     // Made: position 1 with each of 40 coordinates, position 2 once, position 4 with each of
     // 40 (the same values as position 1, so never named), and the out-of-range corner.
     EXPECT_EQ(model.numVerts[0], 82);
@@ -127,18 +127,18 @@ TEST(ObjReader, OnePositionWithManyTextureCoordinatesWeldsLikeFewer) {
 TEST(ObjReader, UsemtlStartsMeshesAndFacesBeforeTheFirstAreKept) {
     Model model;
     readObj(model, std::string(kSquare) + "f 1 2 3\nusemtl a\nf 2 3 4\nusemtl b\nf 3 4 5\nf 1 3 5\n");
-    ASSERT_EQ(model.numMeshes, 3);
-    ASSERT_EQ(model.numTris[0], 2);
+    ASSERT_EQ(model.numMeshes(), 3);
+    ASSERT_EQ(model.numTris(0), 2);
     EXPECT_EQ(model.corners[0][0].pos[0], 0); // not overwritten by the face after "usemtl a"
     EXPECT_EQ(model.corners[0][3].pos[0], 1);
-    EXPECT_EQ(model.numTris[1], 2);
-    EXPECT_EQ(model.numTris[2], 0);
+    EXPECT_EQ(model.numTris(1), 2);
+    EXPECT_EQ(model.numTris(2), 0);
     expectConsistent(model);
 
     Model plain;
     readObj(plain, std::string(kSquare) + "f 1 2 3\nf 2 3 4\n");
-    EXPECT_EQ(plain.numMeshes, 1);
-    EXPECT_EQ(plain.numTris[0], 2);
+    EXPECT_EQ(plain.numMeshes(), 1);
+    EXPECT_EQ(plain.numTris(0), 2);
 }
 
 // Comment lines hold no faces; a long line is read in pieces of 4095 characters, so "f 1 2 3"
@@ -148,8 +148,8 @@ TEST(ObjReader, CommentsAreNoFacesAndLongLinesAreReadInPieces) {
                                     "g " + std::string(4093, 'x') + "f 1 2 3\n"}) {
         Model model;
         readObj(model, kSquare + tail);
-        ASSERT_EQ(model.numMeshes, 1);
-        EXPECT_EQ(model.numTris[0], 1);
+        ASSERT_EQ(model.numMeshes(), 1);
+        EXPECT_EQ(model.numTris(0), 1);
     }
 }
 
@@ -160,7 +160,7 @@ TEST(ObjMaterials, MapOfTheMaterialsOwnBlockIsLookedUp) {
     Model model;
     int loads = 0;
     readObj(model, obj, &mtl, &loads);
-    ASSERT_EQ(model.numMeshes, 3);
+    ASSERT_EQ(model.numMeshes(), 3);
     // No texture is found on disk here, so every lookup ends in the log; "bare" has no map
     // of its own and must not borrow blue's.
     EXPECT_EQ(log.text, "couldn't find texture dir/red.tga\ncouldn't find texture dir/blue.tga\n");
@@ -185,7 +185,7 @@ TEST(ObjMaterials, MissingLibraryIsLoggedForEveryUsemtlLine) {
     readObj(model, std::string(kSquare) + "mtllib gone.mtl\nusemtl a\nf 1 2 3\nusemtl b\nf 1 2 3\n");
     std::string line = "couldn\xB4t open material library for this obj-file: dir/gone.mtl\n";
     EXPECT_EQ(log.text, line + line);
-    EXPECT_EQ(model.numMeshes, 2);
+    EXPECT_EQ(model.numMeshes(), 2);
 }
 
 TEST(ObjReader, MissingFileIsLoggedAndGivesNoMeshes) {
@@ -193,7 +193,7 @@ TEST(ObjReader, MissingFileIsLoggedAndGivesNoMeshes) {
     Model model;
     model.readObj("/nonexistent/ostrelle/none.obj");
     EXPECT_EQ(log.text, "cannot open file: /nonexistent/ostrelle/none.obj\n");
-    EXPECT_EQ(model.numMeshes, 0);
+    EXPECT_EQ(model.numMeshes(), 0);
 }
 
 TEST(ObjReader, RealFileWithLibraryLoadsThroughTheFileEntry) {
@@ -202,8 +202,8 @@ TEST(ObjReader, RealFileWithLibraryLoadsThroughTheFileEntry) {
     ScopedLogCapture log;
     Model model;
     model.readObj(path.c_str());
-    ASSERT_EQ(model.numMeshes, 1);
-    EXPECT_GT(model.numTris[0], 0);
+    ASSERT_EQ(model.numMeshes(), 1);
+    EXPECT_GT(model.numTris(0), 0);
     EXPECT_NE(log.text.find("couldn't find texture " + std::string(OSTRELLE_TESTDATA_DIR) + "/obj/rifle/m_rifl.bmp\n"),
               std::string::npos)
         << log.text;

@@ -7,7 +7,6 @@
 #include "model/model.h"
 #include "render/logic/cube_directions.h"
 #include "render/logic/marker_geometry.h"
-#include "render/logic/mesh_draw_range.h"
 
 namespace {
 
@@ -89,37 +88,16 @@ TEST(MarkerGeometry, CameraFrustumOpensAlongTheFirstColumn) {
 TEST(MarkerGeometry, BonesOnlyToParentsInsideTheSkeleton) {
     Model model;
     model.joints.resize(3);
-    model.numJoints = 5; // more than the array holds: only the three present are read
     model.joints[0].parent = -1;
     model.joints[1].parent = 0;
     model.joints[2].parent = 7;
     model.joints[0].pos[2] = 4;
     model.joints[1].pos[0] = 1;
     render::MarkerLine bone;
-    EXPECT_EQ(render::markerJointCount(model), 3);
     EXPECT_FALSE(render::boneLine(model, 0, bone));
     ASSERT_TRUE(render::boneLine(model, 1, bone));
     expectVec(bone.from, 0, 0, 4);
     expectVec(bone.to, 1, 0, 0);
     EXPECT_FALSE(render::boneLine(model, 2, bone));
     EXPECT_FALSE(render::boneLine(model, 3, bone));
-}
-
-TEST(MeshDrawRange, IndicesOutsideTheVerticesDrawNothing) {
-    Model model;
-    ASSERT_TRUE(model.allocateMeshes(1));
-    model.verts[0].resize(3);
-    model.indices[0] = {0, 1, 2, 2, 1, 0};
-    model.numTris[0] = 2;
-    EXPECT_EQ(render::drawableIndexCount(model, 0), 6);
-    model.numTris[0] = 5; // more triangles than indices: only the stored ones
-    EXPECT_EQ(render::drawableIndexCount(model, 0), 6);
-    model.numTris[0] = 1; // the bad index beyond the counted triangles is never handed over
-    model.indices[0][4] = 3;
-    EXPECT_EQ(render::drawableIndexCount(model, 0), 3);
-    model.numTris[0] = 2;
-    EXPECT_EQ(render::drawableIndexCount(model, 0), 0);
-    model.indices[0][4] = -1;
-    EXPECT_EQ(render::drawableIndexCount(model, 0), 0);
-    EXPECT_EQ(render::drawableIndexCount(model, 1), 0);
 }

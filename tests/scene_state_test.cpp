@@ -20,7 +20,6 @@ std::unique_ptr<Model> modelWithJoints(std::initializer_list<const char*> names,
         j.pos[2] = z;
         model->joints.push_back(j);
     }
-    model->numJoints = static_cast<int>(model->joints.size());
     return model;
 }
 
@@ -92,7 +91,7 @@ TEST(SceneState, SlotsAddAndRemoveInStep) {
     ASSERT_EQ(scene.nummodels, 3);
     EXPECT_EQ(scene.model_in_focus, 2);
     ASSERT_TRUE(scene.models[2]);
-    EXPECT_EQ(scene.models[2]->numMeshes, 0);
+    EXPECT_EQ(scene.models[2]->numMeshes(), 0);
     EXPECT_FALSE(scene.modelname[2]);
     for (int s = 0; s < 3; ++s) {
         scene.modelname[s] = "m" + std::to_string(s);

@@ -17,10 +17,6 @@ void copy3(const float in[3], float out[3]) { std::copy(in, in + 3, out); }
 
 } // namespace
 
-int markerJointCount(const Model& model) {
-    return std::max(0, std::min(model.numJoints, static_cast<int>(model.joints.size())));
-}
-
 void jointAxes(const float pos[3], const float rot[9], MarkerLine axes[3]) {
     for (int axis = 0; axis < 3; ++axis) {
         copy3(pos, axes[axis].from);
@@ -29,7 +25,7 @@ void jointAxes(const float pos[3], const float rot[9], MarkerLine axes[3]) {
 }
 
 bool boneLine(const Model& model, int joint, MarkerLine& bone) {
-    const int count = markerJointCount(model);
+    const int count = model.numJoints();
     if (joint < 0 || joint >= count) return false;
     const Joint& j = model.joints[static_cast<size_t>(joint)];
     if (j.parent < 0 || j.parent >= count) return false;

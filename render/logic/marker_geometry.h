@@ -13,9 +13,6 @@ struct MarkerLine {
     float to[3];
 };
 
-// The joints a marker may read: numJoints, but never past the joint array.
-int markerJointCount(const Model& model);
-
 // A joint's three axes: from `pos` to pos + 2 c0, pos + 2 c1, pos + 2 c2 (red, green, blue).
 void jointAxes(const float pos[3], const float rot[9], MarkerLine axes[3]);
 

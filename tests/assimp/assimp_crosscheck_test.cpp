@@ -50,9 +50,9 @@ void load(Model& model, const std::string& path, Format format) {
 // triangle names existing vertices that agree with its corners.
 std::vector<Tri> ourTriangles(const Model& model) {
     std::vector<Tri> out;
-    EXPECT_EQ(model.numJoints, 0);
-    for (int m = 0; m < model.numMeshes; ++m) {
-        EXPECT_EQ(model.numTris[m], static_cast<int>(model.tris[m].size()));
+    EXPECT_EQ(model.numJoints(), 0);
+    for (int m = 0; m < model.numMeshes(); ++m) {
+        EXPECT_EQ(model.numTris(m), static_cast<int>(model.tris[m].size()));
         EXPECT_EQ(model.corners[m].size(), 3 * model.tris[m].size());
         EXPECT_EQ(model.numVerts[m], static_cast<int>(model.verts[m].size()));
         EXPECT_TRUE(model.meshLoaded[m]);
@@ -194,7 +194,7 @@ const std::map<std::string, Deviation>& deviations() {
         {"ThreeCubesGreen_UTF16LE.ASE",
          {"ASE is read as 8-bit text: in UTF-16 every keyword is broken up by zero bytes, so no mesh is found",
           [](const std::string&, const Model& model, const std::vector<Tri>& ours) {
-              EXPECT_EQ(model.numMeshes, 0);
+              EXPECT_EQ(model.numMeshes(), 0);
               EXPECT_TRUE(ours.empty());
           }}},
         {"Subdivision.lwo",

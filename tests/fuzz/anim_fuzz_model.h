@@ -6,7 +6,6 @@
 
 inline void buildFuzzModel(Model& model) {
     static const char* const kNames[] = {"origin", "pubis", "pelvis", "spine", "head", "lamp", "Joint 1", "camera1"};
-    model.numJoints = 8;
     model.joints.assign(8, Joint{});
     for (int j = 0; j < 8; ++j) {
         Joint& joint = model.joints[static_cast<size_t>(j)];
@@ -30,16 +29,17 @@ inline void buildFuzzModel(Model& model) {
         v.u = 0.3f * i;
         v.v = i == 2 ? 1.0f : 0.0f;
     }
-    model.verts[0][0].cloneList = {3};
     model.tris[0].resize(1);
     model.tris[0][0].v[0] = 0;
     model.tris[0][0].v[1] = 1;
     model.tris[0][0].v[2] = 2;
-    model.tris[0][0].triCloneList = {3, 1, 2};
     model.indices[0] = {3, 1, 2};
     model.numVerts[0] = 3;
-    model.numVertsTotal[0] = 4;
-    model.numTris[0] = 1;
-    model.numWeights[0] = 6;
+    // Vertex 3 is a clone of vertex 0 that draws the triangle's first corner.
+    model.cloneStart[0] = {0, 1, 1, 1, 1};
+    model.cloneItems[0] = {3};
+    model.cloneTriItems[0] = {0};
+    model.triCloneStart[0] = {0, 3};
+    model.triCloneItems[0] = {3, 1, 2};
     model.meshLoaded[0] = 1;
 }

@@ -30,7 +30,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         auto model = std::make_unique<Model>();
         model->joints.resize(1);
         model->joints[0].name = "lamp";
-        model->numJoints = 1;
         scene.models[static_cast<size_t>(i)] = std::move(model);
         updateModelPlacement(scene, i);
     }

@@ -120,9 +120,8 @@ void makeSquare(Model& model, float h, float z) {
         v.u = (corners[i][0] + 1) / 2;
         v.v = (corners[i][1] + 1) / 2;
     }
-    model.numVerts[0] = model.numVertsTotal[0] = 4;
+    model.numVerts[0] = 4;
     model.indices[0] = {0, 1, 2, 0, 2, 3};
-    model.numTris[0] = 2;
 }
 
 #define REQUIRE_CONTEXT()                                                                   \
@@ -193,7 +192,6 @@ TEST(AmbientPass, UntexturedInTheAmbientColourAndSpecularOnlySurfacesLeftOut) {
 
     // A skinned model is wound clockwise: the same counter-clockwise square is its back.
     model.hasSpecular[0] = 0;
-    model.numJoints = 1;
     model.joints.resize(1);
     beginFrame();
     render::drawAmbientPass(model, ambient, glCapabilities());
@@ -325,7 +323,6 @@ TEST(SkeletonMarkers, BonesAndAxesInFrontOfTheModelWithoutWritingDepth) {
     makeSquare(wall, 1.0f, 0.5f); // fills the depth buffer in front of the skeleton
     Model skeleton;
     skeleton.joints.resize(2);
-    skeleton.numJoints = 2;
     const float identity[9] = {0.25f, 0, 0, 0, 0.25f, 0, 0, 0, 0.25f}; // axes half a unit long
     for (Joint& j : skeleton.joints) std::copy(identity, identity + 9, j.rot);
     skeleton.joints[0].parent = -1;
@@ -354,7 +351,6 @@ TEST(SkeletonMarkers, CameraFrustumNearRectangleInWhite) {
     REQUIRE_CONTEXT();
     Model camera;
     camera.joints.resize(1);
-    camera.numJoints = 1;
     camera.cameraJoint = 0;
     // c0 along -z (towards the viewer), c1 along x, c2 along y, scaled so the near
     // rectangle spans half the view.

@@ -22,13 +22,12 @@ inline uint32_t hashOf(uint32_t x) {
 
 // A torus of columns x rows vertices (2 x columns x rows triangles) skinned to a chain of
 // `jointCount` joints along its ring with 1 to 4 weights per vertex. About one vertex in 33
-// gets a clone that draws its later triangles, and every triangle's triCloneList names the
+// gets a clone that draws its later triangles, and every triangle gives its vectors to the
 // vertices that draw its corners, as the geometry analysis leaves them.
 inline void buildTorusModel(Model& model, int columns, int rows, int jointCount) {
     const float kPi = 3.14159265f;
     model.release();
     model.allocateMeshes(1);
-    model.numJoints = jointCount;
     model.joints.assign(static_cast<size_t>(jointCount), Joint{});
     for (int j = 0; j < jointCount; ++j) {
         Joint& joint = model.joints[static_cast<size_t>(j)];
@@ -79,6 +78,7 @@ inline void buildTorusModel(Model& model, int columns, int rows, int jointCount)
     ts.resize(static_cast<size_t>(numTris));
     draw.resize(3 * static_cast<size_t>(numTris));
     std::vector<int> uses(static_cast<size_t>(numVerts), 0);
+    std::vector<int> cloneOf(static_cast<size_t>(numVerts), -1), cloneTri(static_cast<size_t>(numVerts), 0);
     int t = 0;
     for (int i = 0; i < columns; ++i)
         for (int r = 0; r < rows; ++r) {
@@ -90,33 +90,38 @@ inline void buildTorusModel(Model& model, int columns, int rows, int jointCount)
                 for (int k = 0; k < 3; ++k) {
                     int drawn = corners[k];
                     tri.v[k] = drawn;
-                    Vertex& v = vs[static_cast<size_t>(drawn)];
+                    const size_t source = static_cast<size_t>(drawn);
                     const bool split = hashOf(static_cast<uint32_t>(drawn) + 77777u) % 33 == 0;
-                    if (split && uses[static_cast<size_t>(drawn)]++ >= 3) {
-                        if (v.cloneList.empty()) {
+                    if (split && uses[source]++ >= 3) {
+                        if (cloneOf[source] < 0) {
                             Vertex clone;
-                            clone.u = v.u;
-                            clone.v = v.v;
-                            std::copy(v.pos, v.pos + 3, clone.pos);
-                            vs[static_cast<size_t>(drawn)].cloneList.push_back(static_cast<int>(vs.size()));
-                            vs[static_cast<size_t>(drawn)].cloneTris.push_back(t);
-                            vs[static_cast<size_t>(drawn)].numCloneRefs = 1;
+                            clone.u = vs[source].u;
+                            clone.v = vs[source].v;
+                            std::copy(vs[source].pos, vs[source].pos + 3, clone.pos);
+                            cloneOf[source] = static_cast<int>(vs.size());
+                            cloneTri[source] = t;
                             vs.push_back(clone);
                         }
-                        drawn = vs[static_cast<size_t>(corners[k])].cloneList[0];
+                        drawn = cloneOf[source];
                     }
                     draw[3 * static_cast<size_t>(t) + static_cast<size_t>(k)] = drawn;
-                    tri.triCloneList.push_back(drawn);
                 }
-                tri.numTriClones = 3;
                 ++t;
             }
         }
     model.numVerts[0] = numVerts;
-    model.numVertsTotal[0] = static_cast<int>(vs.size());
-    model.numClones[0] = static_cast<int>(vs.size()) - numVerts;
-    model.numTris[0] = numTris;
-    model.numWeights[0] = static_cast<int>(ws.size());
+    model.clearCloneLists(0);
+    std::vector<int>& cloneStart = model.cloneStart[0];
+    for (int i = 0; i < numVerts; ++i) {
+        cloneStart[static_cast<size_t>(i)] = static_cast<int>(model.cloneItems[0].size());
+        if (cloneOf[static_cast<size_t>(i)] < 0) continue;
+        model.cloneItems[0].push_back(cloneOf[static_cast<size_t>(i)]);
+        model.cloneTriItems[0].push_back(cloneTri[static_cast<size_t>(i)]);
+    }
+    std::fill(cloneStart.begin() + numVerts, cloneStart.end(), static_cast<int>(model.cloneItems[0].size()));
+    // Every triangle gives its vectors to the vertices that draw its corners.
+    for (int tr = 0; tr <= numTris; ++tr) model.triCloneStart[0][static_cast<size_t>(tr)] = 3 * tr;
+    model.triCloneItems[0] = draw;
     model.meshLoaded[0] = 1;
     model.hasLocal[0] = 1;
 }
@@ -124,7 +129,7 @@ inline void buildTorusModel(Model& model, int columns, int rows, int jointCount)
 // A version 10 animation of every joint of the model, all six components animated, bound.
 inline void attachWaveAnimation(Model& model, int numFrames, float frameRate) {
     auto anim = std::make_unique<AnimationV10>();
-    const int count = model.numJoints;
+    const int count = model.numJoints();
     anim->numFrames = numFrames;
     anim->numJoints = count;
     anim->frameRate = frameRate;
