@@ -25,6 +25,8 @@ struct Vertex {
     int weightCount = 0; // 0 for static models and for merged duplicates
 };
 
+static_assert(sizeof(Vertex) == 64, "a vertex is the 64 bytes that skinning and the draws read");
+
 struct Triangle {
     int v[3] = {0, 0, 0};
     float normal[3] = {0, 0, 0};

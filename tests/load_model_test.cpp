@@ -83,6 +83,9 @@ TEST(LoadModel, BobCountsJointsAndBindPose) {
         EXPECT_EQ(model.numWeights(m), counts[m][2]) << m;
     }
     EXPECT_EQ(model.materialName[1], "guard1_face.png");
+    // Texture coordinates on one line: S x T is zero and the normal, negative on every axis,
+    // alone makes the triangle right-handed.
+    EXPECT_EQ(model.tris[0][385].rightHanded, 1);
     EXPECT_EQ(model.findJoint("lamp"), 15);
     EXPECT_EQ(model.joints[15].parent, 13);
     EXPECT_NEAR(model.joints[15].bindPos[0], -39.749374f, 1e-5f);
