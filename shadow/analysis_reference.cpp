@@ -58,12 +58,7 @@ void buildMeshEdges(Model& model, int mesh) {
 } // namespace
 
 void analyzeGeometry(Model& model, int mesh) {
-    if (!steps::meshExists(model, mesh)) return;
-    MeshAnalysis lists;
-    steps::beginAnalysis(model, mesh, lists);
-    mergeIdenticalVertices(model, mesh, lists);
-    steps::splitTangentFrames(model, mesh, lists);
-    steps::finishAnalysis(model, mesh, lists);
+    steps::analyzeWith(model, mesh, mergeIdenticalVertices);
 }
 
 void buildEdges(Model& model) {

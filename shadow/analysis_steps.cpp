@@ -235,6 +235,15 @@ void finishAnalysis(Model& model, int mesh, const MeshAnalysis& lists) {
         for (int r = 0; r < lists.receivers.size(t); ++r) items[at(triStart[at(t)] + r)] = lists.receivers.at(t, r);
 }
 
+void analyzeWith(Model& model, int mesh, DuplicateSearch search) {
+    if (!meshExists(model, mesh)) return;
+    MeshAnalysis lists;
+    beginAnalysis(model, mesh, lists);
+    search(model, mesh, lists);
+    splitTangentFrames(model, mesh, lists);
+    finishAnalysis(model, mesh, lists);
+}
+
 void mergeIdenticalPair(Model& model, int mesh, MeshAnalysis& lists, int i, int j) {
     std::vector<Vertex>& vs = model.verts[at(mesh)];
     std::vector<Triangle>& ts = model.tris[at(mesh)];

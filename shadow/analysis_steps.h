@@ -76,6 +76,11 @@ void finishAnalysis(Model& model, int mesh, const MeshAnalysis& lists);
 // triangle records name i). i's clone lists get (j, 0) either way.
 void mergeIdenticalPair(Model& model, int mesh, MeshAnalysis& lists, int i, int j);
 
+// The whole analysis of one mesh with the given duplicate search (fast or pairwise): the
+// incidence lists, the search, the tangent-frame clones, the flat lists stored.
+using DuplicateSearch = void (*)(Model& model, int mesh, MeshAnalysis& lists);
+void analyzeWith(Model& model, int mesh, DuplicateSearch search);
+
 // Pass 2: gives each triangle's vectors to its vertices and appends clones where the tangent
 // frames around a vertex disagree.
 void splitTangentFrames(Model& model, int mesh, MeshAnalysis& lists);

@@ -8,12 +8,7 @@
 namespace shadow {
 
 void analyzeGeometry(Model& model, int mesh) {
-    if (!steps::meshExists(model, mesh)) return;
-    MeshAnalysis lists;
-    steps::beginAnalysis(model, mesh, lists);
-    mergeIdenticalVertices(model, mesh, lists);
-    steps::splitTangentFrames(model, mesh, lists);
-    steps::finishAnalysis(model, mesh, lists);
+    steps::analyzeWith(model, mesh, mergeIdenticalVertices);
 }
 
 } // namespace shadow
