@@ -74,12 +74,9 @@ TEST(MeshVectors, FastLoopsMatchThePlainVersionOnAPosedModel) {
         referenceUpdateMeshVectors(plain, 0, caps);
         const auto& a = fast.verts[0];
         const auto& b = plain.verts[0];
-        for (size_t i = 0; i < a.size(); ++i) {
-            ASSERT_EQ(0, memcmp(a[i].pos, b[i].pos, sizeof a[i].pos)) << "vertex " << i;
-            ASSERT_EQ(0, memcmp(a[i].normal, b[i].normal, sizeof a[i].normal)) << "vertex " << i;
-            ASSERT_EQ(0, memcmp(a[i].tangentS, b[i].tangentS, sizeof a[i].tangentS)) << "vertex " << i;
-            ASSERT_EQ(0, memcmp(a[i].tangentT, b[i].tangentT, sizeof a[i].tangentT)) << "vertex " << i;
-        }
+        for (size_t i = 0; i < a.size(); ++i)
+            for (auto field : {&Vertex::pos, &Vertex::normal, &Vertex::tangentS, &Vertex::tangentT})
+                ASSERT_EQ(0, memcmp(a[i].*field, b[i].*field, 3 * sizeof(float))) << "vertex " << i;
         for (size_t t2 = 0; t2 < fast.tris[0].size(); ++t2)
             ASSERT_EQ(0, memcmp(fast.tris[0][t2].normal, plain.tris[0][t2].normal, sizeof(float) * 3));
     }

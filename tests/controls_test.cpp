@@ -34,6 +34,11 @@ struct Frame {
         handleKeyboard(scene, state, held, commands);
         state.keys.clearPressed();
     }
+    // A press and release around one frame.
+    void tap(int key) {
+        run(key);
+        state.keys.onKeyUp(key);
+    }
     void hold(int key, int frames) {
         state.keys.onKeyDown(key);
         for (int i = 0; i < frames; ++i) run();
@@ -77,10 +82,9 @@ TEST(KeyArrays, AutoRepeatPressesOnceAndKeyUpReleases) {
     EXPECT_EQ(f.scene.renderMode, 1);
     f.state.keys.onKeyUp('Q');
     EXPECT_FALSE(f.state.keys.keyDown['Q']);
-    f.run('Q');
+    f.tap('Q');
     EXPECT_EQ(f.scene.renderMode, 2);
-    f.state.keys.onKeyUp('Q');
-    f.run('Q');
+    f.tap('Q');
     EXPECT_EQ(f.scene.renderMode, 0);
     f.state.keys.onKeyDown(-5); // out of range: ignored
     f.state.keys.onKeyUp(300);
@@ -115,10 +119,9 @@ TEST(KeyTable, SpeedStepsRunNegativeAndVPausesThenPlaysAtOne) {
     Frame f;
     f.hold('X', 300);
     EXPECT_NEAR(f.scene.animSpeed, -0.5f, 1e-3);
-    f.run('V');
+    f.tap('V');
     EXPECT_EQ(f.scene.animSpeed, 0.0f);
-    f.state.keys.onKeyUp('V');
-    f.run('V');
+    f.tap('V');
     EXPECT_EQ(f.scene.animSpeed, 1.0f);
     f.held.keys = {vk::Shift};
     f.hold('C', 2);
@@ -127,53 +130,34 @@ TEST(KeyTable, SpeedStepsRunNegativeAndVPausesThenPlaysAtOne) {
 
 TEST(KeyTable, PageKeysCycleFocusAndLightsByModifier) {
     Frame f;
+    const struct {
+        std::set<int> held;
+        int key, focus, light;
+    } steps[] = {
+        {{}, vk::Next, 1, 0},                       {{}, vk::Next, 0, 0},
+        {{}, vk::Prior, 1, 0},                      {{vk::Shift}, vk::Next, 1, 1},
+        {{vk::Shift}, vk::Next, 1, 2},              {{vk::Shift}, vk::Next, 1, 0},
+        {{vk::Shift}, vk::Next, 1, 1},              {{vk::Control}, vk::Next, 1, 1}, // Ctrl alone does nothing
+        {{vk::Control, vk::Shift}, vk::Prior, 1, 0}, // both: the light only
+    };
     f.addSlots(2);
     f.addLights(3);
-    f.run(vk::Next);
-    EXPECT_EQ(f.scene.model_in_focus, 1);
-    f.state.keys.onKeyUp(vk::Next);
-    f.run(vk::Next);
-    EXPECT_EQ(f.scene.model_in_focus, 0);
-    f.state.keys.onKeyUp(vk::Next);
-    f.run(vk::Prior);
-    EXPECT_EQ(f.scene.model_in_focus, 1);
-    f.state.keys.onKeyUp(vk::Prior);
-
-    int seen[4];
-    f.held.keys = {vk::Shift};
-    for (int& s : seen) {
-        f.run(vk::Next);
-        f.state.keys.onKeyUp(vk::Next);
-        s = f.scene.selectedLight;
+    int step = 0;
+    for (const auto& s : steps) {
+        f.held.keys = s.held;
+        f.tap(s.key);
+        EXPECT_EQ(f.scene.model_in_focus, s.focus) << "step " << step;
+        EXPECT_EQ(f.scene.selectedLight, s.light) << "step " << step;
+        ++step;
     }
-    EXPECT_EQ(seen[0], 1);
-    EXPECT_EQ(seen[1], 2);
-    EXPECT_EQ(seen[2], 0);
-    EXPECT_EQ(seen[3], 1);
-    EXPECT_EQ(f.scene.model_in_focus, 1);
-
-    f.held.keys = {vk::Control};
-    f.run(vk::Next); // Ctrl alone does nothing
-    f.state.keys.onKeyUp(vk::Next);
-    EXPECT_EQ(f.scene.model_in_focus, 1);
-    EXPECT_EQ(f.scene.selectedLight, 1);
-    f.held.keys = {vk::Control, vk::Shift};
-    f.run(vk::Prior); // both: the light only
-    EXPECT_EQ(f.scene.selectedLight, 0);
-    EXPECT_EQ(f.scene.model_in_focus, 1);
-}
-
-TEST(KeyTable, PageKeysWithoutModelsOrLights) {
-    Frame f;
-    f.run(vk::Next);
-    EXPECT_EQ(f.scene.model_in_focus, 0);
-    f.state.keys.onKeyUp(vk::Next);
-    f.run(vk::Prior);
-    EXPECT_EQ(f.scene.model_in_focus, -1);
-    f.held.keys = {vk::Shift};
-    f.state.keys.onKeyUp(vk::Prior);
-    f.run(vk::Next);
-    EXPECT_EQ(f.scene.selectedLight, 0);
+    Frame none; // without models or lights
+    none.tap(vk::Next);
+    EXPECT_EQ(none.scene.model_in_focus, 0);
+    none.tap(vk::Prior);
+    EXPECT_EQ(none.scene.model_in_focus, -1);
+    none.held.keys = {vk::Shift};
+    none.tap(vk::Next);
+    EXPECT_EQ(none.scene.selectedLight, 0);
 }
 
 TEST(KeyTable, EscapeQuitsUnlessItClosedADialog) {
@@ -194,16 +178,11 @@ TEST(KeyTable, EscapeQuitsUnlessItClosedADialog) {
 
 TEST(KeyTable, LoadKeysNeedAModelInFocus) {
     Frame f;
-    f.run(vk::F1 + 2);
-    f.run(vk::F1 + 3);
-    f.run(vk::F1 + 7);
+    for (int key : {vk::F1 + 2, vk::F1 + 3, vk::F1 + 7}) f.tap(key);
     EXPECT_EQ(f.commands.mesh + f.commands.anim + f.commands.texture, 0);
     f.addSlots(1);
     f.scene.models[0].reset(); // a slot without a model: no texture
-    for (int key : {vk::F1 + 2, vk::F1 + 3, vk::F1 + 7}) {
-        f.state.keys.onKeyUp(key);
-        f.run(key);
-    }
+    for (int key : {vk::F1 + 2, vk::F1 + 3, vk::F1 + 7}) f.tap(key);
     EXPECT_EQ(f.commands.mesh, 1);
     EXPECT_EQ(f.commands.anim, 1);
     EXPECT_EQ(f.commands.texture, 0);

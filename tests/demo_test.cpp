@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -106,21 +108,16 @@ TEST(DemoScene, ReadsCleanlyAndNamesFilesThatExist) {
     REQUIRE_DEMO();
     Scene scene;
     EXPECT_EQ(readDemoScene(scene), "");
-    EXPECT_EQ(scene.basepath, "./");
     ASSERT_EQ(scene.nummodels, 3);
-    ASSERT_EQ(scene.numlights, 3);
-    for (size_t i = 0; i < 3; ++i) {
-        ASSERT_TRUE(scene.modelname[i].has_value()) << "slot " << i;
-        EXPECT_TRUE(fs::is_regular_file(resolvePath(*scene.modelname[i]))) << *scene.modelname[i];
+    std::vector<std::optional<std::string>> files = scene.modelname;
+    files.insert(files.end(), {scene.modelanim[0], scene.camanim});
+    for (const auto& name : files) {
+        ASSERT_TRUE(name.has_value());
+        EXPECT_TRUE(fs::is_regular_file(resolvePath(*name))) << *name;
     }
-    ASSERT_TRUE(scene.modelanim[0].has_value());
-    EXPECT_TRUE(fs::is_regular_file(resolvePath(*scene.modelanim[0]))) << *scene.modelanim[0];
-    ASSERT_TRUE(scene.camanim.has_value() && scene.camjointname.has_value());
-    EXPECT_TRUE(fs::is_regular_file(resolvePath(*scene.camanim))) << *scene.camanim;
-    EXPECT_EQ(*scene.camjointname, "camera");
-    EXPECT_EQ(scene.lights[0].cubemap, 1);
-    ASSERT_TRUE(scene.lights[1].boneName.has_value());
-    EXPECT_EQ(*scene.lights[1].boneName, "lure");
+    // The camera and the bound light name joints that exist only by these names.
+    EXPECT_EQ(scene.camjointname.value_or("-"), "camera");
+    EXPECT_EQ(scene.lights.at(1).boneName.value_or("-"), "lure");
 }
 
 // The light filter's cube-map faces, read as the start-up reads them: a blurred set that
@@ -132,9 +129,6 @@ TEST(DemoScene, BlurredLightFilterFacesDifferFromTheSharpOnes) {
         TgaImage sharp, soft;
         ASSERT_EQ(readTga(std::string("data\\normal_") + face + ".tga", sharp), 1);
         ASSERT_EQ(readTga(std::string("data\\blurred_") + face + ".tga", soft), 1);
-        EXPECT_EQ(sharp.bitsPerPixel, 24);
-        EXPECT_EQ(sharp.width, 128);
-        EXPECT_EQ(sharp.height, 128);
         ASSERT_EQ(sharp.pixels.size(), soft.pixels.size());
         double diff = 0;
         for (size_t i = 0; i < sharp.pixels.size(); ++i) diff += std::abs(sharp.pixels[i] - soft.pixels[i]);
@@ -146,7 +140,6 @@ TEST(DemoModels, EveryModelLoadsWithEveryRecordAndMap) {
     REQUIRE_DEMO();
     Scene scene;
     readDemoScene(scene);
-    ASSERT_EQ(scene.nummodels, 3);
     for (const auto& name : scene.modelname) {
         ASSERT_TRUE(name.has_value());
         SCOPED_TRACE(*name);

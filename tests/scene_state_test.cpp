@@ -34,18 +34,12 @@ Light boundLight(const char* joint, int slot) {
 
 } // namespace
 
-TEST(SceneState, LightsAddWithDefaultsAndRemoveWhole) {
+TEST(SceneState, LightsAddSelectedAndRemoveWhole) {
     Scene scene;
     scene.selectedLight = 5;
     addLight(scene);
     ASSERT_EQ(scene.numlights, 1);
     EXPECT_EQ(scene.selectedLight, 0);
-    const Light& fresh = scene.lights[0];
-    EXPECT_EQ(fresh.lightcolor_d[3], 1.0f);
-    EXPECT_EQ(fresh.lightcolor_s[0], 1.0f);
-    EXPECT_EQ(fresh.light_nearradius, 20.0f);
-    EXPECT_EQ(fresh.light_farradius, 100.0f);
-
     addLight(scene);
     Light& second = scene.lights[1];
     second.lightpos[2] = 9;
@@ -73,21 +67,18 @@ TEST(SceneState, RemoveWithSelectionOutsideTheArraysDoesNothing) {
     addLight(scene);
     addModelSlot(scene);
     scene.selectedLight = 3;
-    scene.model_in_focus = -1;
     removeLight(scene);
-    removeModelSlot(scene);
+    for (int focus : {-1, 1}) {
+        scene.model_in_focus = focus;
+        removeModelSlot(scene);
+    }
     EXPECT_EQ(scene.numlights, 1);
-    EXPECT_EQ(scene.nummodels, 1);
-    scene.model_in_focus = 1;
-    removeModelSlot(scene);
     EXPECT_EQ(scene.nummodels, 1);
 }
 
 TEST(SceneState, SlotsAddAndRemoveInStep) {
     Scene scene;
-    addModelSlot(scene);
-    addModelSlot(scene);
-    addModelSlot(scene);
+    for (int s = 0; s < 3; ++s) addModelSlot(scene);
     ASSERT_EQ(scene.nummodels, 3);
     EXPECT_EQ(scene.model_in_focus, 2);
     ASSERT_TRUE(scene.models[2]);
@@ -125,10 +116,8 @@ TEST(SceneState, PlacementTurnsThenMoves) {
     scene.modelangle[0] = 90;
     updateModelPlacement(scene, 0);
     const float* m = scene.models[0]->placement;
-    // local (1, 0, 0) as a point
-    EXPECT_NEAR(m[0] + m[12], 10, 1e-5);
-    EXPECT_NEAR(m[1] + m[13], 1, 1e-5);
-    EXPECT_NEAR(m[2] + m[14], 0, 1e-5);
+    const float local[3] = {1, 0, 0}, placed[3] = {10, 1, 0}; // turned, then moved
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(m[k] * local[0] + m[12 + k], placed[k], 1e-5) << k;
     EXPECT_EQ(m[15], 1.0f);
     updateModelPlacement(scene, 1); // not a slot
     updateModelPlacement(scene, -1);
@@ -154,9 +143,8 @@ TEST(BoundLights, FollowTheirJointWithPlacement) {
     updateBoundLights(scene);
     const Light& l = scene.lights[0];
     // offset (1,0,0) turned 90 degrees about Z -> (0,1,0), plus joint (5,0,2), plus model (100,0,0)
-    EXPECT_FLOAT_EQ(l.lightpos[0], 105);
-    EXPECT_FLOAT_EQ(l.lightpos[1], 1);
-    EXPECT_FLOAT_EQ(l.lightpos[2], 2);
+    const float expected[3] = {105, 1, 2};
+    for (int k = 0; k < 3; ++k) EXPECT_FLOAT_EQ(l.lightpos[k], expected[k]) << k;
     const float rz90[9] = {0, 1, 0, -1, 0, 0, 0, 0, 1};
     for (int i = 0; i < 9; ++i) EXPECT_FLOAT_EQ(l.orientation[i], rz90[i]) << i;
 }

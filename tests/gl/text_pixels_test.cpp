@@ -188,33 +188,24 @@ TEST_F(TextPixels, LeavesTheStateTheFrameExpects) {
     glColor4f(1, 1, 1, 1);
     render::printText(textureFont, helpLines[0].text, 0, 1);
 
-    GLint value = 0;
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &value);
-    EXPECT_EQ(value, GL_TEXTURE0);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-    EXPECT_EQ(static_cast<GLuint>(value), texture);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &value);
-    EXPECT_EQ(value, GL_MODULATE);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    glGetIntegerv(GL_BLEND_SRC, &value);
-    EXPECT_EQ(value, GL_ONE);
-    glGetIntegerv(GL_BLEND_DST, &value);
-    EXPECT_EQ(value, GL_ZERO);
-    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
-    glGetIntegerv(GL_ALPHA_TEST_FUNC, &value);
-    EXPECT_EQ(value, GL_GREATER);
+    const struct {
+        GLenum name;
+        GLint value;
+    } kExpected[] = {{GL_ACTIVE_TEXTURE, GL_TEXTURE0}, {GL_TEXTURE_BINDING_2D, static_cast<GLint>(texture)},
+                     {GL_TEXTURE_2D, GL_FALSE}, {GL_BLEND, GL_FALSE}, {GL_BLEND_SRC, GL_ONE}, {GL_BLEND_DST, GL_ZERO},
+                     {GL_ALPHA_TEST, GL_TRUE}, {GL_ALPHA_TEST_FUNC, GL_GREATER}, {GL_CULL_FACE, GL_TRUE},
+                     {GL_DEPTH_FUNC, GL_LESS}, {GL_DEPTH_WRITEMASK, GL_TRUE}, {GL_MATRIX_MODE, GL_MODELVIEW}};
+    for (const auto& e : kExpected) {
+        GLint value = 0;
+        glGetIntegerv(e.name, &value);
+        EXPECT_EQ(value, e.value) << "state 0x" << std::hex << e.name;
+    }
+    GLint mode = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODULATE);
     float ref = 0;
     glGetFloatv(GL_ALPHA_TEST_REF, &ref);
     EXPECT_EQ(ref, 0.5f);
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    glGetIntegerv(GL_DEPTH_FUNC, &value);
-    EXPECT_EQ(value, GL_LESS);
-    GLboolean depthWrites = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
-    EXPECT_TRUE(depthWrites);
-    glGetIntegerv(GL_MATRIX_MODE, &value);
-    EXPECT_EQ(value, GL_MODELVIEW);
     float after[16];
     glGetFloatv(GL_PROJECTION_MATRIX, after);
     EXPECT_EQ(memcmp(after, projection, sizeof after), 0);
