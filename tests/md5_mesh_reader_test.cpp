@@ -214,7 +214,8 @@ TEST(Md5Reader, ImpossibleCountStopsTheLoadSilently) {
     EXPECT_EQ(meshes.numMeshes(), 0);
 }
 
-// Lines are handed out raw: a NUL byte ends a line's text, not the line.
+// Lines are handed out raw: a NUL byte ends a line's text, not the line, and the bytes after it
+// still count when a declared count is held to what is left of the file.
 TEST(Md5Reader, NulBytesEndTheTextOfTheirLineOnly) {
     Model model;
     ASSERT_TRUE(read(model, "MD5Version 10\nnumMeshes 1\nmesh {\n numverts 2\n numtris 1"s + '\0' + "\n\0 numweights 5\n"s));
