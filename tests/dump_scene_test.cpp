@@ -51,42 +51,35 @@ protected:
 
 } // namespace
 
+// The reading itself is SceneReader's; here: every field reaches the JSON, absent names as null.
 TEST_F(DumpScene, PrintsTheSceneAndTheMessageBoxes) {
     std::ofstream(dir / "my scene.txt") << "basepath C:\\put_your_game_directory_here\\base\n"
-                                           "displaylights 0\n"
                                            "backgroundcolor 0.1 0.2\n"
-                                           "camanim cam.md5anim\n"
                                            "campos 1 2 3\n"
                                            "numlights 2\n"
                                            "light 1\n"
-                                           "lightpos 4 5 6\n"
                                            "bind_to_bone lamp 0\n"
                                            "nummodels 1\n"
-                                           "modelname models/m.md5mesh\n"
-                                           "modelangle 45\n";
+                                           "modelname models/m.md5mesh\n";
     ProgramRun run = runProgram(dir, "--dump-scene 'my scene.txt'");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("Ostrelle Startup: Don't forget to edit the basepath in scene.txt.\n"), std::string::npos)
         << run.err;
     const auto j = nlohmann::json::parse(run.out);
     EXPECT_EQ(j["basepath"], "C:\\put_your_game_directory_here\\base\\");
-    EXPECT_EQ(j["displaylights"], 0);
     EXPECT_EQ(j["backgroundColor"], nlohmann::json({0.1, 0.2, 0.0, 0.0}));
-    EXPECT_EQ(j["globalAmbient"], nlohmann::json({0.1, 0.1, 0.1, 1.0}));
-    EXPECT_EQ(j["camanim"], "cam.md5anim");
-    EXPECT_TRUE(j["camjointname"].is_null());
     EXPECT_EQ(j["campos"], nlohmann::json({1.0, 2.0, 3.0}));
+    EXPECT_TRUE(j["camjointname"].is_null());
+    for (const char* field : {"displaylights", "globalAmbient", "camanim"}) EXPECT_TRUE(j.contains(field)) << field;
     ASSERT_EQ(j["slots"].size(), 1u);
     EXPECT_EQ(j["slots"][0]["modelname"], "models/m.md5mesh");
     EXPECT_TRUE(j["slots"][0]["modelanim"].is_null());
-    EXPECT_EQ(j["slots"][0]["modelangle"], 45.0);
+    EXPECT_TRUE(j["slots"][0].contains("modelangle"));
     ASSERT_EQ(j["lights"].size(), 2u);
     const auto& light = j["lights"][1];
-    EXPECT_EQ(light["lightpos"], nlohmann::json({4.0, 5.0, 6.0, 1.0}));
     EXPECT_EQ(light["boneName"], "lamp");
-    EXPECT_EQ(light["boneModel"], 0);
-    for (const char* field : {"light_nearradius", "light_farradius", "cubemap", "lightcolor_d", "lightcolor_s",
-                              "posoffset"})
+    for (const char* field : {"lightpos", "boneModel", "light_nearradius", "light_farradius", "cubemap",
+                              "lightcolor_d", "lightcolor_s", "posoffset"})
         EXPECT_TRUE(light.contains(field)) << field;
     EXPECT_TRUE(j["lights"][0]["boneName"].is_null());
 }

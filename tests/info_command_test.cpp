@@ -1,52 +1,16 @@
 // tests/info_command_test.cpp -- ostrelle --info: the JSON description and the exit status.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <string>
-#include <vector>
 
-#include "app/commands.h"
-#include "base/debug_log.h"
+#include "tests/info_run.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// Runs the command in a scratch working folder (where it writes debuglog.txt).
-struct InfoRun {
-    explicit InfoRun(std::vector<std::string> args) {
-        const fs::path home = fs::current_path();
-        dir = fs::temp_directory_path() / ("ostrelle_info_" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-        fs::current_path(dir);
-        std::vector<char*> argv;
-        args.insert(args.begin(), {"ostrelle", "--info"});
-        for (std::string& a : args) argv.push_back(a.data());
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        status = runInfoCommand(static_cast<int>(argv.size()), argv.data());
-        out = testing::internal::GetCapturedStdout();
-        err = testing::internal::GetCapturedStderr();
-        std::ifstream in(dir / "debuglog.txt");
-        log.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        fs::current_path(home);
-        openDebugLog();
-        fs::remove_all(dir);
-    }
-    fs::path dir;
-    int status = -1;
-    std::string out, err, log;
-};
-
-} // namespace
 
 TEST(InfoCommand, DescribesTheCubeWithItsCorners) {
     const std::string cube = std::string(OSTRELLE_TESTDATA_DIR) + "/md5/simplecube/SimpleCube.md5mesh";
     if (!fs::exists(cube)) GTEST_SKIP() << "no test data at " << cube;
-    InfoRun run({cube, "--positions"});
+    const InfoRun run = runInfo({cube, "--positions"});
     ASSERT_EQ(run.status, 0) << run.err;
     const auto json = nlohmann::ordered_json::parse(run.out);
     std::vector<std::string> keys;
@@ -75,13 +39,13 @@ TEST(InfoCommand, DescribesTheCubeWithItsCorners) {
 }
 
 TEST(InfoCommand, FailsWithOneLineReason) {
-    InfoRun missing({"/nonexistent/model.md5mesh"});
+    const InfoRun missing = runInfo({"/nonexistent/model.md5mesh"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(missing.out.empty());
     EXPECT_EQ(missing.err, "ostrelle --info: cannot open /nonexistent/model.md5mesh\n");
     EXPECT_NE(missing.log.find("cannot open file\n"), std::string::npos);
 
-    InfoRun noModel({});
+    const InfoRun noModel = runInfo({});
     EXPECT_EQ(noModel.status, 1);
     EXPECT_EQ(std::count(noModel.err.begin(), noModel.err.end(), '\n'), 1);
 }

@@ -10,6 +10,7 @@
 #include "base/debug_log.h"
 #include "model/model.h"
 #include "model/static_readers.h"
+#include "tests/static_model_check.h"
 
 namespace {
 
@@ -82,17 +83,6 @@ void read(Model& model, const std::string& bytes) { staticmodel::readLwoBytes(mo
 // The point index behind a corner, recovered from its x coordinate.
 int pointAt(const Model& model, int mesh, int corner) { return static_cast<int>(model.corners[mesh][corner].pos[0]); }
 
-void expectConsistent(const Model& model) {
-    for (int m = 0; m < model.numMeshes(); ++m)
-        for (int c = 0; c < 3 * model.numTris(m); ++c) {
-            int v = model.tris[m][c / 3].v[c % 3];
-            ASSERT_TRUE(v >= 0 && v < model.numVerts[m]);
-            EXPECT_EQ(model.verts[m][v].pos[1], model.corners[m][c].pos[1]);
-            EXPECT_EQ(model.verts[m][v].u, model.corners[m][c].u);
-            EXPECT_EQ(model.verts[m][v].v, model.corners[m][c].v);
-        }
-}
-
 TEST(LwoReader, PolygonsAreFannedWithReversedWindingAndAxesSwapped) {
     Model model;
     read(model, Lwo().chunk("TAGS", Lwo::s0("skin"))
@@ -143,20 +133,6 @@ TEST(LwoReader, SurfacesMakeMeshesWithTheirOwnCopiesOfSharedPoints) {
     EXPECT_TRUE(model.meshLoaded[0]);
 }
 
-TEST(LwoReader, OnlyTheFirstLayerIsRead) {
-    Model model;
-    read(model, Lwo().chunk("TAGS", Lwo::s0("a"))
-                    .chunk("LAYR", std::string(18, '\0'))
-                    .chunk("PNTS", Lwo::points(3))
-                    .chunk("POLS", Lwo::faces({{0, 1, 2}}))
-                    .chunk("LAYR", std::string(18, '\0'))
-                    .chunk("PNTS", Lwo::points(6))
-                    .chunk("POLS", Lwo::faces({{3, 4, 5}, {0, 1, 2}}))
-                    .bytes());
-    ASSERT_EQ(model.numMeshes(), 1);
-    EXPECT_EQ(model.numTris(0), 1);
-}
-
 TEST(LwoReader, PolygonTextureCoordinatesSplitPointsAndFillMissingOnes) {
     std::string vmap = "TXUV";
     Lwo::u2(vmap, 2);
@@ -198,25 +174,21 @@ TEST(LwoReader, PolygonTextureCoordinatesSplitPointsAndFillMissingOnes) {
 }
 
 TEST(LwoReader, ChunkSizesPastTheEndStopTheReadingThere) {
-    std::string pols = Lwo::faces({{0, 1, 2}, {0, 2, 3}});
-    Model model;
-    read(model, Lwo().chunk("TAGS", Lwo::s0("a")).chunk("PNTS", Lwo::points(4)).chunk("POLS", pols, 1000).bytes());
-    ASSERT_EQ(model.numMeshes(), 1);
-    EXPECT_EQ(model.numTris(0), 2); // read up to the end of the file
-
-    Model cut;
-    std::string truncated = Lwo().chunk("TAGS", Lwo::s0("a")).chunk("PNTS", Lwo::points(4)).chunk("POLS", pols).bytes();
+    const std::string pols = Lwo::faces({{0, 1, 2}, {0, 2, 3}});
+    auto file = [&pols](int polsSize) {
+        return Lwo().chunk("TAGS", Lwo::s0("a")).chunk("PNTS", Lwo::points(4)).chunk("POLS", pols, polsSize).bytes();
+    };
+    std::string truncated = file(-1);
     truncated.resize(truncated.size() - 3); // the second polygon loses its last index
-    read(cut, truncated);
-    EXPECT_EQ(cut.numTris(0), 1);
-
-    Model formEnd; // the FORM ends inside POLS: its second polygon lies outside
-    std::string inside = Lwo().chunk("TAGS", Lwo::s0("a")).chunk("PNTS", Lwo::points(4)).chunk("POLS", pols).bytes();
-    std::string shortForm = inside;
+    std::string shortForm = file(-1);       // the FORM ends inside POLS: its second polygon lies outside
     shortForm[7] = static_cast<char>(shortForm[7] - 3);
-    read(formEnd, shortForm);
-    EXPECT_EQ(formEnd.numTris(0), 1);
-
+    const std::pair<std::string, int> rows[] = {{file(1000), 2}, {truncated, 1}, {shortForm, 1}};
+    for (const auto& [bytes, tris] : rows) {
+        Model model;
+        read(model, bytes);
+        ASSERT_EQ(model.numMeshes(), 1);
+        EXPECT_EQ(model.numTris(0), tris);
+    }
     Model inner; // a TAGS size larger than the file: nothing after it is read
     read(inner, Lwo().chunk("PNTS", Lwo::points(4)).chunk("POLS", pols).chunk("TAGS", Lwo::s0("a"), 0x7FFFFFFF).bytes());
     EXPECT_EQ(inner.numMeshes(), 1);
