@@ -93,11 +93,12 @@ private:
 
     static bool sameColumn(const CellKey& a, const CellKey& b) { return a.joint == b.joint && a.x == b.x && a.y == b.y; }
 
-    static size_t columnHash(const CellKey& c) {
+    // Multiplicative hashing: the slot is taken from the high bits, which all input bits reach.
+    size_t columnSlot(const CellKey& c) const {
         uint64_t h = static_cast<uint64_t>(c.joint) * 0x9E3779B97F4A7C15ull;
         h = (h ^ static_cast<uint64_t>(c.x)) * 0xC2B2AE3D27D4EB4Full;
-        h = (h ^ static_cast<uint64_t>(c.y)) * 0x165667B19E3779F9ull;
-        return static_cast<size_t>(h ^ (h >> 29));
+        h = (h ^ static_cast<uint64_t>(c.y)) * 0x9E3779B97F4A7C15ull;
+        return static_cast<size_t>(h >> shift_);
     }
 
     // One slot per column start, in a table at most half full; an empty slot holds kEmpty.
@@ -106,12 +107,16 @@ private:
         for (size_t e = 0; e < entries_.size(); ++e)
             if (e == 0 || !sameColumn(entries_[e - 1].cell, entries_[e].cell)) ++columns;
         size_t size = 16;
-        while (size < 2 * columns) size *= 2;
+        shift_ = 60;
+        while (size < 2 * columns) {
+            size *= 2;
+            --shift_;
+        }
         slots_.assign(size, Run{kEmpty, kEmpty});
         for (size_t e = 0; e < entries_.size();) {
             size_t end = e + 1;
             while (end < entries_.size() && sameColumn(entries_[e].cell, entries_[end].cell)) ++end;
-            size_t slot = columnHash(entries_[e].cell) & (size - 1);
+            size_t slot = columnSlot(entries_[e].cell);
             while (slots_[slot].begin != kEmpty) slot = (slot + 1) & (size - 1);
             slots_[slot] = Run{e, end};
             e = end;
@@ -122,7 +127,7 @@ private:
     Run cellRun(const CellKey& cell, int64_t zLow, int64_t zHigh) const {
         if (slots_.empty()) return {};
         const size_t mask = slots_.size() - 1;
-        for (size_t slot = columnHash(cell) & mask;; slot = (slot + 1) & mask) {
+        for (size_t slot = columnSlot(cell);; slot = (slot + 1) & mask) {
             const Run& column = slots_[slot];
             if (column.begin == kEmpty) return {};
             if (!sameColumn(entries_[column.begin].cell, cell)) continue;
@@ -137,6 +142,7 @@ private:
     static constexpr size_t kEmpty = SIZE_MAX;
     std::vector<IndexEntry> entries_;
     std::vector<Run> slots_;
+    int shift_ = 60; // 64 - log2 of the table size
 };
 
 // Weight ranges lie within the weights: the post-processing checks them before the analysis.
