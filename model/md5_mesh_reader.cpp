@@ -2,8 +2,9 @@
 //
 // The file is split into lines as a 4096-byte line buffer reads them (a longer line becomes
 // several), and each line is seen as a C string (it ends at a NUL byte). The header pass reads
-// the joints and the mesh count; the lines of each mesh are then collected in one pass and
-// replayed mesh by mesh, which gives the results and log lines of one detail pass per mesh.
+// the joints and the mesh count; the lines of each mesh are then found in one pass, kept as runs
+// of consecutive lines, and replayed mesh by mesh, which gives the results and log lines of one
+// detail pass per mesh.
 #include "model/md5_mesh_reader.h"
 
 #include <algorithm>
@@ -174,10 +175,10 @@ public:
         if (!headerRead || !allocated) return false;
         if (!version10_) resolveParentsV6();
 
-        std::vector<std::vector<std::string_view>> meshLines;
-        if (!collectMeshLines(meshLines)) return false;
+        std::vector<std::vector<std::string_view>> meshRuns;
+        if (!collectMeshRuns(meshRuns)) return false;
         for (int m = 0; m < model_.numMeshes(); ++m) {
-            if (!readMeshDetails(m, meshLines[static_cast<size_t>(m)])) return false;
+            if (!readMeshDetails(m, meshRuns[static_cast<size_t>(m)])) return false;
             logText("reading mesh details successful, meshnumber ");
             logInt(m);
             logText("\n");
@@ -329,15 +330,19 @@ private:
 
     // --- detail pass ---
 
-    // The lines that each mesh's own detail pass would apply, in file order. The lists are
-    // counted first and filled second, so each is allocated once.
-    bool collectMeshLines(std::vector<std::vector<std::string_view>>& meshLines) {
+    // The lines that each mesh's own detail pass would apply, in file order, kept as runs of
+    // consecutive lines: a version 10 mesh is one run. A run starts and ends at line breaks of
+    // the whole text, so splitting it again gives the same lines.
+    bool collectMeshRuns(std::vector<std::vector<std::string_view>>& meshRuns) {
         try {
-            meshLines.resize(static_cast<size_t>(model_.numMeshes()));
-            std::vector<size_t> counts(meshLines.size(), 0);
-            forEachMeshLine([&](size_t mesh, std::string_view) { ++counts[mesh]; });
-            for (size_t m = 0; m < meshLines.size(); ++m) meshLines[m].reserve(counts[m]);
-            forEachMeshLine([&](size_t mesh, std::string_view raw) { meshLines[mesh].push_back(raw); });
+            meshRuns.resize(static_cast<size_t>(model_.numMeshes()));
+            forEachMeshLine([&](size_t mesh, std::string_view raw) {
+                std::vector<std::string_view>& runs = meshRuns[mesh];
+                if (!runs.empty() && runs.back().data() + runs.back().size() == raw.data())
+                    runs.back() = std::string_view(runs.back().data(), runs.back().size() + raw.size());
+                else
+                    runs.push_back(raw);
+            });
         } catch (const std::bad_alloc&) {
             return false;
         }
@@ -368,17 +373,21 @@ private:
         }
     }
 
-    bool readMeshDetails(int m, const std::vector<std::string_view>& lines) {
+    bool readMeshDetails(int m, const std::vector<std::string_view>& runs) {
         size_t bytesLeft = 0;
-        for (std::string_view raw : lines) bytesLeft += raw.size();
+        for (std::string_view run : runs) bytesLeft += run.size();
         MeshSlots slots(model_, m);
         bool complete = true;
-        for (std::string_view raw : lines) {
-            bytesLeft -= raw.size();
-            LineText line(raw);
-            if (!applyDetailLine(m, line, bytesLeft, slots)) {
-                complete = false;
-                break;
+        for (size_t r = 0; r < runs.size() && complete; ++r) {
+            LineReader lines(runs[r], kRawLines);
+            std::string_view raw;
+            while (lines.next(raw)) {
+                bytesLeft -= raw.size();
+                LineText line(raw);
+                if (!applyDetailLine(m, line, bytesLeft, slots)) {
+                    complete = false;
+                    break;
+                }
             }
         }
         const size_t weightsWritten = slots.weights.written();
