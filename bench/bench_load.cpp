@@ -1,4 +1,4 @@
-// bench/bench_load.cpp -- loading the generated 100,000-vertex MD5 mesh: read, post-processing,
+// bench/bench_load.cpp -- loading the generated 100,000-vertex two-mesh MD5 model: read, post-processing,
 // analysis and edges, as readmeshfromfile does it.
 #include <benchmark/benchmark.h>
 
@@ -32,9 +32,9 @@ void operator delete(void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
-// The mesh lives in the build folder; it is written on first use.
+// The model lives in the build folder; it is written on first use.
 const std::string& benchMeshPath() {
-    static const std::string path = std::string(OSTRELLE_BINARY_DIR) + "/bench_mesh.md5mesh";
+    static const std::string path = std::string(OSTRELLE_BINARY_DIR) + "/bench_two_meshes.md5mesh";
     if (!std::filesystem::exists(path)) benchmesh::writeBenchMesh(path.c_str());
     return path;
 }

@@ -2,8 +2,9 @@
 //
 // The file is split into lines as a 4096-byte line buffer reads them (a longer line becomes
 // several), and each line is seen as a C string (it ends at a NUL byte). The header pass reads
-// the joints and the mesh count; the lines of each mesh are then collected in one pass and
-// replayed mesh by mesh, which gives the results and log lines of one detail pass per mesh.
+// the joints and the mesh count; the lines of each mesh are then found in one pass, kept as runs
+// of consecutive lines, and replayed mesh by mesh, which gives the results and log lines of one
+// detail pass per mesh.
 #include "model/md5_mesh_reader.h"
 
 #include <algorithm>
@@ -59,6 +60,44 @@ struct Tokens {
     }
     std::string_view at[9];
 };
+
+// A keyword of the format: it counts where it stands anywhere in a line followed by a blank,
+// or by a tab too where `tabToo`.
+struct Keyword {
+    std::string_view word;
+    bool tabToo;
+};
+
+// Which of `keywords` (at most 32) a line holds, as bits in list order. One pass over the
+// line: a keyword occurs exactly where a blank follows its last letter, so only the text
+// before each blank is compared; the result is that of one substring search per keyword.
+template <size_t N>
+unsigned keywordsIn(std::string_view text, const Keyword (&keywords)[N]) {
+    static_assert(N <= 32, "one bit per keyword");
+    unsigned found = 0;
+    for (size_t i = 1; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != ' ' && c != '\t') continue;
+        const std::string_view before = text.substr(0, i);
+        for (size_t k = 0; k < N; ++k) {
+            const std::string_view word = keywords[k].word;
+            if (word.back() != before.back() || (c == '\t' && !keywords[k].tabToo)) continue;
+            if (before.size() >= word.size() && before.substr(before.size() - word.size()) == word)
+                found |= 1u << k;
+        }
+    }
+    return found;
+}
+
+// Index of each keyword in its list.
+enum HeaderKeyword { kCommandline, kNumMeshes, kNumJoints };
+constexpr Keyword kHeaderV10[] = {{"commandline", false}, {"numMeshes", false}, {"numJoints", false}};
+constexpr Keyword kHeaderV6[] = {{"commandline", false}, {"nummeshes", false}, {"numbones", false}};
+enum DetailKeyword { kShader, kNumVerts, kNumTris, kNumWeights, kTri, kVert, kWeight };
+constexpr Keyword kDetail[] = {{"shader", true}, {"numverts", false}, {"numtris", false}, {"numweights", false},
+                               {"tri", false},   {"vert", false},     {"weight", false}};
+
+bool holds(unsigned found, int keyword) { return (found >> keyword) & 1u; }
 
 int intOr0(std::string_view token) { return textscan::intOr(token, 0); }
 float floatOr0(std::string_view token) { return textscan::floatOr(token, 0.0f); }
@@ -136,10 +175,10 @@ public:
         if (!headerRead || !allocated) return false;
         if (!version10_) resolveParentsV6();
 
-        std::vector<std::vector<std::string_view>> meshLines;
-        if (!collectMeshLines(meshLines)) return false;
+        std::vector<std::vector<std::string_view>> meshRuns;
+        if (!collectMeshRuns(meshRuns)) return false;
         for (int m = 0; m < model_.numMeshes(); ++m) {
-            if (!readMeshDetails(m, meshLines[static_cast<size_t>(m)])) return false;
+            if (!readMeshDetails(m, meshRuns[static_cast<size_t>(m)])) return false;
             logText("reading mesh details successful, meshnumber ");
             logInt(m);
             logText("\n");
@@ -154,9 +193,10 @@ private:
         std::string_view raw;
         while (lines.next(raw)) {
             LineText line(raw);
-            if (line.has("commandline ")) continue;
-            if (line.has("numMeshes ") && !declareMeshes(line)) return false;
-            if (line.has("numJoints ") && !declareJoints(line, lines.bytesLeft(), kJointRecordBytes)) return false;
+            const unsigned found = keywordsIn(line.text, kHeaderV10);
+            if (holds(found, kCommandline)) continue;
+            if (holds(found, kNumMeshes) && !declareMeshes(line)) return false;
+            if (holds(found, kNumJoints) && !declareJoints(line, lines.bytesLeft(), kJointRecordBytes)) return false;
             if (line.startsWith("joints {") && jointCount_ > 0) readJointsBlock(lines);
         }
         return true;
@@ -166,9 +206,10 @@ private:
         std::string_view raw;
         while (lines.next(raw)) {
             LineText line(raw);
-            if (line.has("commandline ")) continue;
-            if (line.has("nummeshes ") && !declareMeshes(line)) return false;
-            if (line.has("numbones ") && !declareJoints(line, lines.bytesLeft(), kBoneRecordBytes)) return false;
+            const unsigned found = keywordsIn(line.text, kHeaderV6);
+            if (holds(found, kCommandline)) continue;
+            if (holds(found, kNumMeshes) && !declareMeshes(line)) return false;
+            if (holds(found, kNumJoints) && !declareJoints(line, lines.bytesLeft(), kBoneRecordBytes)) return false;
             if (line.startsWith("bone ")) readBone(line, lines);
         }
         return true;
@@ -289,46 +330,64 @@ private:
 
     // --- detail pass ---
 
-    // The lines that each mesh's own detail pass would apply, in file order.
-    bool collectMeshLines(std::vector<std::vector<std::string_view>>& meshLines) {
+    // The lines that each mesh's own detail pass would apply, in file order, kept as runs of
+    // consecutive lines: a version 10 mesh is one run. A run starts and ends at line breaks of
+    // the whole text, so splitting it again gives the same lines.
+    bool collectMeshRuns(std::vector<std::vector<std::string_view>>& meshRuns) {
         try {
-            meshLines.resize(static_cast<size_t>(model_.numMeshes()));
-            LineReader lines(data_, kRawLines);
-            std::string_view raw;
-            lines.next(raw);
-            long long current = -1;
-            bool haveCurrent = version10_;
-            while (lines.next(raw)) {
-                LineText line(raw);
-                if (version10_) {
-                    if (line.startsWith("mesh ") || line.startsWith("mesh\t")) ++current;
-                } else if (line.has("mesh ") || line.has("mesh\t")) {
-                    int number = 0;
-                    if (Cursor(textscan::secondToken(line.text)).readInt(number)) {
-                        current = number;
-                        haveCurrent = true;
-                    }
-                }
-                if (haveCurrent && current >= 0 && current < model_.numMeshes())
-                    meshLines[static_cast<size_t>(current)].push_back(raw);
-            }
+            meshRuns.resize(static_cast<size_t>(model_.numMeshes()));
+            forEachMeshLine([&](size_t mesh, std::string_view raw) {
+                std::vector<std::string_view>& runs = meshRuns[mesh];
+                if (!runs.empty() && runs.back().data() + runs.back().size() == raw.data())
+                    runs.back() = std::string_view(runs.back().data(), runs.back().size() + raw.size());
+                else
+                    runs.push_back(raw);
+            });
         } catch (const std::bad_alloc&) {
             return false;
         }
         return true;
     }
 
-    bool readMeshDetails(int m, const std::vector<std::string_view>& lines) {
+    // Calls visit(mesh, raw line) for every line after the first that belongs to a mesh.
+    template <class Visit>
+    void forEachMeshLine(Visit visit) const {
+        static constexpr Keyword kMeshV6[] = {{"mesh", true}};
+        LineReader lines(data_, kRawLines);
+        std::string_view raw;
+        lines.next(raw);
+        long long current = -1;
+        bool haveCurrent = version10_;
+        while (lines.next(raw)) {
+            LineText line(raw);
+            if (version10_) {
+                if (line.startsWith("mesh ") || line.startsWith("mesh\t")) ++current;
+            } else if (keywordsIn(line.text, kMeshV6)) {
+                int number = 0;
+                if (Cursor(textscan::secondToken(line.text)).readInt(number)) {
+                    current = number;
+                    haveCurrent = true;
+                }
+            }
+            if (haveCurrent && current >= 0 && current < model_.numMeshes()) visit(static_cast<size_t>(current), raw);
+        }
+    }
+
+    bool readMeshDetails(int m, const std::vector<std::string_view>& runs) {
         size_t bytesLeft = 0;
-        for (std::string_view raw : lines) bytesLeft += raw.size();
+        for (std::string_view run : runs) bytesLeft += run.size();
         MeshSlots slots(model_, m);
         bool complete = true;
-        for (std::string_view raw : lines) {
-            bytesLeft -= raw.size();
-            LineText line(raw);
-            if (!applyDetailLine(m, line, bytesLeft, slots)) {
-                complete = false;
-                break;
+        for (size_t r = 0; r < runs.size() && complete; ++r) {
+            LineReader lines(runs[r], kRawLines);
+            std::string_view raw;
+            while (lines.next(raw)) {
+                bytesLeft -= raw.size();
+                LineText line(raw);
+                if (!applyDetailLine(m, line, bytesLeft, slots)) {
+                    complete = false;
+                    break;
+                }
             }
         }
         const size_t weightsWritten = slots.weights.written();
@@ -342,30 +401,31 @@ private:
 
     bool applyDetailLine(int m, const LineText& line, size_t bytesLeft, MeshSlots& s) {
         const size_t mesh = static_cast<size_t>(m);
-        if (line.has("shader ") || line.has("shader\t")) readShader(m, line);
-        if (line.has("numverts ")) {
+        const unsigned found = keywordsIn(line.text, kDetail);
+        if (holds(found, kShader)) readShader(m, line);
+        if (holds(found, kNumVerts)) {
             const int count = intOr0(textscan::secondToken(line.text));
             if (!countFits(count, bytesLeft, kVertRecordBytes) || !s.verts.declare(static_cast<size_t>(count)))
                 return false;
             model_.numVerts[mesh] = count;
             s.nextVert = 0;
         }
-        if (line.has("numtris ")) {
+        if (holds(found, kNumTris)) {
             const int count = intOr0(textscan::secondToken(line.text));
             if (!countFits(count, bytesLeft, kTriRecordBytes) || !s.tris.declare(static_cast<size_t>(count)))
                 return false;
             s.nextTri = 0;
         }
-        if (line.has("numweights ")) {
+        if (holds(found, kNumWeights)) {
             const int count = intOr0(textscan::secondToken(line.text));
             if (!countFits(count, bytesLeft, kWeightRecordBytes) || !s.weights.declare(static_cast<size_t>(count)))
                 return false;
             s.nextWeight = 0;
             model_.meshLoaded[mesh] = 1;
         }
-        if (line.has("tri ")) readTri(line, s.tris.at(s.nextTri++));
-        if (line.has("vert ")) readVert(line, s.verts.at(s.nextVert++));
-        if (line.has("weight ")) readWeight(line, s.weights.at(s.nextWeight++));
+        if (holds(found, kTri)) readTri(line, s.tris.at(s.nextTri++));
+        if (holds(found, kVert)) readVert(line, s.verts.at(s.nextVert++));
+        if (holds(found, kWeight)) readWeight(line, s.weights.at(s.nextWeight++));
         return true;
     }
 

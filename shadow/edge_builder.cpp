@@ -8,6 +8,7 @@
 #include "shadow/geometry_analysis.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -34,10 +35,7 @@ struct KeyedEdge {
 class EdgePairing {
 public:
     EdgePairing(std::vector<Edge>& edges, int mesh) : edges_(edges), mesh_(mesh) {
-        table_.reserve(edges.size());
-        for (size_t e = 0; e < edges.size(); ++e)
-            table_.push_back(KeyedEdge{pairKey(edges[e].v0, edges[e].v1), static_cast<int>(e)});
-        std::sort(table_.begin(), table_.end());
+        sortByPair();
         full_.assign(table_.size(), 0);
     }
 
@@ -65,6 +63,48 @@ public:
     }
 
 private:
+    // The table in (pair, creation order): a counting sort on v0, which keeps creation order,
+    // then each v0's entries in order of v1. Indices that are negative or far beyond the edge
+    // count take a plain sort instead, which gives the same order.
+    void sortByPair() {
+        table_.resize(edges_.size());
+        int low = 0, top = -1;
+        for (const Edge& e : edges_) {
+            low = std::min(low, e.v0);
+            top = std::max(top, e.v0);
+        }
+        if (low < 0 || at(top) > 4 * edges_.size() + 1024) {
+            for (size_t e = 0; e < edges_.size(); ++e)
+                table_[e] = KeyedEdge{pairKey(edges_[e].v0, edges_[e].v1), static_cast<int>(e)};
+            std::sort(table_.begin(), table_.end());
+            return;
+        }
+        std::vector<int> start(at(top) + 2, 0);
+        for (const Edge& e : edges_) ++start[at(e.v0) + 1];
+        for (size_t v = 1; v < start.size(); ++v) start[v] += start[v - 1];
+        for (size_t e = 0; e < edges_.size(); ++e) {
+            const Edge& edge = edges_[e];
+            table_[at(start[at(edge.v0)]++)] = KeyedEdge{pairKey(edge.v0, edge.v1), static_cast<int>(e)};
+        }
+        // start[v] now ends v's entries.
+        size_t from = 0;
+        for (size_t v = 0; v + 1 < start.size(); ++v) {
+            const size_t to = at(start[v]);
+            sortGroup(from, to);
+            from = to;
+        }
+    }
+
+    // Groups are mostly a handful of entries: insertion sort, std::sort for a large fan.
+    void sortGroup(size_t from, size_t to) {
+        if (to - from > 16) {
+            std::sort(table_.begin() + static_cast<std::ptrdiff_t>(from), table_.begin() + static_cast<std::ptrdiff_t>(to));
+            return;
+        }
+        for (size_t i = from + 1; i < to; ++i)
+            for (size_t j = i; j > from && table_[j] < table_[j - 1]; --j) std::swap(table_[j], table_[j - 1]);
+    }
+
     std::vector<Edge>& edges_;
     int mesh_;
     std::vector<KeyedEdge> table_;

@@ -3,11 +3,12 @@
 // Cells are 1/4096 wide, wider than the 0.0001 tolerance, so two values that can be identical
 // lie in the same or in neighbouring cells. Scaling a float by 4096 is exact in double precision,
 // so the cell of a value has no rounding error. The index is sorted by (joint, x, y, z cell), so
-// the three z-neighbours of a cell are one contiguous run and a neighbourhood is nine runs.
+// the three z-neighbours of a cell are one contiguous run and a neighbourhood is nine runs,
+// each found through a hash of its (joint, x, y) column.
 #include "shadow/identical_vertices.h"
 
 #include <algorithm>
-#include <climits>
+#include <cstddef>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -37,7 +38,7 @@ bool cellLess(const CellKey& a, const CellKey& b) {
     return a.z < b.z;
 }
 
-bool entryLess(const IndexEntry& a, const IndexEntry& b) {
+inline bool entryLess(const IndexEntry& a, const IndexEntry& b) {
     if (cellLess(a.cell, b.cell)) return true;
     if (cellLess(b.cell, a.cell)) return false;
     return a.vertex < b.vertex;
@@ -58,35 +59,90 @@ bool finite3(const float p[3]) { return !std::isnan(p[0]) && !std::isnan(p[1]) &
 
 CellKey cellKey(int joint, const float p[3]) { return CellKey{joint, cellOf(p[0]), cellOf(p[1]), cellOf(p[2])}; }
 
+// Entries sorted by cell, with a hash table over the (joint, x, y) columns: a column's entries
+// are one contiguous run sorted by z, so a cell is a short search inside one run.
 class CellIndex {
 public:
     void reserve(size_t count) { entries_.reserve(count); }
     void add(const CellKey& cell, int vertex) { entries_.push_back(IndexEntry{cell, vertex}); }
-    void finish() { std::sort(entries_.begin(), entries_.end(), entryLess); }
+    void finish() {
+        std::sort(entries_.begin(), entries_.end(), [](const IndexEntry& a, const IndexEntry& b) { return entryLess(a, b); });
+        buildColumns();
+    }
 
     size_t cellSize(const CellKey& cell) const {
-        auto range = std::equal_range(entries_.begin(), entries_.end(), IndexEntry{cell, 0},
-                                      [](const IndexEntry& a, const IndexEntry& b) { return cellLess(a.cell, b.cell); });
-        return static_cast<size_t>(range.second - range.first);
+        const Run run = cellRun(cell, cell.z, cell.z);
+        return run.end - run.begin;
     }
 
     // Appends the vertices above `above` found in the 27 cells around `cell`.
     void collectNeighbours(const CellKey& cell, int above, std::vector<int>& out) const {
         for (int64_t dx = -1; dx <= 1; ++dx) {
             for (int64_t dy = -1; dy <= 1; ++dy) {
-                const IndexEntry from{CellKey{cell.joint, cell.x + dx, cell.y + dy, cell.z - 1}, INT_MIN};
-                auto it = std::lower_bound(entries_.begin(), entries_.end(), from, entryLess);
-                for (; it != entries_.end(); ++it) {
-                    const CellKey& c = it->cell;
-                    if (c.joint != cell.joint || c.x != cell.x + dx || c.y != cell.y + dy || c.z > cell.z + 1) break;
-                    if (it->vertex > above) out.push_back(it->vertex);
-                }
+                const Run run = cellRun(CellKey{cell.joint, cell.x + dx, cell.y + dy, 0}, cell.z - 1, cell.z + 1);
+                for (size_t e = run.begin; e < run.end; ++e)
+                    if (entries_[e].vertex > above) out.push_back(entries_[e].vertex);
             }
         }
     }
 
 private:
+    struct Run {
+        size_t begin = 0, end = 0;
+    };
+
+    static bool sameColumn(const CellKey& a, const CellKey& b) { return a.joint == b.joint && a.x == b.x && a.y == b.y; }
+
+    // Multiplicative hashing: the slot is taken from the high bits, which all input bits reach.
+    size_t columnSlot(const CellKey& c) const {
+        uint64_t h = static_cast<uint64_t>(c.joint) * 0x9E3779B97F4A7C15ull;
+        h = (h ^ static_cast<uint64_t>(c.x)) * 0xC2B2AE3D27D4EB4Full;
+        h = (h ^ static_cast<uint64_t>(c.y)) * 0x9E3779B97F4A7C15ull;
+        return static_cast<size_t>(h >> shift_);
+    }
+
+    // One slot per column start, in a table at most half full; an empty slot holds kEmpty.
+    void buildColumns() {
+        size_t columns = 0;
+        for (size_t e = 0; e < entries_.size(); ++e)
+            if (e == 0 || !sameColumn(entries_[e - 1].cell, entries_[e].cell)) ++columns;
+        size_t size = 16;
+        shift_ = 60;
+        while (size < 2 * columns) {
+            size *= 2;
+            --shift_;
+        }
+        slots_.assign(size, Run{kEmpty, kEmpty});
+        for (size_t e = 0; e < entries_.size();) {
+            size_t end = e + 1;
+            while (end < entries_.size() && sameColumn(entries_[e].cell, entries_[end].cell)) ++end;
+            size_t slot = columnSlot(entries_[e].cell);
+            while (slots_[slot].begin != kEmpty) slot = (slot + 1) & (size - 1);
+            slots_[slot] = Run{e, end};
+            e = end;
+        }
+    }
+
+    // The entries of `cell`'s column whose z lies in [zLow, zHigh].
+    Run cellRun(const CellKey& cell, int64_t zLow, int64_t zHigh) const {
+        if (slots_.empty()) return {};
+        const size_t mask = slots_.size() - 1;
+        for (size_t slot = columnSlot(cell);; slot = (slot + 1) & mask) {
+            const Run& column = slots_[slot];
+            if (column.begin == kEmpty) return {};
+            if (!sameColumn(entries_[column.begin].cell, cell)) continue;
+            const auto first = entries_.begin() + static_cast<std::ptrdiff_t>(column.begin);
+            const auto last = entries_.begin() + static_cast<std::ptrdiff_t>(column.end);
+            const auto from = std::lower_bound(first, last, zLow, [](const IndexEntry& e, int64_t z) { return e.cell.z < z; });
+            const auto to = std::upper_bound(from, last, zHigh, [](int64_t z, const IndexEntry& e) { return z < e.cell.z; });
+            return Run{static_cast<size_t>(from - entries_.begin()), static_cast<size_t>(to - entries_.begin())};
+        }
+    }
+
+    static constexpr size_t kEmpty = SIZE_MAX;
     std::vector<IndexEntry> entries_;
+    std::vector<Run> slots_;
+    int shift_ = 60; // 64 - log2 of the table size
 };
 
 // Weight ranges lie within the weights: the post-processing checks them before the analysis.
