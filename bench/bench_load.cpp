@@ -2,33 +2,16 @@
 // analysis and edges, as readmeshfromfile does it.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <filesystem>
-#include <new>
 #include <string>
 
+#include "bench/allocation_counter.h"
 #include "base/debug_log.h"
 #include "base/file_open.h"
 #include "load/load_model.h"
 #include "model/md5_mesh_reader.h"
 #include "model/model.h"
 #include "tools/bench_md5_writer.h"
-
-// Every allocation of the process is counted, so the report shows how many a load makes.
-std::atomic<long long> allocationCount{0};
-
-void* operator new(size_t size) {
-    allocationCount.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-// The replaced operator new takes its memory from malloc, so free is the matching release.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
 
 namespace {
 

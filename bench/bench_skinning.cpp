@@ -1,29 +1,11 @@
 // bench/bench_skinning.cpp -- posing and skinning with vectors: 100,000 vertices, 200,000 triangles, 40 joints.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
+#include "bench/allocation_counter.h"
 #include "anim/skinning_reference.h"
 #include "model/model.h"
 #include "base/gl_capabilities.h"
 #include "tests/support/synthetic_skin.h"
-
-// Every allocation of the process is counted, so the report shows that a frame makes none.
-std::atomic<long long> allocationCount{0};
-
-void* operator new(size_t size) {
-    allocationCount.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-// The replaced operator new takes its memory from malloc, so free is the matching release.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
 
 namespace {
 
