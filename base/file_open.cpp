@@ -5,7 +5,8 @@
 #include <strings.h>
 #include <sys/stat.h>
 
-#include <vector>
+#include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -15,12 +16,13 @@ bool exists(const std::string& path) {
 }
 
 // The entry of `dir` whose name equals `component` ignoring case, or "" when none.
-std::string matchInFolder(const std::string& dir, const std::string& component) {
+std::string matchInFolder(const std::string& dir, std::string_view component) {
     DIR* d = opendir(dir.empty() ? "." : dir.c_str());
     if (!d) return {};
     std::string found;
     while (dirent* e = readdir(d)) {
-        if (strcasecmp(e->d_name, component.c_str()) == 0) {
+        if (strlen(e->d_name) == component.size() &&
+            strncasecmp(e->d_name, component.data(), component.size()) == 0) {
             found = e->d_name;
             break;
         }
@@ -37,27 +39,27 @@ std::string resolvePath(const std::string& name) {
         if (c == '\\') c = '/';
     if (path.empty() || exists(path)) return path;
 
-    // Walk the components, keeping each exact match and otherwise asking the folder.
-    std::vector<std::string> parts;
+    // Walk the components, keeping each exact match and otherwise asking the folder. A missing
+    // texture is looked up under many names, so the walk builds one string as it goes.
+    std::string built = path[0] == '/' ? "/" : "";
+    built.reserve(path.size() + 1);
     size_t start = 0;
     while (start <= path.size()) {
         size_t slash = path.find('/', start);
         if (slash == std::string::npos) slash = path.size();
-        parts.push_back(path.substr(start, slash - start));
+        const std::string_view part(path.data() + start, slash - start);
+        const bool last = slash == path.size();
         start = slash + 1;
-    }
-    std::string built = path[0] == '/' ? "/" : "";
-    for (size_t i = 0; i < parts.size(); ++i) {
-        const std::string& part = parts[i];
         if (part.empty()) continue;
-        std::string candidate = built + part;
-        if (part != "." && part != ".." && !exists(candidate)) {
+        const size_t folderEnd = built.size();
+        built.append(part);
+        if (part != "." && part != ".." && !exists(built)) {
+            built.resize(folderEnd);
             std::string match = matchInFolder(built, part);
             if (match.empty()) return path;
-            candidate = built + match;
+            built.append(match);
         }
-        built = candidate;
-        if (i + 1 < parts.size()) built += '/';
+        if (!last) built += '/';
     }
     return built;
 }
