@@ -12,5 +12,5 @@ std::string resolvePath(const std::string& name);
 // fopen on the resolved path.
 FILE* openFile(const std::string& name, const char* mode);
 
-// Reads the whole file into `out`. False when it cannot be opened.
+// Reads the whole file into `out`. False when it cannot be opened, or is too large to hold.
 bool readWholeFile(const std::string& name, std::string& out);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 
 #include "base/face_frame.h"
 #include "base/fast_math.h"
@@ -29,14 +28,6 @@ StaticReader staticReaderFor(const std::string& name) {
     if (strcasecmp(ext, ".obj") == 0) return &Model::readObj;
     if (strcasecmp(ext, ".lwo") == 0) return &Model::readLwo;
     return nullptr;
-}
-
-bool readFile(const std::string& name, std::string& data) {
-    try {
-        return readWholeFile(name, data);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
 }
 
 // The invariants every later step relies on instead of checking: triangle corners within the
@@ -164,12 +155,12 @@ void Model::readmeshfromfile(const char* meshFile, const char* animFile) {
         postProcessModel(*this);
     } else {
         std::string data;
-        if (!readFile(name, data)) {
+        if (!readWholeFile(name, data)) {
             name = rewriteToBasepath(name);
             logText("not found, trying ");
             logText(name);
             logText("\n");
-            if (!readFile(name, data)) {
+            if (!readWholeFile(name, data)) {
                 logText("cannot open file\n");
                 return;
             }

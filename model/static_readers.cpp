@@ -20,13 +20,7 @@ void findMaterialTextures(Model& model, const std::string& name, int mesh) {
 void readStaticFile(Model& model, const char* fileName, BytesReader readBytes) {
     const std::string name = fileName ? fileName : "";
     std::string bytes;
-    bool opened = false;
-    try {
-        opened = readWholeFile(name, bytes);
-    } catch (const std::bad_alloc&) {
-        return; // a file too large to hold ends the load silently
-    }
-    if (!opened) {
+    if (!readWholeFile(name, bytes)) {
         logText("cannot open file: ");
         logText(name);
         logText("\n");

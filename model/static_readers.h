@@ -29,8 +29,8 @@ void findMaterialTextures(Model& model, const std::string& name, int mesh);
 using BytesReader = void (*)(Model& model, std::string_view bytes, const std::string& fileName);
 
 // The file wrapper of every static reader: reads the file whole and hands its bytes to
-// `readBytes`; when it cannot be opened, logs "cannot open file: NAME" and leaves the model
-// empty (one that cannot be held in memory leaves it empty silently).
+// `readBytes`; when it cannot be read (not opened, or too large to hold), logs
+// "cannot open file: NAME" and leaves the model empty.
 void readStaticFile(Model& model, const char* fileName, BytesReader readBytes);
 
 // Runs one read; running out of memory stops it where it is, keeping what was filled.

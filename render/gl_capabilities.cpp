@@ -79,7 +79,7 @@ void loadEntryPoints(ProcLookup lookup, const GlCapabilities& caps) {
 } // namespace
 
 void probeGlCapabilities(ProcLookup lookup, bool hasSwapControl) {
-    GlCapabilities& caps = glCapabilities();
+    GlCapabilities& caps = probedCapabilities();
     const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     std::string messages;
     // The lookup answers even for names the driver lacks, so only the string decides.

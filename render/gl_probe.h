@@ -6,7 +6,7 @@ namespace render {
 // The platform's entry-point lookup (SDL_GL_GetProcAddress in the viewer).
 using ProcLookup = void* (*)(const char* name);
 
-// Fills glCapabilities() and the entry points; needs a current context. `hasSwapControl`
+// Fills probedCapabilities() and the entry points; needs a current context. `hasSwapControl`
 // says whether the window system can set the swap interval (the swap interval itself is
 // the platform's, and is never changed). The complaints go to standard output.
 void probeGlCapabilities(ProcLookup lookup, bool hasSwapControl);

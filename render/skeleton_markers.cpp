@@ -14,9 +14,9 @@ namespace {
 
 void beginMarkers() {
     glDisable(GL_LIGHTING);
-    if (glCapabilities().hasMultitexture) {
+    if (probedCapabilities().hasMultitexture) {
         ext::glActiveTextureARB(GL_TEXTURE1_ARB);
-        if (glCapabilities().hasCubeMap) glDisable(GL_TEXTURE_CUBE_MAP_ARB);
+        if (probedCapabilities().hasCubeMap) glDisable(GL_TEXTURE_CUBE_MAP_ARB);
         glDisable(GL_TEXTURE_2D);
         ext::glActiveTextureARB(GL_TEXTURE0_ARB);
     }

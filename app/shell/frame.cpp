@@ -94,7 +94,7 @@ void finishFrame(Shell& shell, Scene& scene, const GlCapabilities& caps) {
 
 } // namespace
 
-void drawView(Shell&, Scene& scene) { render::drawView(scene, glCapabilities()); }
+void drawView(Shell&, Scene& scene) { render::drawView(scene, probedCapabilities()); }
 
 void runFrame(Shell& shell, Scene& scene) {
     PressedKey pressed(shell);
@@ -107,7 +107,7 @@ void runFrame(Shell& shell, Scene& scene) {
     ShellKeyCommands commands;
     handleKeyboard(scene, shell.controls, shell.held, commands);
 
-    const GlCapabilities& caps = glCapabilities();
+    const GlCapabilities& caps = probedCapabilities();
     render::setFrameState(caps);
     advanceClock(shell, scene, now);
     animateModels(scene);

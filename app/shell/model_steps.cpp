@@ -9,7 +9,7 @@ void animateModels(Scene& scene) {
 }
 
 void skinModels(Scene& scene) {
-    const GlCapabilities& caps = glCapabilities();
+    const GlCapabilities& caps = probedCapabilities();
     for (auto& slot : scene.models) {
         if (!slot) continue;
         slot->setSpecular(scene.specular != 0);

@@ -38,7 +38,7 @@ bool probeDriver(Shell& shell) {
     logLine("", driver.renderer);
     logLine("GL Version: ", driver.version);
     render::probeGlCapabilities(platform::glProcAddress, shell.window.hasSwapControl());
-    GlCapabilities& caps = glCapabilities();
+    GlCapabilities& caps = probedCapabilities();
     if (!shell.options.caps.empty()) {
         std::string limited, error;
         if (!applyCapabilityLimits(shell.options.caps, caps, limited, error)) {
@@ -97,7 +97,7 @@ bool runStartup(Shell& shell, Scene& scene, int& exitCode) {
         dialogs().messageBox("Color Depth Error", "Please switch your display to 32-bit color mode.", DialogKind::Ok);
         return false;
     }
-    const GlCapabilities& caps = glCapabilities();
+    const GlCapabilities& caps = probedCapabilities();
     warnAboutWeakHardware(caps);
     showLoadingScreen(shell, scene);
     render::installTextureDeleter();

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-GlCapabilities& glCapabilities() {
+GlCapabilities& probedCapabilities() {
     static GlCapabilities caps;
     return caps;
 }

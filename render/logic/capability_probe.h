@@ -8,7 +8,7 @@
 #include "base/gl_capabilities.h"
 
 // The one process-wide capability record, zero until the probe fills it.
-GlCapabilities& glCapabilities();
+GlCapabilities& probedCapabilities();
 
 // True when `name` followed by one blank occurs anywhere in `extensions` (a plain
 // substring test; the last name counts only when the driver ends the string with a

@@ -73,7 +73,7 @@ void beginFrame() {
     glLoadIdentity();
     glClearColor(0, 0, 0, 0);
     glClearDepth(1.0);
-    render::setFrameState(glCapabilities());
+    render::setFrameState(probedCapabilities());
 }
 
 TgaImage image(int width, int height, int bits, std::vector<uint8_t> pixels) {
@@ -121,7 +121,7 @@ TEST(AmbientPass, TexelTimesAmbientColourWhereTheModelStandsAndDepthOnlyThere) {
     render::uploadModelTextures(model);
     beginFrame();
     const float ambient[4] = {0.5f, 0.25f, 1.0f, 1.0f};
-    render::drawAmbientPass(model, ambient, glCapabilities());
+    render::drawAmbientPass(model, ambient, probedCapabilities());
     expectColour(pixelAt(kSize / 2, kSize / 2), 100, 25, 160, 2, "centre");
     expectColour(pixelAt(2, 2), 0, 0, 0, 0, "corner");
     EXPECT_NEAR(depthAt(kSize / 2, kSize / 2), 0.4f, 1e-3f);
@@ -135,7 +135,7 @@ TEST(AmbientPass, UntexturedInTheAmbientColourAndSpecularOnlySurfacesLeftOut) {
     makeSquare(model, 0.5f, 0.0f);
     beginFrame();
     // A black texture left enabled on unit 1 by an earlier pass must not darken the picture.
-    const GlCapabilities& caps = glCapabilities();
+    const GlCapabilities& caps = probedCapabilities();
     GLuint black = 0;
     if (caps.hasMultitexture) {
         const uint8_t texel[3] = {0, 0, 0};
@@ -162,7 +162,7 @@ TEST(AmbientPass, UntexturedInTheAmbientColourAndSpecularOnlySurfacesLeftOut) {
 
     model.hasSpecular[0] = 1; // a highlight-only surface writes neither colour nor depth
     beginFrame();
-    render::drawAmbientPass(model, ambient, glCapabilities());
+    render::drawAmbientPass(model, ambient, probedCapabilities());
     expectColour(pixelAt(kSize / 2, kSize / 2), 0, 0, 0, 0, "specular only");
     EXPECT_EQ(depthAt(kSize / 2, kSize / 2), 1.0f);
 
@@ -170,7 +170,7 @@ TEST(AmbientPass, UntexturedInTheAmbientColourAndSpecularOnlySurfacesLeftOut) {
     model.hasSpecular[0] = 0;
     model.joints.resize(1);
     beginFrame();
-    render::drawAmbientPass(model, ambient, glCapabilities());
+    render::drawAmbientPass(model, ambient, probedCapabilities());
     expectColour(pixelAt(kSize / 2, kSize / 2), 0, 0, 0, 0, "culled");
 }
 
@@ -184,7 +184,7 @@ TEST(TextureUpload, BottomRowLandsAtTheBottomAndOddRowsStayAligned) {
     render::uploadModelTextures(model);
     beginFrame();
     const float white[4] = {1, 1, 1, 1};
-    render::drawAmbientPass(model, white, glCapabilities());
+    render::drawAmbientPass(model, white, probedCapabilities());
     const int lo = kSize / 4, hi = 3 * kSize / 4;
     expectColour(pixelAt(lo, lo), 255, 0, 0, 8, "bottom left");
     expectColour(pixelAt(hi, lo), 0, 255, 0, 8, "bottom right");
@@ -259,7 +259,7 @@ TEST(TextureUpload, ReleaseAndReuploadDeleteTheNamesTheyMade) {
 
 TEST(NormalisationCube, CentreTexelOfEachFaceIsItsAxis) {
     REQUIRE_CONTEXT();
-    const GlCapabilities& caps = glCapabilities();
+    const GlCapabilities& caps = probedCapabilities();
     if (!caps.hasCubeMap) GTEST_SKIP() << "the driver has no cube maps";
     const int axes[6][3] = {{255, 128, 128}, {1, 128, 128}, {128, 255, 128},
                             {128, 1, 128},   {128, 128, 255}, {128, 128, 1}};
@@ -303,7 +303,7 @@ TEST(SkeletonMarkers, BonesAndAxesInFrontOfTheModelWithoutWritingDepth) {
     skeleton.joints[1].pos[0] = skeleton.joints[1].pos[1] = b;
     beginFrame();
     const float black[4] = {0, 0, 0, 1};
-    render::drawAmbientPass(wall, black, glCapabilities());
+    render::drawAmbientPass(wall, black, probedCapabilities());
     render::drawSkeleton(skeleton);
     expectColour(pixelAt(32, 32), 153, 153, 255, 3, "bone");
     expectColour(pixelAt(20, 16), 255, 0, 0, 3, "red axis of joint 0");
