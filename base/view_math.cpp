@@ -39,3 +39,10 @@ void infinitePerspective(double fovyDegrees, double aspect, double zNear, double
 void transformPoint(const float m[16], const float p[3], float out[3]) {
     for (int r = 0; r < 3; ++r) out[r] = m[r] * p[0] + m[4 + r] * p[1] + m[8 + r] * p[2] + m[12 + r];
 }
+
+void inverseRigidTransformPoint(const float m[16], const float p[3], float out[3]) {
+    for (int c = 0; c < 3; ++c) {
+        out[c] = 0;
+        for (int j = 0; j < 3; ++j) out[c] += m[4 * c + j] * (p[j] - m[12 + j]);
+    }
+}

@@ -20,3 +20,7 @@ void perspectiveMatrix(double fovyDegrees, double aspect, double zNear, double z
 
 // out = m x (x, y, z, 1), the first three components.
 void transformPoint(const float m[16], const float p[3], float out[3]);
+
+// The inverse of a rotation-plus-translation matrix applied to p: R^T (p - t), where R is
+// m's upper-left 3x3 and t its translation (brings an eye-space light into a model's space).
+void inverseRigidTransformPoint(const float m[16], const float p[3], float out[3]);

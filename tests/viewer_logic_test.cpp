@@ -28,6 +28,16 @@ TEST(Projection, FarPlaneAtInfinityAndStereoHalvesTheWidth) {
     EXPECT_FLOAT_EQ(out[2], -3.0f - 2.0f);
 }
 
+// A light brought into a placed model's space lands where the placement puts it back.
+TEST(Projection, InverseRigidTransformUndoesRotationAndTranslation) {
+    const float m[16] = {0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 5, 6, 7, 1}; // 90 degrees about z, then (5, 6, 7)
+    const float local[3] = {1, 2, 3};
+    float world[3], back[3];
+    transformPoint(m, local, world);
+    inverseRigidTransformPoint(m, world, back);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(back[i], local[i], 1e-6) << i;
+}
+
 TEST(Projection, AnimatedCameraWithoutAUsableFovLooksThrough45Degrees) {
     EXPECT_DOUBLE_EQ(animatedCameraFov(78.0f), 78.0);
     EXPECT_DOUBLE_EQ(animatedCameraFov(0.0f), 45.0); // a camera joint without a fov channel
