@@ -1,6 +1,8 @@
 // base/file_open.cpp -- path resolution for game data written on Windows.
 #include "base/file_open.h"
 
+#include "base/large_buffers.h"
+
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -78,6 +80,8 @@ bool readWholeFile(const std::string& name, std::string& out) {
         // by doubling; the loop below still takes whatever the file holds beyond it.
         struct stat st;
         if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+            out.reserve(static_cast<size_t>(st.st_size));
+            adviseHugePages(out.data(), out.capacity());
             out.resize(static_cast<size_t>(st.st_size));
             out.resize(fread(&out[0], 1, out.size(), f));
         }

@@ -15,6 +15,7 @@
 
 #include "base/pose_math.h"
 #include "base/debug_log.h"
+#include "base/large_buffers.h"
 #include "base/text_scan.h"
 #include "model/model.h"
 #include "model/texture_lookup.h"
@@ -122,7 +123,10 @@ public:
         try {
             for (size_t i = 0; i < written_; ++i) store_[i] = T();
             written_ = 0;
-            if (store_.size() < count) store_.resize(count);
+            if (store_.size() < count) {
+                reserveLarge(store_, count);
+                store_.resize(count);
+            }
         } catch (const std::bad_alloc&) {
             return false;
         }

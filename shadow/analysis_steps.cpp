@@ -1,6 +1,8 @@
 // shadow/analysis_steps.cpp -- merges, tangent-frame clones and edge records shared by both analyses; no GL.
 #include "shadow/analysis_steps.h"
 
+#include "base/large_buffers.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -139,7 +141,7 @@ void ListPool<T>::layOut(const std::vector<int>& room) {
         next += room[o];
     }
     items_.clear();
-    items_.reserve(static_cast<size_t>(next) + static_cast<size_t>(next) / 4 + 16);
+    reserveLarge(items_, static_cast<size_t>(next) + static_cast<size_t>(next) / 4 + 16);
     items_.resize(static_cast<size_t>(next));
 }
 
@@ -199,7 +201,7 @@ void beginAnalysis(Model& model, int mesh, MeshAnalysis& lists) {
     lists.receivers.layOutUniform(ts.size(), 3);
     model.numDuplicates[at(mesh)] = 0;
     // Room for a few clones, so that the first one does not double the vertex array.
-    model.verts[at(mesh)].reserve(vertCount + vertCount / 8 + 16);
+    reserveLarge(model.verts[at(mesh)], vertCount + vertCount / 8 + 16);
 }
 
 void finishAnalysis(Model& model, int mesh, const MeshAnalysis& lists) {

@@ -7,6 +7,8 @@
 // the first-pass edges sorted by (pair, creation order) finds a pair's edges.
 #include "shadow/geometry_analysis.h"
 
+#include "base/large_buffers.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -115,7 +117,7 @@ void buildMeshEdges(Model& model, int mesh) {
     std::vector<Edge>& edges = model.edges[at(mesh)];
     const std::vector<Triangle>& ts = model.tris[at(mesh)];
     const int count = model.numTris(mesh);
-    edges.reserve(at(count) * 3 / 2 + 16);
+    reserveLarge(edges, at(count) * 3 / 2 + 16);
     for (int t = 0; t < count; ++t) {
         const int a = ts[at(t)].v[0], b = ts[at(t)].v[1], c = ts[at(t)].v[2];
         if (a < b) steps::addEdge(edges, a, b, t);

@@ -7,6 +7,8 @@
 // each found through a hash of its (joint, x, y) column.
 #include "shadow/identical_vertices.h"
 
+#include "base/large_buffers.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cmath>
@@ -63,7 +65,7 @@ CellKey cellKey(int joint, const float p[3]) { return CellKey{joint, cellOf(p[0]
 // are one contiguous run sorted by z, so a cell is a short search inside one run.
 class CellIndex {
 public:
-    void reserve(size_t count) { entries_.reserve(count); }
+    void reserve(size_t count) { reserveLarge(entries_, count); }
     void add(const CellKey& cell, int vertex) { entries_.push_back(IndexEntry{cell, vertex}); }
     void finish() {
         std::sort(entries_.begin(), entries_.end(), [](const IndexEntry& a, const IndexEntry& b) { return entryLess(a, b); });

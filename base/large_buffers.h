@@ -1,0 +1,20 @@
+// base/large_buffers.h -- room for big arrays that a load fills once, backed by huge pages
+// where the system offers them; no GL.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+// Asks the kernel to back [data, data + bytes) with huge pages. Loading a big model touches
+// tens of megabytes of fresh memory once; in small pages that costs a fault every 4 KB,
+// which is a third of the load. Only worth it before the memory is first written.
+void adviseHugePages(const void* data, size_t bytes);
+
+// Reserves room for `count` elements and advises huge pages for it when it is large.
+// May throw std::bad_alloc as reserve does.
+template <class T>
+void reserveLarge(std::vector<T>& v, size_t count) {
+    if (count <= v.capacity()) return;
+    v.reserve(count);
+    adviseHugePages(v.data(), count * sizeof(T));
+}
