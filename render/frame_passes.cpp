@@ -17,14 +17,7 @@ void computeLightInModelSpace(Model& model, const Light& light) {
     inverseRigidTransformPoint(modelview, light.eyePos, model.lightPosModel);
     model.lightPosModel[3] = 1.0f;
 }
-void markAllSilhouettes(Model&) {}
-void drawShadowVolumes(Model&, const GlCapabilities&, bool) {}
-void drawSilhouetteEdges(Model&) {}
 void drawLightPass(Model&, const Light&, bool, const GlCapabilities&) {}
-void drawSeamPoints(Model&) {}
-void drawMeshAnalyzer(Model&, const GlCapabilities&) {}
-void drawOpenEdges(Model&) {}
-void drawWireframeOverlay(Model&, const GlCapabilities&) {}
 void applyStereoEyeOffset(int, int) {}
 void drawStereoSecondView(int, int, int, void (*)(void*), void*) {}
 void applyGlow(int, unsigned int, unsigned int, int, int, const GlCapabilities&) {}

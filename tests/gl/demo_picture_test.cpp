@@ -18,13 +18,14 @@ constexpr int kTextRows = 64; // the status lines at the bottom name the model i
 const char* const kAmbientOnly = "\nnumlights 0\nlightcolor_a 1 1 1\n";
 
 // A copy of the demo inside the run's folder with `extraKeys` appended to its scene file,
-// drawn at 1.0 seconds.
-Picture drawDemo(ViewerRun& run, const std::string& extraKeys) {
+// drawn at 1.0 seconds, after the keys `presses` (one per frame, at most two).
+Picture drawDemo(ViewerRun& run, const std::string& extraKeys, const std::string& presses = "") {
     fs::copy(kDemo, run.dir / "demo", fs::copy_options::recursive);
     std::string scene = readFile(run.dir / "demo" / "scene.txt");
-    writeFile(run.dir / "demo" / "scene.txt", scene + kAmbientOnly + extraKeys);
+    writeFile(run.dir / "demo" / "scene.txt", scene + extraKeys);
     run.start("--headless --no-dialogs --size " + std::to_string(kWidth) + "x" + std::to_string(kHeight) +
-              " --time 1.0 --frames 2 --screenshot shot.png demo");
+              " --time 1.0 --frames 3 --screenshot shot.png demo" +
+              (presses.empty() ? "" : " --press \"" + presses + "\""));
     Picture picture;
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(picture.load(run.dir / "shot.png"));
@@ -58,9 +59,9 @@ void addImageColours(const fs::path& file, ColourBins& bins) {
 TEST(DemoPicture, CreatureShownInItsTextureColoursAndTwoRunsAgree) {
     if (!fs::exists(kDemo / "scene.txt")) GTEST_SKIP() << "the build wrote no demo scene at " << kDemo;
     ViewerRun first("demo_first"), second("demo_second"), without("demo_without");
-    const Picture a = drawDemo(first, "");
-    const Picture b = drawDemo(second, "");
-    const Picture empty = drawDemo(without, "model 0\nmodelname absent.md5mesh\n");
+    const Picture a = drawDemo(first, kAmbientOnly);
+    const Picture b = drawDemo(second, kAmbientOnly);
+    const Picture empty = drawDemo(without, std::string(kAmbientOnly) + "model 0\nmodelname absent.md5mesh\n");
     ASSERT_EQ(a.width, kWidth);
     ASSERT_EQ(a.height, kHeight);
     EXPECT_TRUE(a.rgb == b.rgb) << "two runs at the same time differ";
@@ -83,4 +84,30 @@ TEST(DemoPicture, CreatureShownInItsTextureColoursAndTwoRunsAgree) {
         }
     EXPECT_GT(covered, 1500) << "the creature covers too little of the picture";
     EXPECT_GT(inCreatureColours, covered * 8 / 10) << inCreatureColours << " of " << covered;
+}
+
+// The demo with its own lights: F2 once tints the shadow volumes (red and green only), F2
+// twice turns the shadows off again; Q twice shows the mesh analyzer's face colours.
+TEST(DemoPicture, F2CyclesTheShadowModesAndQTheRenderModes) {
+    if (!fs::exists(kDemo / "scene.txt")) GTEST_SKIP() << "the build wrote no demo scene at " << kDemo;
+    ViewerRun normalRun("demo_shadows"), debugRun("demo_shadow_debug"), analyzerRun("demo_analyzer");
+    const Picture normal = drawDemo(normalRun, "");
+    const Picture debug = drawDemo(debugRun, "", "F2");
+    const Picture analyzer = drawDemo(analyzerRun, "", "Q Q");
+    ASSERT_EQ(debug.rgb.size(), normal.rgb.size());
+    int tinted = 0;
+    for (size_t i = 0; i + 2 < normal.rgb.size(); i += 3)
+        tinted += debug.rgb[i] > normal.rgb[i] + 4 && debug.rgb[i + 1] > normal.rgb[i + 1] + 4;
+    EXPECT_GT(tinted, 500) << "the debug shadow mode shows no volumes";
+    // The analyzer's red and cyan, modulated by the texture: one or two channels exactly zero.
+    auto faceColoured = [](const Picture& p) {
+        int n = 0;
+        for (size_t i = 0; i + 2 < p.rgb.size(); i += 3) {
+            const int r = p.rgb[i], g = p.rgb[i + 1], b = p.rgb[i + 2];
+            n += (r > 40 && g == 0 && b == 0) || (r == 0 && g > 40 && b > 40);
+        }
+        return n;
+    };
+    EXPECT_GT(faceColoured(analyzer), 1500);
+    EXPECT_LT(faceColoured(normal), 100);
 }
