@@ -20,7 +20,6 @@ void computeLightInModelSpace(Model& model, const Light& light) {
 void markAllSilhouettes(Model&) {}
 void drawShadowVolumes(Model&, const GlCapabilities&, bool) {}
 void drawSilhouetteEdges(Model&) {}
-void drawLightPass(Model&, const Light&, bool, const GlCapabilities&) {}
 void drawSeamPoints(Model&) {}
 void drawMeshAnalyzer(Model&, const GlCapabilities&) {}
 void drawOpenEdges(Model&) {}
