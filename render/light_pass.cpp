@@ -76,6 +76,16 @@ void vectorCoordinates(const float* xyz) {
 
 void noCoordinates() { glDisableClientState(GL_TEXTURE_COORD_ARRAY); }
 
+void normalDotCube(const LightMesh& d, const float* vectors) {
+    selectUnit(0);
+    useTexture(GL_TEXTURE_2D, d.model.normalTex[static_cast<size_t>(d.mesh)]);
+    combineRgb(GL_DOT3_RGBA_ARB, GL_TEXTURE, GL_SRC_COLOR, GL_TEXTURE1_ARB, GL_SRC_COLOR);
+    uvCoordinates(d);
+    selectUnit(1);
+    useTexture(GL_TEXTURE_CUBE_MAP_ARB, d.normalisationCube);
+    vectorCoordinates(vectors);
+}
+
 void drawAllTriangles(const LightMesh& d) {
     // Every draw index names a vertex of the mesh: the post-processing checked the triangles.
     const std::vector<int>& indices = d.model.indices[static_cast<size_t>(d.mesh)];

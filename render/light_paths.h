@@ -58,6 +58,9 @@ void vertexArray(const LightMesh& d);
 void uvCoordinates(const LightMesh& d);
 void vectorCoordinates(const float* xyz);
 void noCoordinates();
+// Unit 0 the normal map (u, v) with RGB = dot3 of its texel and unit 1's; unit 1 the
+// normalisation cube looked up along `vectors` (3 floats per vertex). Unit 1 stays active.
+void normalDotCube(const LightMesh& d, const float* vectors);
 void drawAllTriangles(const LightMesh& d);
 // The highlight's triangles: the light-facing list when one was built, else all.
 void drawHighlightTriangles(const LightMesh& d);

@@ -29,17 +29,6 @@ namespace {
 // Primary alpha the subtract-and-scale stages take away from N.H.
 constexpr float kHighlightCut = 0.72f;
 
-void normalDotCube(const LightMesh& d, const float* vectors) {
-    const auto m = static_cast<size_t>(d.mesh);
-    selectUnit(0);
-    useTexture(GL_TEXTURE_2D, d.model.normalTex[m]);
-    combineRgb(GL_DOT3_RGBA_ARB, GL_TEXTURE, GL_SRC_COLOR, GL_TEXTURE1_ARB, GL_SRC_COLOR);
-    uvCoordinates(d);
-    selectUnit(1);
-    useTexture(GL_TEXTURE_CUBE_MAP_ARB, d.normalisationCube);
-    vectorCoordinates(vectors);
-}
-
 void subtractAndScale() {
     combineRgb(GL_REPLACE, GL_PREVIOUS_ARB, GL_SRC_COLOR);
     combineAlpha(GL_SUBTRACT_ARB, GL_PREVIOUS_ARB, GL_SRC_ALPHA, GL_PRIMARY_COLOR_ARB, GL_SRC_ALPHA);
@@ -75,7 +64,6 @@ void drawFourUnitDiffuse(const LightMesh& d) {
     glDisable(GL_ALPHA_TEST);
     glDisable(GL_LIGHTING);
     normalDotCube(d, d.scratch.tslight.data());
-    selectUnit(1);
     combineRgb(GL_MODULATE, GL_PRIMARY_COLOR_ARB, GL_SRC_COLOR, GL_PREVIOUS_ARB, GL_SRC_COLOR);
     selectUnit(2);
     useTexture(GL_TEXTURE_CUBE_MAP_ARB, d.light.normalCubeTex);

@@ -28,42 +28,49 @@ using ext::glFinalCombinerInputNV;
 constexpr GLenum kIdentity = GL_UNSIGNED_IDENTITY_NV;
 constexpr GLenum kInvert = GL_UNSIGNED_INVERT_NV; // zero inverted: the constant 1
 
-void rgbInput(GLenum stage, GLenum variable, GLenum input, GLenum mapping) {
-    glCombinerInputNV(stage, GL_RGB, variable, input, mapping, GL_RGB);
-}
+// One general combiner stage on RGB: up to four inputs (variable, register, mapping), then
+// the outputs (A.B or A x B, C x D, their sum), scale and bias.
+struct StageInput {
+    GLenum variable, input, mapping;
+};
+struct Stage {
+    GLenum stage;
+    StageInput inputs[4];
+    int inputCount;
+    GLenum abOutput, cdOutput, sumOutput, scale, bias;
+    GLboolean abDotProduct;
+};
 
-void stage0() {
-    rgbInput(GL_COMBINER0_NV, GL_VARIABLE_A_NV, GL_TEXTURE0_ARB, GL_EXPAND_NORMAL_NV);
-    rgbInput(GL_COMBINER0_NV, GL_VARIABLE_B_NV, GL_TEXTURE1_ARB, GL_EXPAND_NORMAL_NV);
-    glCombinerOutputNV(GL_COMBINER0_NV, GL_RGB, GL_SPARE0_NV, GL_DISCARD_NV, GL_DISCARD_NV, GL_NONE, GL_NONE,
-                       GL_TRUE, GL_FALSE, GL_FALSE);
-}
+// s = N.H; then 2 (s s + 0.04 - 1/2); then 2 (x - 1/2); then 2 (2 x - 1/2).
+const Stage kStages[4] = {
+    {GL_COMBINER0_NV,
+     {{GL_VARIABLE_A_NV, GL_TEXTURE0_ARB, GL_EXPAND_NORMAL_NV}, {GL_VARIABLE_B_NV, GL_TEXTURE1_ARB, GL_EXPAND_NORMAL_NV}},
+     2, GL_SPARE0_NV, GL_DISCARD_NV, GL_DISCARD_NV, GL_NONE, GL_NONE, GL_TRUE},
+    {GL_COMBINER1_NV,
+     {{GL_VARIABLE_A_NV, GL_SPARE0_NV, kIdentity},
+      {GL_VARIABLE_B_NV, GL_SPARE0_NV, kIdentity},
+      {GL_VARIABLE_C_NV, GL_CONSTANT_COLOR0_NV, kIdentity},
+      {GL_VARIABLE_D_NV, GL_ZERO, kInvert}},
+     4, GL_DISCARD_NV, GL_DISCARD_NV, GL_SPARE0_NV, GL_SCALE_BY_TWO_NV, GL_BIAS_BY_NEGATIVE_ONE_HALF_NV, GL_FALSE},
+    {GL_COMBINER2_NV,
+     {{GL_VARIABLE_A_NV, GL_SPARE0_NV, kIdentity},
+      {GL_VARIABLE_B_NV, GL_ZERO, kInvert},
+      {GL_VARIABLE_C_NV, GL_ZERO, kIdentity},
+      {GL_VARIABLE_D_NV, GL_ZERO, kIdentity}},
+     4, GL_SPARE0_NV, GL_DISCARD_NV, GL_DISCARD_NV, GL_SCALE_BY_TWO_NV, GL_BIAS_BY_NEGATIVE_ONE_HALF_NV, GL_FALSE},
+    {GL_COMBINER3_NV,
+     {{GL_VARIABLE_A_NV, GL_SPARE0_NV, kIdentity},
+      {GL_VARIABLE_B_NV, GL_ZERO, kInvert},
+      {GL_VARIABLE_C_NV, GL_SPARE0_NV, kIdentity},
+      {GL_VARIABLE_D_NV, GL_ZERO, kInvert}},
+     4, GL_DISCARD_NV, GL_DISCARD_NV, GL_SPARE0_NV, GL_SCALE_BY_TWO_NV, GL_BIAS_BY_NEGATIVE_ONE_HALF_NV, GL_FALSE},
+};
 
-void stage1() {
-    rgbInput(GL_COMBINER1_NV, GL_VARIABLE_A_NV, GL_SPARE0_NV, kIdentity);
-    rgbInput(GL_COMBINER1_NV, GL_VARIABLE_B_NV, GL_SPARE0_NV, kIdentity);
-    rgbInput(GL_COMBINER1_NV, GL_VARIABLE_C_NV, GL_CONSTANT_COLOR0_NV, kIdentity);
-    rgbInput(GL_COMBINER1_NV, GL_VARIABLE_D_NV, GL_ZERO, kInvert);
-    glCombinerOutputNV(GL_COMBINER1_NV, GL_RGB, GL_DISCARD_NV, GL_DISCARD_NV, GL_SPARE0_NV, GL_SCALE_BY_TWO_NV,
-                       GL_BIAS_BY_NEGATIVE_ONE_HALF_NV, GL_FALSE, GL_FALSE, GL_FALSE);
-}
-
-void stage2() {
-    rgbInput(GL_COMBINER2_NV, GL_VARIABLE_A_NV, GL_SPARE0_NV, kIdentity);
-    rgbInput(GL_COMBINER2_NV, GL_VARIABLE_B_NV, GL_ZERO, kInvert);
-    rgbInput(GL_COMBINER2_NV, GL_VARIABLE_C_NV, GL_ZERO, kIdentity);
-    rgbInput(GL_COMBINER2_NV, GL_VARIABLE_D_NV, GL_ZERO, kIdentity);
-    glCombinerOutputNV(GL_COMBINER2_NV, GL_RGB, GL_SPARE0_NV, GL_DISCARD_NV, GL_DISCARD_NV, GL_SCALE_BY_TWO_NV,
-                       GL_BIAS_BY_NEGATIVE_ONE_HALF_NV, GL_FALSE, GL_FALSE, GL_FALSE);
-}
-
-void stage3() {
-    rgbInput(GL_COMBINER3_NV, GL_VARIABLE_A_NV, GL_SPARE0_NV, kIdentity);
-    rgbInput(GL_COMBINER3_NV, GL_VARIABLE_B_NV, GL_ZERO, kInvert);
-    rgbInput(GL_COMBINER3_NV, GL_VARIABLE_C_NV, GL_SPARE0_NV, kIdentity);
-    rgbInput(GL_COMBINER3_NV, GL_VARIABLE_D_NV, GL_ZERO, kInvert);
-    glCombinerOutputNV(GL_COMBINER3_NV, GL_RGB, GL_DISCARD_NV, GL_DISCARD_NV, GL_SPARE0_NV, GL_SCALE_BY_TWO_NV,
-                       GL_BIAS_BY_NEGATIVE_ONE_HALF_NV, GL_FALSE, GL_FALSE, GL_FALSE);
+void loadStage(const Stage& s) {
+    for (int i = 0; i < s.inputCount; ++i)
+        glCombinerInputNV(s.stage, GL_RGB, s.inputs[i].variable, s.inputs[i].input, s.inputs[i].mapping, GL_RGB);
+    glCombinerOutputNV(s.stage, GL_RGB, s.abOutput, s.cdOutput, s.sumOutput, s.scale, s.bias, s.abDotProduct,
+                       GL_FALSE, GL_FALSE);
 }
 
 void finalInput(GLenum variable, GLenum input, GLenum mapping, GLenum usage) {
@@ -95,11 +102,9 @@ void loadHighlightCombiners(int generalCombiners, bool intoAlpha, int maxGeneral
     const GLfloat constant[4] = {0.04f, 0.04f, 0.04f, 1.0f};
     ext::glCombinerParameteriNV(GL_NUM_GENERAL_COMBINERS_NV, generalCombiners);
     ext::glCombinerParameterfvNV(GL_CONSTANT_COLOR0_NV, constant);
-    stage0();
-    stage1();
-    if (generalCombiners >= 3) stage2();
+    for (int stage = 0; stage < generalCombiners && stage < 3; ++stage) loadStage(kStages[stage]);
     // A fourth stage is written though never enabled; a driver without one would refuse it.
-    if (!intoAlpha && maxGeneralCombiners > 3) stage3();
+    if (!intoAlpha && maxGeneralCombiners > 3) loadStage(kStages[3]);
     if (intoAlpha)
         finalIntoAlpha();
     else

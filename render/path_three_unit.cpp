@@ -16,14 +16,8 @@ void drawThreeUnitDiffuse(const LightMesh& d) {
     const auto m = static_cast<size_t>(d.mesh);
     glDisable(GL_NORMALIZE);
     glDisable(GL_LIGHTING);
-    selectUnit(0);
-    useTexture(GL_TEXTURE_2D, d.model.normalTex[m]);
-    combineRgb(GL_DOT3_RGBA_ARB, GL_TEXTURE, GL_SRC_COLOR, GL_TEXTURE1_ARB, GL_SRC_COLOR);
-    uvCoordinates(d);
-    selectUnit(1);
-    useTexture(GL_TEXTURE_CUBE_MAP_ARB, d.normalisationCube);
+    normalDotCube(d, d.scratch.tslight.data());
     combineRgb(GL_MODULATE, GL_PRIMARY_COLOR_ARB, GL_SRC_COLOR, GL_PREVIOUS_ARB, GL_SRC_COLOR);
-    vectorCoordinates(d.scratch.tslight.data());
     selectUnit(2);
     useTexture(GL_TEXTURE_2D, d.model.diffuseTex[m]);
     combineRgb(GL_MODULATE, GL_TEXTURE, GL_SRC_COLOR, GL_PREVIOUS_ARB, GL_SRC_COLOR);

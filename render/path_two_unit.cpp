@@ -35,18 +35,6 @@ void commonState() {
     glColor4f(1, 1, 1, 1);
 }
 
-// Units 0 and 1 look up the normal map and the normalisation cube along `vectors`; unit 0
-// forms their dot product.
-void normalDotCube(const LightMesh& d, const float* vectors) {
-    selectUnit(0);
-    useTexture(GL_TEXTURE_2D, d.model.normalTex[static_cast<size_t>(d.mesh)]);
-    combineRgb(GL_DOT3_RGBA_ARB, GL_TEXTURE, GL_SRC_COLOR, GL_TEXTURE1_ARB, GL_SRC_COLOR);
-    uvCoordinates(d);
-    selectUnit(1);
-    useTexture(GL_TEXTURE_CUBE_MAP_ARB, d.normalisationCube);
-    vectorCoordinates(vectors);
-}
-
 void alphaOnly() {
     glDisable(GL_BLEND);
     glDepthMask(GL_FALSE);
