@@ -17,7 +17,6 @@ void computeLightInModelSpace(Model& model, const Light& light) {
     inverseRigidTransformPoint(modelview, light.eyePos, model.lightPosModel);
     model.lightPosModel[3] = 1.0f;
 }
-void drawLightPass(Model&, const Light&, bool, const GlCapabilities&) {}
 void applyStereoEyeOffset(int, int) {}
 void drawStereoSecondView(int, int, int, void (*)(void*), void*) {}
 void applyGlow(int, unsigned int, unsigned int, int, int, const GlCapabilities&) {}

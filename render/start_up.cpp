@@ -8,6 +8,7 @@
 #include "render/bitmap_font.h"
 #include "render/frame_passes.h"
 #include "render/gl_extensions.h"
+#include "render/light_paths.h"
 
 namespace render {
 namespace {
@@ -56,6 +57,7 @@ unsigned int createNormalisationCubeTexture(const GlCapabilities& caps) {
     glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     buildNormalisationCubeMap(128);
     ext::glActiveTextureARB(GL_TEXTURE0_ARB);
+    setNormalisationCubeTexture(name);
     return name;
 }
 

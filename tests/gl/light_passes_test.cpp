@@ -1,0 +1,432 @@
+// tests/gl/light_passes_test.cpp -- the lighting passes on an offscreen context (Mesa): a flat
+// bump-mapped floor under known lights, pixels read back on every texture-unit path; and the
+// register-combiner set-ups, which Mesa lacks, through recorded entry points.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cmath>
+#include <functional>
+#include <vector>
+
+#include "base/dialogs.h"
+#include "model/model.h"
+#include "model/normal_map.h"
+#include "render/frame_passes.h"
+#include "render/frame_state.h"
+#include "render/gl_extensions.h"
+#include "render/light_paths.h"
+#include "render/logic/capability_probe.h"
+#include "render/start_up.h"
+#include "render/texture_upload.h"
+#include "scene/scene.h"
+#include "offscreen_gl.h"
+
+namespace {
+
+constexpr int kSize = 64;
+
+OffscreenGl gl;
+bool ready = false;
+struct OffscreenContext : ::testing::Environment {
+    void SetUp() override {
+        ready = gl.open("light passes", kSize, kSize);
+        if (!ready) return;
+        render::probeGlCapabilities([](const char* name) { return SDL_GL_GetProcAddress(name); }, false);
+        render::createNormalisationCubeTexture(probedCapabilities());
+    }
+    void TearDown() override { gl.close(); }
+};
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new OffscreenContext);
+
+#define REQUIRE_BUMP_MAPPING()                                                            \
+    if (!ready) GTEST_SKIP() << "no OpenGL context on the offscreen driver";              \
+    if (!render::canBumpMap(probedCapabilities()) || probedCapabilities().maxTextureUnits < 4) \
+    GTEST_SKIP() << "the driver cannot bump-map on four units"
+
+struct Rgb {
+    int r, g, b;
+};
+
+Rgb pixelAt(int x, int y) {
+    unsigned char p[4] = {};
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    return {p[0], p[1], p[2]};
+}
+
+// Model-space position of a window pixel's centre on the floor.
+float floorCoordinate(int pixel) { return (pixel + 0.5f) * 2.0f / kSize - 1.0f; }
+
+TgaImage solidImage(uint8_t r, uint8_t g, uint8_t b) {
+    TgaImage img;
+    img.imageType = 2;
+    img.width = img.height = 1;
+    img.bitsPerPixel = 32;
+    img.pixels = {r, g, b, 255};
+    return img;
+}
+
+// A square floor filling the view, z = 0, normal +z, tangent S along x and T along y, with a
+// flat normal map, white diffuse and specular maps. Triangle 0 is the lower-right half.
+void makeFloor(Model& model, bool diffuse = true) {
+    ASSERT_TRUE(model.allocateMeshes(1));
+    model.meshLoaded[0] = 1;
+    model.verts[0].resize(4);
+    const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    for (size_t i = 0; i < 4; ++i) {
+        Vertex& v = model.verts[0][i];
+        v.pos[0] = corners[i][0], v.pos[1] = corners[i][1];
+        v.u = (corners[i][0] + 1) / 2, v.v = (corners[i][1] + 1) / 2;
+        v.normal[2] = v.tangentS[0] = v.tangentT[1] = 1;
+    }
+    model.numVerts[0] = 4;
+    model.indices[0] = {0, 1, 2, 0, 2, 3};
+    model.tris[0].resize(2);
+    model.tris[0][0].v[0] = 0, model.tris[0][0].v[1] = 1, model.tris[0][0].v[2] = 2;
+    model.tris[0][1].v[0] = 0, model.tris[0][1].v[1] = 2, model.tris[0][1].v[2] = 3;
+    for (Triangle& t : model.tris[0]) t.normal[2] = 1;
+    model.hasDiffuse[0] = diffuse;
+    model.diffuseImage[0] = solidImage(255, 255, 255);
+    model.hasLocal[0] = 1;
+    model.normalImage[0] = buildNormalMipChain(solidImage(128, 128, 255));
+    model.hasSpecular[0] = 1;
+    model.specularImage[0] = solidImage(255, 255, 255);
+    render::uploadModelTextures(model);
+}
+
+// The frame's state, an orthographic view of the floor from 3 units above it (the eye at
+// model (0, 0, 3)), the floor's depth laid by the ambient pass in black.
+void beginFrame(Model& floor) {
+    glViewport(0, 0, kSize, kSize);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-1, 1, -1, 1, -5, 5);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0, 0, -3);
+    glClearColor(0, 0, 0, 0);
+    glClearStencil(0);
+    glClear(GL_STENCIL_BUFFER_BIT);
+    render::setFrameState(probedCapabilities());
+    const float black[4] = {0, 0, 0, 1};
+    render::drawAmbientPass(floor, black, probedCapabilities());
+}
+
+// A light at model position (x, y, z) under the view of beginFrame.
+Light lightAt(float x, float y, float z, float r = 1, float g = 1, float b = 1) {
+    Light light;
+    light.eyePos[0] = x, light.eyePos[1] = y, light.eyePos[2] = z - 3;
+    light.lightcolor_d[0] = r, light.lightcolor_d[1] = g, light.lightcolor_d[2] = b;
+    return light;
+}
+
+// A cube map whose six 1-texel faces all hold (r, g, b).
+GLuint solidCube(uint8_t r, uint8_t g, uint8_t b) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, name);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    const uint8_t texel[3] = {r, g, b};
+    for (GLenum face = 0; face < 6; ++face)
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB + face, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, texel);
+    return name;
+}
+
+GlCapabilities limited(const char* list) {
+    GlCapabilities caps = probedCapabilities();
+    std::string log, error;
+    EXPECT_TRUE(applyCapabilityLimits(list, caps, log, error)) << error;
+    return caps;
+}
+
+void expectFrameState(const char* where) {
+    const struct {
+        GLenum name;
+        GLint value;
+    } expected[] = {
+        {GL_DEPTH_FUNC, GL_LESS},          {GL_DEPTH_WRITEMASK, GL_TRUE}, {GL_BLEND_SRC, GL_ONE},
+        {GL_BLEND_DST, GL_ZERO},           {GL_LIGHTING, GL_FALSE},       {GL_STENCIL_TEST, GL_FALSE},
+        {GL_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB}, {GL_CLIENT_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB},
+    };
+    for (const auto& e : expected) {
+        GLint value = -1;
+        glGetIntegerv(e.name, &value);
+        EXPECT_EQ(value, e.value) << where << ": state 0x" << std::hex << e.name;
+    }
+    GLboolean mask[4] = {};
+    glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+    EXPECT_TRUE(mask[0] && mask[1] && mask[2] && mask[3]) << where;
+    for (int unit = 1; unit < 4; ++unit) {
+        render::ext::glActiveTextureARB(GL_TEXTURE0_ARB + static_cast<GLenum>(unit));
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D) || glIsEnabled(GL_TEXTURE_CUBE_MAP_ARB)) << where << " unit " << unit;
+    }
+    render::ext::glActiveTextureARB(GL_TEXTURE0_ARB);
+    GLint mode = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODULATE) << where;
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << where;
+}
+
+// Records every message box instead of showing it.
+struct RecordedDialogs : Dialogs {
+    std::vector<std::string> captions;
+    DialogAnswer messageBox(const std::string& caption, const std::string&, DialogKind) override {
+        captions.push_back(caption);
+        return DialogAnswer::Ok;
+    }
+    std::string chooseFile(const std::string&, const std::string&) override { return ""; }
+};
+
+} // namespace
+
+// Diffuse x cos(angle) across the floor, the same on the four-unit (filtered light, white
+// filters), three-unit and two-unit paths, each leaving the frame's state behind.
+TEST(LightPass, FlatFloorGetsCosineOfTheLightAngleOnEveryUnitPath) {
+    REQUIRE_BUMP_MAPPING();
+    Model floor;
+    makeFloor(floor);
+    const GLuint white = solidCube(255, 255, 255);
+    const float height = 1.0f;
+    struct Path {
+        const char* name;
+        const char* caps;
+        bool filtered;
+    } paths[] = {{"four units", "", true}, {"three units", "", false}, {"three units only", "units=3", false},
+                 {"two units", "units=2", false}, {"two units, filtered", "units=2", true}};
+    for (const Path& path : paths) {
+        Light light = lightAt(0, 0, height);
+        light.cubemap = path.filtered;
+        light.normalCubeTex = light.blurredCubeTex = white;
+        light.light_nearradius = 100, light.light_farradius = 200;
+        beginFrame(floor);
+        render::drawLightPass(floor, light, false, limited(path.caps));
+        for (int px : {3, 20, 32, 50, 61})
+            for (int py : {5, 32, 58}) {
+                const float x = floorCoordinate(px), y = floorCoordinate(py);
+                const float cosine = height / std::sqrt(x * x + y * y + height * height);
+                const Rgb got = pixelAt(px, py);
+                EXPECT_NEAR(got.r, 255 * cosine, 8) << path.name << " at " << px << "," << py;
+                EXPECT_NEAR(got.g, got.r, 2) << path.name;
+            }
+        expectFrameState(path.name);
+    }
+    glDeleteTextures(1, &white);
+}
+
+// The sharp filter (red) weighted w, the blurred (blue) 1 - w: w = 1 at the vertex inside the
+// near radius, 0 at the one on the far radius, and 1/2 midway between them.
+TEST(LightPass, SharpFilterNearTheLightBlurredFarFromIt) {
+    REQUIRE_BUMP_MAPPING();
+    Model floor;
+    makeFloor(floor);
+    const GLuint red = solidCube(255, 0, 0), blue = solidCube(0, 0, 255);
+    for (const char* caps : {"", "units=2"}) {
+        // Corner (-1, -1) is 0.5 from the light, corner (1, 1) 2.87.
+        Light light = lightAt(-1, -1, 0.5f);
+        light.cubemap = 1;
+        light.normalCubeTex = red, light.blurredCubeTex = blue;
+        light.light_nearradius = 0.6f;
+        light.light_farradius = std::sqrt(8.25f);
+        beginFrame(floor);
+        render::drawLightPass(floor, light, false, limited(caps));
+        const Rgb nearCorner = pixelAt(0, 0), farCorner = pixelAt(kSize - 1, kSize - 1), middle = pixelAt(31, 31);
+        EXPECT_GT(nearCorner.r, 200) << caps;
+        EXPECT_LT(nearCorner.b, 12) << caps;
+        EXPECT_LT(farCorner.r, 12) << caps;
+        EXPECT_GT(farCorner.b, 10) << caps; // cos is small there: the light is low
+        EXPECT_NEAR(middle.r, middle.b, 0.1 * (middle.r + middle.b) + 3) << caps;
+    }
+    glDeleteTextures(1, &red);
+    glDeleteTextures(1, &blue);
+}
+
+// Two coloured lights in turn add up; a mesh with no diffuse map gets only the highlight, and
+// without shadows only on its triangles facing the light.
+TEST(LightPass, LightsAddAndHighlightOnlyWhereTrianglesFaceTheLight) {
+    REQUIRE_BUMP_MAPPING();
+    Model floor;
+    makeFloor(floor);
+    beginFrame(floor);
+    render::drawLightPass(floor, lightAt(0, 0, 1, 1, 0, 0), false, probedCapabilities());
+    render::drawLightPass(floor, lightAt(0, 0, 1, 0, 1, 0), false, probedCapabilities());
+    const Rgb both = pixelAt(31, 31);
+    EXPECT_NEAR(both.r, 255, 8);
+    EXPECT_NEAR(both.g, 255, 8);
+    EXPECT_LT(both.b, 4);
+
+    Model shiny;
+    makeFloor(shiny, false);
+    shiny.specular = true;
+    shiny.tris[0][1].normal[2] = -1; // the upper-left triangle faces away
+    for (const char* caps : {"", "units=2"})
+        for (bool shadowed : {false, true}) {
+            beginFrame(shiny);
+            Light light = lightAt(0, 0, 2, 0, 0, 0); // no diffuse colour: highlight alone
+            render::drawLightPass(shiny, light, shadowed, limited(caps));
+            const Rgb facing = pixelAt(36, 28), away = pixelAt(28, 36);
+            EXPECT_GT(facing.r, 200) << caps;
+            if (shadowed) {
+                EXPECT_GT(away.r, 200) << caps << ": shadowed, every triangle";
+            } else {
+                EXPECT_LT(away.r, 4) << caps << ": facing away";
+            }
+            expectFrameState(caps);
+        }
+}
+
+// Without cube maps a light falls back to GL_LIGHT0 at its model-space position (the view
+// turns the floor half round, so eye and model space differ), shows the one-time notice for
+// a filtered light, stays inside the stencil mask, and hands the frame's state back.
+TEST(LightPass, PerVertexFallbackLightsAtTheModelSpacePositionInsideTheStencil) {
+    if (!ready) GTEST_SKIP() << "no OpenGL context on the offscreen driver";
+    Model floor;
+    makeFloor(floor);
+    RecordedDialogs dialogs;
+    setDialogs(&dialogs);
+    const bool noticeBefore = render::lightPassState().noticeShown;
+    const GlCapabilities caps = limited("-cubemap");
+    for (bool filtered : {false, true}) {
+        beginFrame(floor);
+        glRotatef(180, 0, 0, 1);
+        // Model (-1, -1, 0.3) is eye (1, 1, -2.7): the top-right of the window.
+        Light light;
+        light.eyePos[0] = light.eyePos[1] = 1, light.eyePos[2] = -2.7f;
+        light.lightcolor_s[0] = light.lightcolor_s[1] = light.lightcolor_s[2] = 0;
+        light.cubemap = filtered;
+        // A shadow over the left half of the window.
+        glClearStencil(1);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(0, 0, kSize / 2, kSize);
+        glClear(GL_STENCIL_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
+        glClearStencil(0);
+        render::drawLightPass(floor, light, true, caps);
+        EXPECT_GT(pixelAt(kSize - 3, kSize - 3).r, 180) << "lit corner, filtered " << filtered;
+        EXPECT_LT(pixelAt(kSize - 3, 3).r, 120) << "far corner, filtered " << filtered;
+        EXPECT_EQ(pixelAt(3, kSize - 3).r, 0) << "in the shadow, filtered " << filtered;
+        expectFrameState(filtered ? "per vertex, filtered" : "per vertex");
+    }
+    setDialogs(nullptr);
+    EXPECT_EQ(dialogs.captions.size(), noticeBefore ? 0u : 1u);
+    if (!dialogs.captions.empty()) {
+        EXPECT_EQ(dialogs.captions[0], "VGA capabilities");
+    }
+}
+
+namespace recorded {
+
+// One call to a register-combiner entry point: its name and integer arguments.
+struct Call {
+    std::string name;
+    std::vector<GLint> args;
+    bool operator==(const Call& o) const { return name == o.name && args == o.args; }
+};
+std::vector<Call> calls;
+std::vector<GLfloat> constantColour;
+
+void APIENTRY parameteri(GLenum p, GLint v) { calls.push_back({"Parameteri", {GLint(p), v}}); }
+void APIENTRY parameterfv(GLenum p, const GLfloat* v) {
+    calls.push_back({"Parameterfv", {GLint(p)}});
+    constantColour.assign(v, v + 4);
+}
+void APIENTRY input(GLenum stage, GLenum portion, GLenum variable, GLenum in, GLenum mapping, GLenum usage) {
+    calls.push_back({"Input", {GLint(stage), GLint(portion), GLint(variable), GLint(in), GLint(mapping), GLint(usage)}});
+}
+void APIENTRY output(GLenum stage, GLenum portion, GLenum ab, GLenum cd, GLenum sum, GLenum scale, GLenum bias,
+                     GLboolean abDot, GLboolean cdDot, GLboolean mux) {
+    calls.push_back({"Output", {GLint(stage), GLint(portion), GLint(ab), GLint(cd), GLint(sum), GLint(scale),
+                                GLint(bias), abDot, cdDot, mux}});
+}
+void APIENTRY finalInput(GLenum variable, GLenum in, GLenum mapping, GLenum usage) {
+    calls.push_back({"Final", {GLint(variable), GLint(in), GLint(mapping), GLint(usage)}});
+}
+
+std::vector<Call> record(int generalCombiners, bool intoAlpha, int maxGeneralCombiners) {
+    using namespace render::ext;
+    calls.clear();
+    const auto saved = std::make_tuple(glCombinerParameteriNV, glCombinerParameterfvNV, glCombinerInputNV,
+                                       glCombinerOutputNV, glFinalCombinerInputNV);
+    glCombinerParameteriNV = parameteri;
+    glCombinerParameterfvNV = parameterfv;
+    glCombinerInputNV = input;
+    glCombinerOutputNV = output;
+    glFinalCombinerInputNV = finalInput;
+    render::loadHighlightCombiners(generalCombiners, intoAlpha, maxGeneralCombiners);
+    std::tie(glCombinerParameteriNV, glCombinerParameterfvNV, glCombinerInputNV, glCombinerOutputNV,
+             glFinalCombinerInputNV) = saved;
+    return calls;
+}
+
+} // namespace recorded
+
+// The combiner programs call for call as the highlight's tables give them. Mesa has no
+// register combiners, so the entry points are stubs that record.
+TEST(RegisterCombiners, HighlightProgramsIssueTheTablesCallsInOrder) {
+    using recorded::Call;
+    const GLint id = GL_UNSIGNED_IDENTITY_NV, inv = GL_UNSIGNED_INVERT_NV, rgb = GL_RGB;
+    const GLint c0 = GL_COMBINER0_NV, c1 = GL_COMBINER1_NV, c2 = GL_COMBINER2_NV, c3 = GL_COMBINER3_NV;
+    const GLint A = GL_VARIABLE_A_NV, B = GL_VARIABLE_B_NV, C = GL_VARIABLE_C_NV, D = GL_VARIABLE_D_NV;
+    const GLint spare = GL_SPARE0_NV, discard = GL_DISCARD_NV, x2 = GL_SCALE_BY_TWO_NV,
+                half = GL_BIAS_BY_NEGATIVE_ONE_HALF_NV;
+    const std::vector<Call> header = {{"Parameteri", {GL_NUM_GENERAL_COMBINERS_NV, 3}},
+                                      {"Parameterfv", {GL_CONSTANT_COLOR0_NV}}};
+    const std::vector<Call> stages01 = {
+        {"Input", {c0, rgb, A, GL_TEXTURE0_ARB, GL_EXPAND_NORMAL_NV, rgb}},
+        {"Input", {c0, rgb, B, GL_TEXTURE1_ARB, GL_EXPAND_NORMAL_NV, rgb}},
+        {"Output", {c0, rgb, spare, discard, discard, GL_NONE, GL_NONE, 1, 0, 0}},
+        {"Input", {c1, rgb, A, spare, id, rgb}},
+        {"Input", {c1, rgb, B, spare, id, rgb}},
+        {"Input", {c1, rgb, C, GL_CONSTANT_COLOR0_NV, id, rgb}},
+        {"Input", {c1, rgb, D, GL_ZERO, inv, rgb}},
+        {"Output", {c1, rgb, discard, discard, spare, x2, half, 0, 0, 0}},
+    };
+    const std::vector<Call> stage2 = {
+        {"Input", {c2, rgb, A, spare, id, rgb}},  {"Input", {c2, rgb, B, GL_ZERO, inv, rgb}},
+        {"Input", {c2, rgb, C, GL_ZERO, id, rgb}}, {"Input", {c2, rgb, D, GL_ZERO, id, rgb}},
+        {"Output", {c2, rgb, spare, discard, discard, x2, half, 0, 0, 0}},
+    };
+    const std::vector<Call> stage3 = {
+        {"Input", {c3, rgb, A, spare, id, rgb}},  {"Input", {c3, rgb, B, GL_ZERO, inv, rgb}},
+        {"Input", {c3, rgb, C, spare, id, rgb}},  {"Input", {c3, rgb, D, GL_ZERO, inv, rgb}},
+        {"Output", {c3, rgb, discard, discard, spare, x2, half, 0, 0, 0}},
+    };
+    const std::vector<Call> finalHighlight = {
+        {"Final", {A, GL_TEXTURE3_ARB, id, rgb}},        {"Final", {B, GL_E_TIMES_F_NV, id, rgb}},
+        {"Final", {C, GL_ZERO, id, rgb}},                {"Final", {D, GL_ZERO, id, rgb}},
+        {"Final", {GL_VARIABLE_E_NV, spare, id, rgb}},   {"Final", {GL_VARIABLE_F_NV, GL_PRIMARY_COLOR_NV, id, rgb}},
+        {"Final", {GL_VARIABLE_G_NV, GL_ZERO, inv, GL_ALPHA}},
+    };
+    std::vector<Call> finalAlpha;
+    for (GLint v : {A, B, C, D, GLint(GL_VARIABLE_E_NV), GLint(GL_VARIABLE_F_NV)})
+        finalAlpha.push_back({"Final", {v, GL_ZERO, id, rgb}});
+    finalAlpha.push_back({"Final", {GL_VARIABLE_G_NV, spare, id, GL_BLUE}});
+
+    auto join = [](std::initializer_list<std::vector<Call>> parts) {
+        std::vector<Call> all;
+        for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+        return all;
+    };
+    std::vector<Call> twoHeader = header;
+    twoHeader[0].args[1] = 2;
+    struct Case {
+        const char* what;
+        int general;
+        bool intoAlpha;
+        int maxGeneral;
+        std::vector<Call> expected;
+    } cases[] = {
+        {"four units, 8 combiners", 3, false, 8, join({header, stages01, stage2, stage3, finalHighlight})},
+        // Exactly three combiners: the unused fourth stage would be refused, so it is left out.
+        {"four units, 3 combiners", 3, false, 3, join({header, stages01, stage2, finalHighlight})},
+        {"two units, 2 combiners", 2, true, 2, join({twoHeader, stages01, finalAlpha})},
+        {"two units, 3 combiners", 3, true, 8, join({header, stages01, stage2, finalAlpha})},
+    };
+    for (const Case& c : cases) {
+        const std::vector<Call> got = recorded::record(c.general, c.intoAlpha, c.maxGeneral);
+        ASSERT_EQ(got.size(), c.expected.size()) << c.what;
+        for (size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i], c.expected[i]) << c.what << ", call " << i;
+        EXPECT_EQ(recorded::constantColour, (std::vector<GLfloat>{0.04f, 0.04f, 0.04f, 1.0f})) << c.what;
+    }
+}
