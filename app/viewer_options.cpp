@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 
 namespace {
 
@@ -42,6 +43,16 @@ bool parsePresses(const char* s, std::vector<KeyChord>& out, std::string& error)
     return true;
 }
 
+bool parsePanelPage(const char* s, int& page) {
+    const char* const names[] = {"Rendering", "Scene", "Animation"};
+    for (int i = 0; i < 3; ++i)
+        if (strcasecmp(s, names[i]) == 0) {
+            page = i;
+            return true;
+        }
+    return false;
+}
+
 } // namespace
 
 const char* viewerUsage() {
@@ -59,6 +70,9 @@ const char* viewerUsage() {
            "  --press \"KEYS\"          press keys, one per frame, e.g. \"F2 Q Shift+PageDown\"\n"
            "  --headless              no window on screen (offscreen driver); implies --no-dialogs\n"
            "  --no-dialogs            message boxes go to standard error with their default answer\n"
+           "  --panel-page PAGE       show the panel's page Rendering, Scene or Animation first\n"
+           "  --panel-shot FILE.png   with --screenshot, also write the panel strip as PNG\n"
+           "  --drop FILE             drop FILE onto the window before the first frame (repeatable)\n"
            "  --caps LIST             limit the probed driver: units=N, -regcomb, -combine4,\n"
            "                          -cubemap, -dot3, -envcombine, -multitexture,\n"
            "                          -separatespecular, -depthclamp, -stencilwrap, -twoside,\n"
@@ -109,6 +123,18 @@ bool parseViewerOptions(int argc, char** argv, ViewerOptions& out, std::string& 
         } else if (strcmp(a, "--press") == 0) {
             if (!needValue(a)) return false;
             if (!parsePresses(argv[++i], o.presses, error)) return false;
+        } else if (strcmp(a, "--panel-page") == 0) {
+            if (!needValue(a)) return false;
+            if (!parsePanelPage(argv[++i], o.panelPage)) {
+                error = "--panel-page needs Rendering, Scene or Animation";
+                return false;
+            }
+        } else if (strcmp(a, "--panel-shot") == 0) {
+            if (!needValue(a)) return false;
+            o.panelShotFile = argv[++i];
+        } else if (strcmp(a, "--drop") == 0) {
+            if (!needValue(a)) return false;
+            o.drops.push_back(argv[++i]);
         } else if (strcmp(a, "--caps") == 0) {
             if (!needValue(a)) return false;
             o.caps = argv[++i];

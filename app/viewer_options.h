@@ -20,6 +20,9 @@ struct ViewerOptions {
     bool headless = false;       // offscreen video driver
     bool noDialogs = false;      // message boxes go to standard error
     std::string caps;            // --caps list, applied after the probe
+    int panelPage = 0;           // --panel-page: the page shown first (0 Rendering, 1 Scene, 2 Animation)
+    std::string panelShotFile;   // --panel-shot: the panel strip written with the screenshot
+    std::vector<std::string> drops; // --drop: files dropped onto the window before the first frame
 };
 
 // Parses argv (argv[0] is skipped). On failure returns false and sets `error` to a

@@ -1,5 +1,6 @@
 // tests/gl/render_passes_test.cpp -- the renderer's passes called directly on an offscreen
-// context (SDL's offscreen driver with Mesa), with the pixels, depths and textures read back.
+// context (SDL's offscreen driver with Mesa), with the pixels, depths and textures read back;
+// and the window's key mapping.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -16,6 +17,7 @@
 #include "render/logic/cube_directions.h"
 #include "render/texture_upload.h"
 #include "offscreen_gl.h"
+#include "platform/sdl_window.h"
 
 namespace {
 
@@ -331,4 +333,13 @@ TEST(SkeletonMarkers, CameraFrustumNearRectangleInWhite) {
     expectColour(pixelAt(16, 32), 255, 255, 255, 3, "near rectangle");
     expectColour(pixelAt(kSize / 2, kSize / 2), 0, 0, 0, 0, "inside");
     expectInteger(GL_LINE_WIDTH, 1);
+}
+
+TEST(SdlKeys, KeypadArrowsAndPagesActAsTheMainKeys) {
+    const int pairs[][2] = {{SDLK_KP_8, SDLK_UP},   {SDLK_KP_2, SDLK_DOWN},   {SDLK_KP_4, SDLK_LEFT},
+                            {SDLK_KP_6, SDLK_RIGHT}, {SDLK_KP_9, SDLK_PAGEUP}, {SDLK_KP_3, SDLK_PAGEDOWN}};
+    for (const auto& pair : pairs) {
+        EXPECT_NE(platform::virtualKeyFromSdl(pair[1]), 0);
+        EXPECT_EQ(platform::virtualKeyFromSdl(pair[0]), platform::virtualKeyFromSdl(pair[1])) << pair[0];
+    }
 }
