@@ -70,6 +70,8 @@ const char* viewerUsage() {
            "  --press \"KEYS\"          press keys, one per frame, e.g. \"F2 Q Shift+PageDown\"\n"
            "  --headless              no window on screen (offscreen driver); implies --no-dialogs\n"
            "  --no-dialogs            message boxes go to standard error with their default answer\n"
+           "                          and the file and colour choosers cancel at once\n"
+           "  --console-messages      message boxes go to standard error; the choosers still show\n"
            "  --panel-page PAGE       show the panel's page Rendering, Scene or Animation first\n"
            "  --panel-shot FILE.png   with --screenshot, also write the panel strip as PNG\n"
            "  --drop FILE             drop FILE onto the window before the first frame (repeatable)\n"
@@ -95,6 +97,8 @@ bool parseViewerOptions(int argc, char** argv, ViewerOptions& out, std::string& 
             o.headless = true;
         } else if (strcmp(a, "--no-dialogs") == 0) {
             o.noDialogs = true;
+        } else if (strcmp(a, "--console-messages") == 0) {
+            o.consoleMessages = true;
         } else if (strcmp(a, "--screenshot") == 0) {
             if (!needValue(a)) return false;
             o.screenshotFile = argv[++i];
@@ -148,7 +152,8 @@ bool parseViewerOptions(int argc, char** argv, ViewerOptions& out, std::string& 
             return false;
         }
     }
-    if (!o.screenshotFile.empty() || o.headless) o.noDialogs = true;
+    // A screenshot run never waits on a dialog, unless it asked for the choosers alone.
+    if ((!o.screenshotFile.empty() && !o.consoleMessages) || o.headless) o.noDialogs = true;
     out = o;
     return true;
 }

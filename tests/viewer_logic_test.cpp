@@ -105,6 +105,12 @@ TEST(ViewerOptions, ParsesEveryOptionAndImpliesNoDialogs) {
     ViewerOptions h;
     ASSERT_TRUE(parseViewerOptions(2, const_cast<char**>(headless.data()), h, error));
     EXPECT_TRUE(h.noDialogs);
+    // A windowed screenshot run may keep the choosers while message boxes go to the console.
+    std::vector<const char*> choosers = {"o", "--screenshot", "x.png", "--console-messages"};
+    ViewerOptions c;
+    ASSERT_TRUE(parseViewerOptions(4, const_cast<char**>(choosers.data()), c, error));
+    EXPECT_FALSE(c.noDialogs);
+    EXPECT_TRUE(c.consoleMessages);
 }
 
 namespace {

@@ -109,14 +109,30 @@ public:
         closed = true;
         if (viewer_) viewer_->quit();
     }
+    // ImGui sees key states, not presses: a key pressed and released within one pump would
+    // never be seen down. Its release waits for the next frame.
     bool rawEvent(const void* sdlEvent) override {
-        ImGui_ImplSDL2_ProcessEvent(static_cast<const SDL_Event*>(sdlEvent));
+        const SDL_Event& e = *static_cast<const SDL_Event*>(sdlEvent);
+        if (e.type == SDL_KEYDOWN) pressedNow_.push_back(e.key.keysym.scancode);
+        if (e.type == SDL_KEYUP) {
+            for (SDL_Scancode code : pressedNow_)
+                if (code == e.key.keysym.scancode) {
+                    releasedLater_.push_back(e);
+                    return true;
+                }
+        }
+        ImGui_ImplSDL2_ProcessEvent(&e);
         return false;
+    }
+    void requeueReleases() {
+        for (SDL_Event& e : releasedLater_) SDL_PushEvent(&e);
     }
     bool closed = false;
 
 private:
     platform::WindowEvents* viewer_;
+    std::vector<SDL_Scancode> pressedNow_;
+    std::vector<SDL_Event> releasedLater_;
 };
 
 } // namespace
@@ -133,6 +149,7 @@ bool modalFrame(Panel& panel, void (*body)(void*), void* context) {
     platform::SdlWindow& window = *panel.window();
     ModalEvents events(panel.viewerEvents());
     window.pumpEvents(events);
+    events.requeueReleases();
     if (events.closed) return false;
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplSDL2_NewFrame();

@@ -74,7 +74,9 @@ void drawPanelPages(PanelLogic& logic, PanelPage firstPage, bool selectFirstPage
 // while open and set `dialogJustClosed` when they return.
 class PanelDialogs : public Dialogs {
 public:
-    PanelDialogs(Panel& panel, bool& dialogJustClosed) : panel_(panel), dialogJustClosed_(dialogJustClosed) {}
+    // `consoleMessages`: message boxes go to standard error with their default answer.
+    PanelDialogs(Panel& panel, bool& dialogJustClosed, bool consoleMessages)
+        : panel_(panel), dialogJustClosed_(dialogJustClosed), consoleMessages_(consoleMessages) {}
     DialogAnswer messageBox(const std::string& caption, const std::string& text, DialogKind kind) override;
     std::string chooseOpenFile(const std::string& title, const std::string& initialPath,
                                const std::vector<FileFilter>& filters) override;
@@ -83,6 +85,7 @@ public:
 private:
     Panel& panel_;
     bool& dialogJustClosed_;
+    bool consoleMessages_;
     CustomColours customColours_;
 };
 

@@ -5,8 +5,8 @@
 namespace ui {
 
 DialogAnswer PanelDialogs::messageBox(const std::string& caption, const std::string& text, DialogKind kind) {
-    platform::SdlDialogs boxes;
-    return boxes.messageBox(caption, text, kind);
+    if (consoleMessages_) return ConsoleDialogs().messageBox(caption, text, kind);
+    return platform::SdlDialogs().messageBox(caption, text, kind);
 }
 
 // Set before the chooser opens: the Escape that closes it must not quit the viewer.

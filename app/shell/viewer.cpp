@@ -77,7 +77,8 @@ void openPanel(Shell& shell, Scene& scene, bool withDialogs) {
     shell.panel.open(shell.window, static_cast<ui::PanelPage>(shell.options.panelPage));
     static std::unique_ptr<ui::PanelDialogs> panelDialogs;
     if (!withDialogs) return;
-    panelDialogs = std::make_unique<ui::PanelDialogs>(shell.panel, shell.controls.dialogJustClosed);
+    panelDialogs = std::make_unique<ui::PanelDialogs>(shell.panel, shell.controls.dialogJustClosed,
+                                                      shell.options.consoleMessages);
     setDialogs(panelDialogs.get());
 }
 

@@ -27,25 +27,6 @@ int differingPixels(const Picture& a, const Picture& b) {
     return n;
 }
 
-// A flat square of `half` world units each way in the x-z plane (facing the free camera),
-// wound both ways so that culling keeps one side.
-std::string squareObj(float half) {
-    const std::string h = std::to_string(half);
-    return "v -" + h + " 0 -" + h + "\nv " + h + " 0 -" + h + "\nv " + h + " 0 " + h + "\nv -" + h + " 0 " + h +
-           "\nf 1 2 3\nf 1 3 4\nf 3 2 1\nf 4 3 1\n";
-}
-
-// Pixels of the picture above the status lines that differ from the background (black).
-int litPixels(const Picture& p, int textRows) {
-    int n = 0;
-    for (int y = 0; y < p.height - textRows; ++y)
-        for (int x = 0; x < p.width; ++x) {
-            const unsigned char* q = &p.rgb[(static_cast<size_t>(y) * p.width + x) * 3];
-            n += q[0] + q[1] + q[2] > 60;
-        }
-    return n;
-}
-
 } // namespace
 
 // Set OSTRELLE_UPDATE_REFERENCES=1 to write the pictures anew after a deliberate change.
@@ -98,7 +79,7 @@ TEST(PanelDrop, DroppedModelReplacesTheModelInFocus) {
         ASSERT_EQ(run.status, 0) << run.err;
         ASSERT_TRUE(pictures[i].load(run.dir / "shot.png"));
     }
-    const int small = litPixels(pictures[0], 64), big = litPixels(pictures[1], 64);
+    const int small = pictures[0].litPixels(64), big = pictures[1].litPixels(64);
     EXPECT_GT(small, 10) << "the scene's own model is not drawn";
     EXPECT_GT(big, small + 2000) << "the dropped model did not replace the small one";
 }

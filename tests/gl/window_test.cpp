@@ -1,7 +1,7 @@
 // tests/gl/window_test.cpp -- the real window under Xvfb, driven by xdotool: the title
 // shows the frame rate, F1 reaches the key arrays, a right-button drag turns the camera,
 // Escape quits; the window draws what the offscreen driver draws; a click on the panel adds a
-// light.
+// light; F3's file chooser loads a typed file name.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -228,4 +228,32 @@ TEST(XvfbWindow, AddNewLightFromThePanel) {
     float redX = 0, redY = 0;
     EXPECT_TRUE(two.redCentre(redX, redY)) << "the first light's marker is gone";
     EXPECT_GE(two.whitePixels(0, two.height) - one.whitePixels(0, one.height), 40) << "no second light marker";
+}
+
+// F3 opens the chooser in the model's folder; a typed name and Return load that file into the
+// model in focus. Message boxes go to the console, so none can wait for a click.
+TEST(XvfbWindow, FileChooserLoadsTheTypedFile) {
+    if (!haveTool("Xvfb") || !haveTool("xdotool")) GTEST_SKIP() << "Xvfb or xdotool not installed";
+    Xvfb x;
+    if (!x.start()) GTEST_SKIP() << "Xvfb is installed but did not start";
+
+    ViewerRun run("window_chooser");
+    writeFile(run.dir / "scene.txt", "basepath " + run.dir.string() + "/\nlightcolor_a 1 1 1\nnummodels 1\n"
+                                     "model 0\nmodelname small.obj\nmodelpos 0 0 30\n");
+    writeFile(run.dir / "small.obj", squareObj(2));
+    writeFile(run.dir / "big.obj", squareObj(40));
+    WindowRun viewer(x, run, "--console-messages --screenshot final.png --frames 100000");
+    const std::string& window = viewer.window();
+    ASSERT_FALSE(window.empty()) << "no window appeared";
+    ASSERT_FALSE(viewer.frameRateTitle("Ostrelle  -  FPS: ").empty());
+    xdotool(x, "mousemove --window " + window + " 200 200");
+    xdotool(x, "windowfocus --sync " + window);
+    xdotool(x, "key --clearmodifiers F3 sleep 1 type --delay 30 big.obj");
+    xdotool(x, "sleep 0.5 key --clearmodifiers Return sleep 1 key --clearmodifiers Escape");
+    ASSERT_TRUE(viewer.waitForExit()) << "Escape did not end the viewer";
+    EXPECT_EQ(run.status, 0) << run.err;
+
+    Picture picture;
+    ASSERT_TRUE(picture.load(run.dir / "final.png"));
+    EXPECT_GT(picture.litPixels(64), 2000) << "the chosen model did not replace the small one";
 }
