@@ -20,7 +20,9 @@ struct ColourChooser {
 };
 
 ColourBytes pickedBytes(const float picked[3]) {
-    auto byte = [](float v) { return static_cast<unsigned char>(std::lround(std::fmin(std::fmax(v, 0.0f), 1.0f) * 255.0f)); };
+    auto byte = [](float v) {
+        return static_cast<unsigned char>(std::lround(std::fmin(std::fmax(v, 0.0f), 1.0f) * 255.0f));
+    };
     return {byte(picked[0]), byte(picked[1]), byte(picked[2])};
 }
 

@@ -61,17 +61,23 @@ struct FileChooser {
 void entryList(FileChooser& c) {
     const float footer = ImGui::GetFrameHeightWithSpacing() * 3 + ImGui::GetTextLineHeightWithSpacing();
     if (ImGui::BeginChild("entries", ImVec2(0, -footer), true)) {
+        // A click picks a file's name; a double click opens the folder or takes the file, once
+        // the list is no longer being walked.
         std::string enter;
+        bool acceptFile = false;
         for (const FolderEntry& entry : c.entries) {
             const std::string label = entry.isFolder ? "[" + entry.name + "]" : entry.name;
             const bool selected = !entry.isFolder && entry.name == c.typed;
-            if (ImGui::Selectable(label.c_str(), selected, ImGuiSelectableFlags_AllowDoubleClick)) {
-                if (!entry.isFolder) c.setTyped(entry.name);
-                if (ImGui::IsMouseDoubleClicked(0)) enter = entry.isFolder ? entry.name : "";
-                if (ImGui::IsMouseDoubleClicked(0) && !entry.isFolder) c.accept();
-            }
+            if (!ImGui::Selectable(label.c_str(), selected, ImGuiSelectableFlags_AllowDoubleClick)) continue;
+            if (!entry.isFolder) c.setTyped(entry.name);
+            if (!ImGui::IsMouseDoubleClicked(0)) continue;
+            if (entry.isFolder) enter = entry.name;
+            else acceptFile = true;
         }
-        if (!enter.empty()) c.openFolder(enter == ".." ? parentFolder(c.folder) : resolveTypedPath(c.folder, enter).path);
+        if (!enter.empty())
+            c.openFolder(enter == ".." ? parentFolder(c.folder) : resolveTypedPath(c.folder, enter).path);
+        else if (acceptFile)
+            c.accept();
     }
     ImGui::EndChild();
 }
@@ -95,7 +101,8 @@ void chooserBody(void* context) {
         ImGui::TextUnformatted("Files of type:");
         ImGui::SameLine();
         ImGui::SetNextItemWidth(-1);
-        const char* current = c.filters->empty() ? "*" : (*c.filters)[static_cast<size_t>(c.filter)].description.c_str();
+        const char* current =
+            c.filters->empty() ? "*" : (*c.filters)[static_cast<size_t>(c.filter)].description.c_str();
         if (ImGui::BeginCombo("##type", current)) {
             for (size_t i = 0; i < c.filters->size(); ++i)
                 if (ImGui::Selectable((*c.filters)[i].description.c_str(), static_cast<int>(i) == c.filter)) {

@@ -156,7 +156,9 @@ void animationPage(PanelLogic& logic, Later& later) {
 
     group("Animation Speed");
     ImGui::Text("Current Speed: %s", v.speedText.c_str());
-    if (trackBar("##speed", v.speedBar, moved, {bars::centre, bars::centre + bars::range / 8})) later([=, &logic] { logic.moveSpeedBar(moved); });
+    // Ticks at a standing clock (500) and at normal speed (625).
+    const std::vector<int> speedTicks = {bars::centre, bars::speedPosition(1.0f)};
+    if (trackBar("##speed", v.speedBar, moved, speedTicks)) later([=, &logic] { logic.moveSpeedBar(moved); });
     const float width = (ImGui::GetContentRegionAvail().x - 3 * ImGui::GetStyle().ItemSpacing.x) / 4;
     const char* const labels[] = {"-4x", "0x", "1x", "4x"};
     const float speeds[] = {-4.0f, 0.0f, 1.0f, 4.0f};

@@ -57,6 +57,7 @@ struct Shell {
     std::unique_ptr<ui::LoadCommands> loads;
     std::unique_ptr<ui::PanelLogic> panelLogic;
     ui::Panel panel;
+    std::unique_ptr<ui::PanelDialogs> panelDialogs; // installed unless dialogs are off
 };
 
 // Runs the viewer until the user quits; returns the process exit status.

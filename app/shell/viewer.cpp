@@ -61,7 +61,8 @@ bool writeScreenshots(const Shell& shell) {
         written = false;
     }
     const std::string& strip = shell.options.panelShotFile;
-    if (!strip.empty() && !writeWindowRegionPng(strip, w.renderWidth(), w.clientWidth() - w.renderWidth(), w.clientHeight())) {
+    const int stripWidth = w.clientWidth() - w.renderWidth();
+    if (!strip.empty() && !writeWindowRegionPng(strip, w.renderWidth(), stripWidth, w.clientHeight())) {
         fprintf(stderr, "ostrelle: cannot write %s\n", strip.c_str());
         written = false;
     }
@@ -75,11 +76,10 @@ void openPanel(Shell& shell, Scene& scene, bool withDialogs) {
     shell.loads = std::make_unique<ui::LoadCommands>(scene, shell.commands.get());
     shell.panelLogic = std::make_unique<ui::PanelLogic>(scene, *shell.loads, *shell.commands);
     shell.panel.open(shell.window, static_cast<ui::PanelPage>(shell.options.panelPage));
-    static std::unique_ptr<ui::PanelDialogs> panelDialogs;
     if (!withDialogs) return;
-    panelDialogs = std::make_unique<ui::PanelDialogs>(shell.panel, shell.controls.dialogJustClosed,
-                                                      shell.options.consoleMessages);
-    setDialogs(panelDialogs.get());
+    shell.panelDialogs = std::make_unique<ui::PanelDialogs>(shell.panel, shell.controls.dialogJustClosed,
+                                                            shell.options.consoleMessages);
+    setDialogs(shell.panelDialogs.get());
 }
 
 // The frame loop; returns when the user quits or the screenshot is written.

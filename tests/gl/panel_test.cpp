@@ -59,7 +59,8 @@ TEST(PanelPicture, PanelLeavesTheFramesGlStateAlone) {
         writeFile(run.dir / "scene.txt", std::string(kPanelScene) + "lightcolor_a 0.5 0.5 0.5\n" +
                                              "nummodels 1\nmodel 0\nmodelname square.obj\n");
         writeFile(run.dir / "square.obj", squareObj(30));
-        run.start(std::string("--headless --size 200x200 --time 1 --screenshot shot.png --frames ") + (i ? "4" : "1"));
+        const std::string frames = i ? "4" : "1";
+        run.start("--headless --size 200x200 --time 1 --screenshot shot.png --frames " + frames);
         ASSERT_EQ(run.status, 0) << run.err;
         pictures[i] = readFile(run.dir / "shot.png");
     }
