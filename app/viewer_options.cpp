@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 
 namespace {
 
@@ -42,6 +43,16 @@ bool parsePresses(const char* s, std::vector<KeyChord>& out, std::string& error)
     return true;
 }
 
+bool parsePanelPage(const char* s, int& page) {
+    const char* const names[] = {"Rendering", "Scene", "Animation"};
+    for (int i = 0; i < 3; ++i)
+        if (strcasecmp(s, names[i]) == 0) {
+            page = i;
+            return true;
+        }
+    return false;
+}
+
 } // namespace
 
 const char* viewerUsage() {
@@ -59,6 +70,11 @@ const char* viewerUsage() {
            "  --press \"KEYS\"          press keys, one per frame, e.g. \"F2 Q Shift+PageDown\"\n"
            "  --headless              no window on screen (offscreen driver); implies --no-dialogs\n"
            "  --no-dialogs            message boxes go to standard error with their default answer\n"
+           "                          and the file and colour choosers cancel at once\n"
+           "  --console-messages      message boxes go to standard error; the choosers still show\n"
+           "  --panel-page PAGE       show the panel's page Rendering, Scene or Animation first\n"
+           "  --panel-shot FILE.png   with --screenshot, also write the panel strip as PNG\n"
+           "  --drop FILE             drop FILE onto the window before the first frame (repeatable)\n"
            "  --caps LIST             limit the probed driver: units=N, -regcomb, -combine4,\n"
            "                          -cubemap, -dot3, -envcombine, -multitexture,\n"
            "                          -separatespecular, -depthclamp, -stencilwrap, -twoside,\n"
@@ -81,6 +97,8 @@ bool parseViewerOptions(int argc, char** argv, ViewerOptions& out, std::string& 
             o.headless = true;
         } else if (strcmp(a, "--no-dialogs") == 0) {
             o.noDialogs = true;
+        } else if (strcmp(a, "--console-messages") == 0) {
+            o.consoleMessages = true;
         } else if (strcmp(a, "--screenshot") == 0) {
             if (!needValue(a)) return false;
             o.screenshotFile = argv[++i];
@@ -109,6 +127,18 @@ bool parseViewerOptions(int argc, char** argv, ViewerOptions& out, std::string& 
         } else if (strcmp(a, "--press") == 0) {
             if (!needValue(a)) return false;
             if (!parsePresses(argv[++i], o.presses, error)) return false;
+        } else if (strcmp(a, "--panel-page") == 0) {
+            if (!needValue(a)) return false;
+            if (!parsePanelPage(argv[++i], o.panelPage)) {
+                error = "--panel-page needs Rendering, Scene or Animation";
+                return false;
+            }
+        } else if (strcmp(a, "--panel-shot") == 0) {
+            if (!needValue(a)) return false;
+            o.panelShotFile = argv[++i];
+        } else if (strcmp(a, "--drop") == 0) {
+            if (!needValue(a)) return false;
+            o.drops.push_back(argv[++i]);
         } else if (strcmp(a, "--caps") == 0) {
             if (!needValue(a)) return false;
             o.caps = argv[++i];
@@ -122,7 +152,8 @@ bool parseViewerOptions(int argc, char** argv, ViewerOptions& out, std::string& 
             return false;
         }
     }
-    if (!o.screenshotFile.empty() || o.headless) o.noDialogs = true;
+    // A screenshot run never waits on a dialog, unless it asked for the choosers alone.
+    if ((!o.screenshotFile.empty() && !o.consoleMessages) || o.headless) o.noDialogs = true;
     out = o;
     return true;
 }

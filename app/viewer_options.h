@@ -19,11 +19,16 @@ struct ViewerOptions {
     std::vector<KeyChord> presses; // one per frame from the first frame
     bool headless = false;       // offscreen video driver
     bool noDialogs = false;      // message boxes go to standard error
+    bool consoleMessages = false; // --console-messages: message boxes to standard error, choosers shown
     std::string caps;            // --caps list, applied after the probe
+    int panelPage = 0;           // --panel-page: the page shown first (0 Rendering, 1 Scene, 2 Animation)
+    std::string panelShotFile;   // --panel-shot: the panel strip written with the screenshot
+    std::vector<std::string> drops; // --drop: files dropped onto the window before the first frame
 };
 
 // Parses argv (argv[0] is skipped). On failure returns false and sets `error` to a
-// one-line reason. --screenshot and --headless imply --no-dialogs.
+// one-line reason. --headless implies --no-dialogs, and so does --screenshot without
+// --console-messages.
 bool parseViewerOptions(int argc, char** argv, ViewerOptions& out, std::string& error);
 
 // The --help text, every option on its own line.

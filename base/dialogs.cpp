@@ -9,7 +9,11 @@ DialogAnswer ConsoleDialogs::messageBox(const std::string& caption, const std::s
     return kind == DialogKind::YesNo ? DialogAnswer::No : DialogAnswer::Ok;
 }
 
-std::string ConsoleDialogs::chooseFile(const std::string&, const std::string&) { return {}; }
+std::string ConsoleDialogs::chooseOpenFile(const std::string&, const std::string&, const std::vector<FileFilter>&) {
+    return {};
+}
+
+bool ConsoleDialogs::chooseColour(float[3]) { return false; }
 
 namespace {
 Dialogs* installed = nullptr;

@@ -17,7 +17,6 @@ namespace {
 const char* const kPromptCaption = "Texture not found";
 const char* const kPromptText =
     "A texture could not be found. Do you want to browse for textures that could not be found?";
-const char* const kTextureFilter = "*.tga;*.*";
 
 // Tries the group's candidates in order; the first file that decodes fills `image`.
 bool loadFirstCandidate(const std::string& baseName, TextureGroup group, TgaImage& image) {
@@ -96,6 +95,8 @@ void Model::promptMissingTexture(const char* name, int mesh) {
     if (!state.browseForTextures) return;
 
     std::string title = name ? name : "";
-    std::string chosen = dialogs().chooseFile(title, kTextureFilter);
+    // The chooser starts where the material would lie under the data folder.
+    const std::vector<FileFilter> filters = {{"Textures (*.TGA)", "*.tga"}, {"*.*", "*.*"}};
+    std::string chosen = dialogs().chooseOpenFile(title, basepath() + title, filters);
     if (!chosen.empty()) lookupTextures(chosen.c_str(), mesh);
 }

@@ -12,14 +12,20 @@ int virtualKeyFromSdl(int sym) {
     switch (sym) {
     case SDLK_ESCAPE: return vk::Escape;
     case SDLK_SPACE: return vk::Space;
-    case SDLK_PAGEUP: return vk::Prior;
-    case SDLK_PAGEDOWN: return vk::Next;
+    case SDLK_PAGEUP:
+    case SDLK_KP_9: return vk::Prior; // the keypad's keys act as the main ones, Num Lock or not
+    case SDLK_PAGEDOWN:
+    case SDLK_KP_3: return vk::Next;
     case SDLK_END: return vk::End;
     case SDLK_HOME: return vk::Home;
-    case SDLK_LEFT: return vk::Left;
-    case SDLK_UP: return vk::Up;
-    case SDLK_RIGHT: return vk::Right;
-    case SDLK_DOWN: return vk::Down;
+    case SDLK_LEFT:
+    case SDLK_KP_4: return vk::Left;
+    case SDLK_UP:
+    case SDLK_KP_8: return vk::Up;
+    case SDLK_RIGHT:
+    case SDLK_KP_6: return vk::Right;
+    case SDLK_DOWN:
+    case SDLK_KP_2: return vk::Down;
     case SDLK_INSERT: return vk::Insert;
     case SDLK_DELETE: return vk::Delete;
     case SDLK_RETURN: return vk::Return;

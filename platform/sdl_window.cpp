@@ -128,6 +128,10 @@ Uint32 heldButtons() {
 void SdlWindow::pumpEvents(WindowEvents& events) {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
+        if (events.rawEvent(&e)) {
+            if (e.type == SDL_DROPFILE) SDL_free(e.drop.file);
+            continue;
+        }
         switch (e.type) {
         case SDL_QUIT: events.quit(); break;
         case SDL_WINDOWEVENT: handleWindowEvent(&e.window, events); break;
@@ -150,9 +154,36 @@ void SdlWindow::pumpEvents(WindowEvents& events) {
         case SDL_MOUSEBUTTONUP:
             if (e.button.button <= SDL_BUTTON_RIGHT) handleMouseButton(false, e.button.x);
             break;
+        case SDL_DROPBEGIN:
+            collectingDrop_ = true;
+            dropped_.clear();
+            break;
+        case SDL_DROPFILE:
+            if (e.drop.file) dropped_.push_back(e.drop.file);
+            SDL_free(e.drop.file);
+            if (!collectingDrop_) {
+                events.filesDropped(dropped_);
+                dropped_.clear();
+            }
+            break;
+        case SDL_DROPCOMPLETE:
+            collectingDrop_ = false;
+            if (!dropped_.empty()) events.filesDropped(dropped_);
+            dropped_.clear();
+            break;
         default: break;
         }
     }
+}
+
+// A drop that announces no begin, as a single file is delivered by some window systems.
+void SdlWindow::queueDrop(const std::string& file) {
+    SDL_Event e;
+    SDL_zero(e);
+    e.type = SDL_DROPFILE;
+    e.drop.file = SDL_strdup(file.c_str());
+    e.drop.windowID = window_ ? SDL_GetWindowID(sdl(window_)) : 0;
+    if (SDL_PushEvent(&e) != 1) SDL_free(e.drop.file);
 }
 
 void SdlWindow::swapBuffers() {
@@ -228,7 +259,11 @@ DialogAnswer SdlDialogs::messageBox(const std::string& caption, const std::strin
     return pressed == 1 ? DialogAnswer::Yes : DialogAnswer::No;
 }
 
-std::string SdlDialogs::chooseFile(const std::string&, const std::string&) { return {}; }
+std::string SdlDialogs::chooseOpenFile(const std::string&, const std::string&, const std::vector<FileFilter>&) {
+    return {};
+}
+
+bool SdlDialogs::chooseColour(float[3]) { return false; }
 
 void* glProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
 

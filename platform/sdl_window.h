@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "base/virtual_keys.h"
 #include "base/dialogs.h"
@@ -21,6 +22,14 @@ public:
     virtual void keyUp(int key) = 0;
     virtual void mouseMove(int x, int y) = 0; // render-region pixels, y downwards
     virtual void quit() = 0;
+    // Every event first, as SDL gives it (an SDL_Event); true when the taker keeps it from the
+    // handling above (the panel's text fields).
+    virtual bool rawEvent(const void* sdlEvent) {
+        (void)sdlEvent;
+        return false;
+    }
+    // Files dropped onto the window, in the order given; one drop of several files comes at once.
+    virtual void filesDropped(const std::vector<std::string>& files) { (void)files; }
 };
 
 class SdlWindow {
@@ -50,6 +59,13 @@ public:
     // Clears the panel strip to a plain colour (the panel draws over it once it exists).
     void clearPanelStrip();
 
+    // The SDL window and its context, for the panel's back ends.
+    void* sdlWindow() const { return window_; }
+    void* glContext() const { return context_; }
+
+    // Queues a drop of `file` onto the window, taken by the next pumpEvents as a real drop.
+    void queueDrop(const std::string& file);
+
 private:
     void layout(int clientWidth, int clientHeight);
     void handleWindowEvent(const void* event, WindowEvents& events);
@@ -60,6 +76,8 @@ private:
     int clientWidth_ = 0, clientHeight_ = 0;
     int renderWidth_ = 1, renderHeight_ = 1;
     bool capturing_ = false;
+    bool collectingDrop_ = false;
+    std::vector<std::string> dropped_;
 };
 
 // Shift, Ctrl, Escape and the mouse buttons as SDL holds them now, plus the modifiers of a
@@ -73,12 +91,14 @@ private:
     bool injectedShift_ = false, injectedCtrl_ = false;
 };
 
-// Message boxes as SDL's own (they block until a button is pressed); the file chooser
-// cancels until the panel provides one.
+// Message boxes as SDL's own (they block until a button is pressed); the choosers cancel
+// (the panel draws its own over the window).
 class SdlDialogs : public Dialogs {
 public:
     DialogAnswer messageBox(const std::string& caption, const std::string& text, DialogKind kind) override;
-    std::string chooseFile(const std::string& title, const std::string& filter) override;
+    std::string chooseOpenFile(const std::string& title, const std::string& initialPath,
+                               const std::vector<FileFilter>& filters) override;
+    bool chooseColour(float rgb[3]) override;
 };
 
 // The entry-point lookup of the current context.

@@ -19,6 +19,8 @@ struct FakeCommands : KeyCommands {
     void loadMeshIntoFocus() override { ++mesh; }
     void loadAnimForFocus() override { ++anim; }
     void loadTextureForFocus() override { ++texture; }
+    void saveScene() override {}
+    void frameModelInFocus() override {}
     void pauseMilliseconds(int ms) override { pausedMs += ms; }
 };
 

@@ -23,7 +23,10 @@ public:
         shown.push_back(caption + ": " + text);
         return DialogAnswer::Ok;
     }
-    std::string chooseFile(const std::string&, const std::string&) override { return {}; }
+    std::string chooseOpenFile(const std::string&, const std::string&, const std::vector<FileFilter>&) override {
+        return {};
+    }
+    bool chooseColour(float[3]) override { return false; }
     std::vector<std::string> shown;
 };
 

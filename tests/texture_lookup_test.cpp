@@ -43,14 +43,19 @@ public:
         EXPECT_EQ(kind, DialogKind::YesNo);
         return answer;
     }
-    std::string chooseFile(const std::string& title, const std::string&) override {
+    std::string chooseOpenFile(const std::string& title, const std::string& initialPath,
+                               const std::vector<FileFilter>& filters) override {
         titles.push_back(title);
+        initialPaths.push_back(initialPath);
+        EXPECT_EQ(filters.size(), 2u);
         return chosen;
     }
+    bool chooseColour(float[3]) override { return false; }
     DialogAnswer answer = DialogAnswer::No;
     std::string chosen;
     std::vector<std::string> questions;
     std::vector<std::string> titles;
+    std::vector<std::string> initialPaths;
 };
 
 // Installs the fake for one test and starts from a run in which nothing was asked yet.
@@ -175,10 +180,15 @@ TEST_F(TextureFolder, QuestionIsAskedOnceAndYesBrowsesForEveryMissingTexture) {
     fake.answer = DialogAnswer::Yes;
     fake.chosen = path("chosen_d.tga");
     DialogsScope scope(&fake);
+    const std::string saved = basepath();
+    setBasepath("/game/");
     model.promptMissingTexture("models/first", 0);
     model.promptMissingTexture("models/second", 1);
+    setBasepath(saved);
     EXPECT_EQ(fake.questions, std::vector<std::string>{kQuestion});
     EXPECT_EQ(fake.titles, (std::vector<std::string>{"models/first", "models/second"}));
+    // The chooser opens where the material would lie under the data folder.
+    EXPECT_EQ(fake.initialPaths, (std::vector<std::string>{"/game/models/first", "/game/models/second"}));
     EXPECT_TRUE(model.hasDiffuse[0] && model.hasDiffuse[1]);
     EXPECT_EQ(model.diffuseImage[1].width, 7);
 

@@ -70,7 +70,8 @@ TEST(FrameCounter, FirstUpdateOnSecondCallShowsFourTimesTheFrames) {
 TEST(ViewerOptions, ParsesEveryOptionAndImpliesNoDialogs) {
     std::vector<const char*> args = {"ostrelle", "scenes/a", "--screenshot", "x.png", "--frames", "5", "--time",
                                      "1.5", "--size", "320x200", "--press", "F2 q Shift+PageDown",
-                                     "--caps", "units=2,-regcomb"};
+                                     "--caps", "units=2,-regcomb", "--panel-page", "scene", "--panel-shot",
+                                     "p.png", "--drop", "a.obj", "--drop", "b.md5anim"};
     ViewerOptions o;
     std::string error;
     ASSERT_TRUE(parseViewerOptions(static_cast<int>(args.size()), const_cast<char**>(args.data()), o, error)) << error;
@@ -88,10 +89,14 @@ TEST(ViewerOptions, ParsesEveryOptionAndImpliesNoDialogs) {
     EXPECT_TRUE(o.presses[2].shift);
     EXPECT_TRUE(o.noDialogs);
     EXPECT_EQ(o.caps, "units=2,-regcomb");
+    EXPECT_EQ(o.panelPage, 1);
+    EXPECT_EQ(o.panelShotFile, "p.png");
+    EXPECT_EQ(o.drops, (std::vector<std::string>{"a.obj", "b.md5anim"}));
 
     for (std::vector<const char*> bad : {std::vector<const char*>{"o", "--size", "12"},
                                          {"o", "--frames", "0"}, {"o", "--press", "Hyper+Q"},
-                                         {"o", "--frames"}, {"o", "--bogus"}, {"o", "a", "b"}}) {
+                                         {"o", "--frames"}, {"o", "--bogus"}, {"o", "a", "b"},
+                                         {"o", "--panel-page", "Lights"}}) {
         ViewerOptions p;
         EXPECT_FALSE(parseViewerOptions(static_cast<int>(bad.size()), const_cast<char**>(bad.data()), p, error))
             << bad[1];
@@ -100,6 +105,12 @@ TEST(ViewerOptions, ParsesEveryOptionAndImpliesNoDialogs) {
     ViewerOptions h;
     ASSERT_TRUE(parseViewerOptions(2, const_cast<char**>(headless.data()), h, error));
     EXPECT_TRUE(h.noDialogs);
+    // A windowed screenshot run may keep the choosers while message boxes go to the console.
+    std::vector<const char*> choosers = {"o", "--screenshot", "x.png", "--console-messages"};
+    ViewerOptions c;
+    ASSERT_TRUE(parseViewerOptions(4, const_cast<char**>(choosers.data()), c, error));
+    EXPECT_FALSE(c.noDialogs);
+    EXPECT_TRUE(c.consoleMessages);
 }
 
 namespace {

@@ -5,6 +5,8 @@
 #include "render/frame_state.h"
 #include "render/gl_errors.h"
 #include "render/logic/capability_probe.h"
+#include "render/start_up.h"
+#include "render/texture_upload.h"
 #include "render/view_passes.h"
 #include "render/view_setup.h"
 #include "scene/scene.h"
@@ -33,15 +35,6 @@ private:
     Shell& shell_;
     KeyChord chord_;
     bool active_ = false;
-};
-
-// The key commands until the control panel provides its load commands.
-class ShellKeyCommands : public KeyCommands {
-public:
-    void loadMeshIntoFocus() override {}
-    void loadAnimForFocus() override {}
-    void loadTextureForFocus() override {}
-    void pauseMilliseconds(int ms) override { platform::sleepMilliseconds(ms); }
 };
 
 void tickFrameCounter(Shell& shell, unsigned long long now) {
@@ -89,10 +82,22 @@ void finishFrame(Shell& shell, Scene& scene, const GlCapabilities& caps) {
     render::resetTextureUnits(caps);
     render::applyGlow(scene.glowOn, shell.glowTex1024, shell.glowTex64, shell.window.renderWidth(),
                       shell.window.renderHeight(), caps);
-    shell.window.clearPanelStrip();
+    if (shell.panel.isOpen()) shell.panel.draw(*shell.panelLogic);
+    else shell.window.clearPanelStrip();
 }
 
 } // namespace
+
+void ShellCommands::loadMeshIntoFocus() { shell_.loads->loadMeshIntoFocus(); }
+void ShellCommands::loadAnimForFocus() { shell_.loads->loadAnimForFocus(); }
+void ShellCommands::loadTextureForFocus() { shell_.loads->loadTextureForFocus(); }
+void ShellCommands::saveScene() {}
+void ShellCommands::frameModelInFocus() {}
+void ShellCommands::pauseMilliseconds(int ms) { platform::sleepMilliseconds(ms); }
+void ShellCommands::setClearColour(const float rgba[4]) { render::setClearColour(rgba); }
+void ShellCommands::quit() { shell_.controls.quitRequested = true; }
+void ShellCommands::uploadModel(Model& model) { render::uploadModelTextures(model); }
+void ShellCommands::uploadMesh(Model& model, int mesh) { render::uploadMeshTextures(model, mesh); }
 
 void drawView(Shell&, Scene& scene) { render::drawView(scene, probedCapabilities()); }
 
@@ -103,9 +108,11 @@ void runFrame(Shell& shell, Scene& scene) {
     render::reportGlErrors();
     unsigned long long now = platform::performanceCounter();
     tickFrameCounter(shell, now);
-    // The panel's selection controls do not exist yet: focus and light stay as the keys left them.
-    ShellKeyCommands commands;
-    handleKeyboard(scene, shell.controls, shell.held, commands);
+    // The panel's up-downs hold the focus and the light between frames; the keys change the
+    // scene and the refresh shows it in the same frame.
+    shell.panelLogic->readSelection();
+    handleKeyboard(scene, shell.controls, shell.held, *shell.commands);
+    shell.panelLogic->refresh();
 
     const GlCapabilities& caps = probedCapabilities();
     render::setFrameState(caps);

@@ -1,13 +1,40 @@
 // app/shell/shell.h -- the windowed viewer's run: start-up, the frame loop and shutdown.
 #pragma once
 
+#include <memory>
+
 #include "app/controls.h"
 #include "app/text_lines.h"
 #include "app/viewer_options.h"
 #include "platform/sdl_window.h"
+#include "ui/logic/load_commands.h"
+#include "ui/logic/panel_logic.h"
+#include "ui/panel.h"
 
 struct GlCapabilities;
 struct Scene;
+struct Shell;
+
+// What the keys and the panel ask of the viewer: the load commands (F3, F4, F8), saving and
+// framing, the clear colour, quitting, and the texture uploads after every load
+// (app/shell/frame.cpp).
+class ShellCommands : public KeyCommands, public ui::PanelHost, public ui::TextureUploader {
+public:
+    explicit ShellCommands(Shell& shell) : shell_(shell) {}
+    void loadMeshIntoFocus() override;
+    void loadAnimForFocus() override;
+    void loadTextureForFocus() override;
+    void saveScene() override;
+    void frameModelInFocus() override;
+    void pauseMilliseconds(int ms) override;
+    void setClearColour(const float rgba[4]) override;
+    void quit() override;
+    void uploadModel(Model& model) override;
+    void uploadMesh(Model& model, int mesh) override;
+
+private:
+    Shell& shell_;
+};
 
 // What the loop keeps besides the scene.
 struct Shell {
@@ -25,6 +52,12 @@ struct Shell {
     unsigned int glowTex64 = 0;
     unsigned int fontBase = 0;
     int frameNumber = 0;         // frames begun so far
+    // The control panel: its window-free logic with the load commands, and its drawing.
+    std::unique_ptr<ShellCommands> commands;
+    std::unique_ptr<ui::LoadCommands> loads;
+    std::unique_ptr<ui::PanelLogic> panelLogic;
+    ui::Panel panel;
+    std::unique_ptr<ui::PanelDialogs> panelDialogs; // installed unless dialogs are off
 };
 
 // Runs the viewer until the user quits; returns the process exit status.
@@ -45,6 +78,8 @@ void printOverlayText(const Shell& shell, const Scene& scene);
 
 // Writes the render region of the back buffer as PNG. False when it cannot be written.
 bool writeRenderRegionPng(const std::string& file, int width, int height);
+// The same for the region from column `x` (the panel strip).
+bool writeWindowRegionPng(const std::string& file, int x, int width, int height);
 
 // The model steps the frame calls on every slot; the skinning and animation subsystems
 // provide them.

@@ -114,5 +114,6 @@ bool runStartup(Shell& shell, Scene& scene, int& exitCode) {
         scene.animTime = shell.options.time;
         scene.animSpeed = 0;
     }
+    shell.panelLogic->refresh();
     return true;
 }

@@ -21,6 +21,12 @@ public:
     void keyUp(int key) override { shell_.controls.keys.onKeyUp(key); }
     void mouseMove(int x, int y) override { handleMouseMove(scene_, shell_.controls, shell_.held, x, y); }
     void quit() override { shell_.controls.quitRequested = true; }
+    bool rawEvent(const void* sdlEvent) override { return shell_.panel.offerEvent(sdlEvent); }
+    // Dropped files load between frames, as the panel's commands do.
+    void filesDropped(const std::vector<std::string>& files) override {
+        shell_.loads->dropFiles(files);
+        shell_.panelLogic->refresh();
+    }
 
 private:
     Shell& shell_;
@@ -38,15 +44,47 @@ bool wantsHeadless(const ViewerOptions& options) {
 bool enterDirectory(ViewerOptions& options) {
     if (!options.screenshotFile.empty())
         options.screenshotFile = std::filesystem::absolute(options.screenshotFile).string();
+    if (!options.panelShotFile.empty())
+        options.panelShotFile = std::filesystem::absolute(options.panelShotFile).string();
+    for (std::string& file : options.drops) file = std::filesystem::absolute(file).string();
     if (options.directory.empty()) return true;
     if (chdir(options.directory.c_str()) == 0) return true;
     fprintf(stderr, "ostrelle: cannot enter %s\n", options.directory.c_str());
     return false;
 }
 
+bool writeScreenshots(const Shell& shell) {
+    const platform::SdlWindow& w = shell.window;
+    bool written = true;
+    if (!writeRenderRegionPng(shell.options.screenshotFile, w.renderWidth(), w.renderHeight())) {
+        fprintf(stderr, "ostrelle: cannot write %s\n", shell.options.screenshotFile.c_str());
+        written = false;
+    }
+    const std::string& strip = shell.options.panelShotFile;
+    const int stripWidth = w.clientWidth() - w.renderWidth();
+    if (!strip.empty() && !writeWindowRegionPng(strip, w.renderWidth(), stripWidth, w.clientHeight())) {
+        fprintf(stderr, "ostrelle: cannot write %s\n", strip.c_str());
+        written = false;
+    }
+    return written;
+}
+
+// The panel and the choosers behind the dialog interface; the console's answers under
+// --no-dialogs or without a display.
+void openPanel(Shell& shell, Scene& scene, bool withDialogs) {
+    shell.commands = std::make_unique<ShellCommands>(shell);
+    shell.loads = std::make_unique<ui::LoadCommands>(scene, shell.commands.get());
+    shell.panelLogic = std::make_unique<ui::PanelLogic>(scene, *shell.loads, *shell.commands);
+    shell.panel.open(shell.window, static_cast<ui::PanelPage>(shell.options.panelPage));
+    if (!withDialogs) return;
+    shell.panelDialogs = std::make_unique<ui::PanelDialogs>(shell.panel, shell.controls.dialogJustClosed,
+                                                            shell.options.consoleMessages);
+    setDialogs(shell.panelDialogs.get());
+}
+
 // The frame loop; returns when the user quits or the screenshot is written.
-int runLoop(Shell& shell, Scene& scene) {
-    ShellEvents events(shell, scene);
+int runLoop(Shell& shell, Scene& scene, ShellEvents& events) {
+    for (const std::string& file : shell.options.drops) shell.window.queueDrop(file);
     int exitCode = 0;
     while (true) {
         shell.window.pumpEvents(events);
@@ -55,11 +93,7 @@ int runLoop(Shell& shell, Scene& scene) {
         // The screenshot shows the last frame: the N-th, or the one in which the user quit.
         bool lastFrame = shell.frameNumber >= shell.options.frames || shell.controls.quitRequested;
         if (!shell.options.screenshotFile.empty() && lastFrame) {
-            if (!writeRenderRegionPng(shell.options.screenshotFile, shell.window.renderWidth(),
-                                      shell.window.renderHeight())) {
-                fprintf(stderr, "ostrelle: cannot write %s\n", shell.options.screenshotFile.c_str());
-                exitCode = 1;
-            }
+            if (!writeScreenshots(shell)) exitCode = 1;
             shell.controls.quitRequested = true;
         }
         shell.window.swapBuffers();
@@ -82,9 +116,6 @@ int runViewer(const ViewerOptions& given) {
     if (headless && !shell.options.headless && shell.options.screenshotFile.empty())
         fprintf(stderr, "ostrelle: no display found, drawing offscreen where nothing is shown; "
                         "use --screenshot FILE.png to save a picture\n");
-    static platform::SdlDialogs windowDialogs;
-    if (!shell.options.noDialogs && !headless) setDialogs(&windowDialogs);
-
     int width = shell.options.hasSize ? shell.options.width : 640 - platform::panelWidth;
     int height = shell.options.hasSize ? shell.options.height : 480;
     std::string error;
@@ -95,15 +126,18 @@ int runViewer(const ViewerOptions& given) {
     if (!shell.window.hasContext()) dialogs().messageBox("", "wglCreateContext failed!", DialogKind::Ok);
 
     Scene& scene = theScene();
+    openPanel(shell, scene, !shell.options.noDialogs && !headless);
     ShellEvents events(shell, scene);
+    shell.panel.setViewerEvents(&events);
     shell.window.pumpEvents(events);
     shell.controls.quitRequested = false;
 
     int exitCode = 0;
-    if (runStartup(shell, scene, exitCode) && !shell.controls.quitRequested) exitCode = runLoop(shell, scene);
+    if (runStartup(shell, scene, exitCode) && !shell.controls.quitRequested) exitCode = runLoop(shell, scene, events);
 
     render::deleteFont(shell.fontBase);
-    shell.window.close();
     setDialogs(nullptr);
+    shell.panel.close();
+    shell.window.close();
     return exitCode;
 }

@@ -12,7 +12,10 @@ namespace {
 class SilentDialogs : public Dialogs {
 public:
     DialogAnswer messageBox(const std::string&, const std::string&, DialogKind) override { return DialogAnswer::Ok; }
-    std::string chooseFile(const std::string&, const std::string&) override { return {}; }
+    std::string chooseOpenFile(const std::string&, const std::string&, const std::vector<FileFilter>&) override {
+        return {};
+    }
+    bool chooseColour(float[3]) override { return false; }
 };
 } // namespace
 

@@ -87,3 +87,19 @@ int Picture::pixelsNear(int r, int g, int b) const {
         n += std::abs(rgb[i] - r) < 60 && std::abs(rgb[i + 1] - g) < 60 && std::abs(rgb[i + 2] - b) < 60;
     return n;
 }
+
+int Picture::litPixels(int textRows) const {
+    int n = 0;
+    for (int y = 0; y < height - textRows; ++y)
+        for (int x = 0; x < width; ++x) {
+            const unsigned char* q = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+            n += q[0] + q[1] + q[2] > 60;
+        }
+    return n;
+}
+
+std::string squareObj(float half) {
+    const std::string h = std::to_string(half);
+    return "v -" + h + " 0 -" + h + "\nv " + h + " 0 -" + h + "\nv " + h + " 0 " + h + "\nv -" + h + " 0 " + h +
+           "\nf 1 2 3\nf 1 3 4\nf 3 2 1\nf 4 3 1\n";
+}

@@ -36,7 +36,13 @@ struct Picture {
     bool redCentre(float& x, float& y) const;
     // Pixels close to the colour (r, g, b).
     int pixelsNear(int r, int g, int b) const;
+    // Pixels brighter than the black background, above the bottom `textRows` rows.
+    int litPixels(int textRows) const;
 };
+
+// An OBJ file: a flat square of `half` world units each way in the x-z plane (facing the free
+// camera), wound both ways so that culling keeps one side.
+std::string squareObj(float half);
 
 // Writes `text` as the file `path`.
 void writeFile(const fs::path& path, const std::string& text);

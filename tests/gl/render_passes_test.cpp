@@ -1,5 +1,6 @@
 // tests/gl/render_passes_test.cpp -- the renderer's passes called directly on an offscreen
-// context (SDL's offscreen driver with Mesa), with the pixels, depths and textures read back.
+// context (SDL's offscreen driver with Mesa), with the pixels, depths and textures read back;
+// the state kept around the panel; and the window's key mapping.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -14,8 +15,10 @@
 #include "render/frame_state.h"
 #include "render/gl_extensions.h"
 #include "render/logic/cube_directions.h"
+#include "render/panel_gl_state.h"
 #include "render/texture_upload.h"
 #include "offscreen_gl.h"
+#include "platform/sdl_window.h"
 
 namespace {
 
@@ -331,4 +334,60 @@ TEST(SkeletonMarkers, CameraFrustumNearRectangleInWhite) {
     expectColour(pixelAt(16, 32), 255, 255, 255, 3, "near rectangle");
     expectColour(pixelAt(kSize / 2, kSize / 2), 0, 0, 0, 0, "inside");
     expectInteger(GL_LINE_WIDTH, 1);
+}
+
+TEST(SdlKeys, KeypadArrowsAndPagesActAsTheMainKeys) {
+    const int pairs[][2] = {{SDLK_KP_8, SDLK_UP},   {SDLK_KP_2, SDLK_DOWN},   {SDLK_KP_4, SDLK_LEFT},
+                            {SDLK_KP_6, SDLK_RIGHT}, {SDLK_KP_9, SDLK_PAGEUP}, {SDLK_KP_3, SDLK_PAGEDOWN}};
+    for (const auto& pair : pairs) {
+        EXPECT_NE(platform::virtualKeyFromSdl(pair[1]), 0);
+        EXPECT_EQ(platform::virtualKeyFromSdl(pair[0]), platform::virtualKeyFromSdl(pair[1])) << pair[0];
+    }
+}
+
+// What the panel and its back end change while drawing comes back: matrices, client arrays,
+// attributes, the viewport and the clear colour.
+TEST(PanelGlState, PutsBackWhatThePanelChanges) {
+    REQUIRE_CONTEXT();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(1, 2, 3);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glDepthMask(GL_FALSE);
+    glViewport(0, 0, 17, 19);
+    glClearColor(0.25f, 0.5f, 0.75f, 0.0f);
+    {
+        render::PanelGlState saved;
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(0, 1, 0, 1, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glDepthMask(GL_TRUE);
+        glEnable(GL_SCISSOR_TEST);
+        render::clearForChooser(8, 8);
+        glMatrixMode(GL_TEXTURE);
+    }
+    expectInteger(GL_MATRIX_MODE, GL_MODELVIEW);
+    float m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    EXPECT_EQ(m[12] + 10 * m[13] + 100 * m[14], 321.0f);
+    EXPECT_TRUE(glIsEnabled(GL_NORMAL_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+    expectInteger(GL_DEPTH_WRITEMASK, GL_FALSE);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2] * 100 + viewport[3], 1719);
+    float clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_EQ(clear[2], 0.75f);
+    expectInteger(GL_MODELVIEW_STACK_DEPTH, 1);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDepthMask(GL_TRUE);
+    glLoadIdentity();
+    glViewport(0, 0, kSize, kSize);
+    glClearColor(0, 0, 0, 0);
 }

@@ -1,6 +1,7 @@
 // tests/gl/window_test.cpp -- the real window under Xvfb, driven by xdotool: the title
 // shows the frame rate, F1 reaches the key arrays, a right-button drag turns the camera,
-// Escape quits; and the window draws what the offscreen driver draws.
+// Escape quits; the window draws what the offscreen driver draws; a click on the panel adds a
+// light; F3's file chooser loads a typed file name.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -81,6 +82,58 @@ const char* const lightScene = "basepath /tmp/\n"
                                "lightpos 40 0 30\n"
                                "lightcolor_d 1 0 0\n";
 
+// The viewer in the background on the X server; its window once it shows, the first of the
+// title's frame counts, and its end.
+class WindowRun {
+public:
+    WindowRun(const Xvfb& x, ViewerRun& run, const std::string& args) : x_(x), run_(run) {
+        const std::string env = "env -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=" + x.display();
+        const std::string command = run.command(args, env);
+        child_ = fork();
+        if (child_ == 0) {
+            execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        window_ = xdotool(x, "search --sync --onlyvisible --name Ostrelle");
+        window_ = window_.substr(0, window_.find('\n'));
+    }
+    ~WindowRun() {
+        if (child_ > 0) {
+            kill(child_, SIGKILL);
+            waitpid(child_, nullptr, 0);
+        }
+    }
+    const std::string& window() const { return window_; }
+    // The title once it shows the frame rate ("" when it never does).
+    std::string frameRateTitle(const std::string& prefix) const {
+        std::string title;
+        for (int i = 0; i < 100 && title.rfind(prefix, 0) != 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            title = xdotool(x_, "getwindowname " + window_);
+        }
+        return title.rfind(prefix, 0) == 0 ? title : "";
+    }
+    // Waits up to 20 s for the program to end; false (and killed) when it does not.
+    bool waitForExit() {
+        int status = -1;
+        for (int i = 0; i < 200; ++i) {
+            if (waitpid(child_, &status, WNOHANG) == child_) {
+                child_ = -1;
+                run_.collect(status);
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+
+private:
+    const Xvfb& x_;
+    ViewerRun& run_;
+    pid_t child_ = -1;
+    std::string window_;
+};
+
 } // namespace
 
 TEST(XvfbWindow, TitleKeyDragAndEscape) {
@@ -99,26 +152,14 @@ TEST(XvfbWindow, TitleKeyDragAndEscape) {
     ViewerRun run("window");
     writeFile(run.dir / "scene.txt", lightScene);
     // --screenshot with more frames than the test takes: the frame in which Escape quits is written.
-    std::string env = "env -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=" + x.display();
-    std::string command = run.command("--no-dialogs --screenshot final.png --frames 100000", env);
-    pid_t child = fork();
-    if (child == 0) {
-        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-
-    std::string window = xdotool(x, "search --sync --onlyvisible --name Ostrelle");
+    WindowRun viewer(x, run, "--no-dialogs --screenshot final.png --frames 100000");
+    const std::string& window = viewer.window();
     ASSERT_FALSE(window.empty()) << "no window appeared";
-    window = window.substr(0, window.find('\n'));
 
     // Four times a second the title shows four times the frames of the last quarter.
     const std::string prefix = "Ostrelle  -  FPS: ";
-    std::string title;
-    for (int i = 0; i < 100 && title.rfind(prefix, 0) != 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        title = xdotool(x, "getwindowname " + window);
-    }
-    ASSERT_EQ(title.rfind(prefix, 0), 0u) << title;
+    const std::string title = viewer.frameRateTitle(prefix);
+    ASSERT_FALSE(title.empty()) << "the title never showed the frame rate";
     std::string number = title.substr(prefix.size());
     ASSERT_FALSE(number.empty());
     EXPECT_EQ(number.find_first_not_of("0123456789"), std::string::npos) << title;
@@ -134,24 +175,13 @@ TEST(XvfbWindow, TitleKeyDragAndEscape) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     xdotool(x, "key --clearmodifiers Escape");
 
-    int status = -1;
-    for (int i = 0; i < 200; ++i) {
-        if (waitpid(child, &status, WNOHANG) == child) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        status = -1;
-    }
-    if (status == -1) {
-        kill(child, SIGKILL);
-        waitpid(child, nullptr, 0);
-        FAIL() << "Escape did not end the viewer";
-    }
-    run.collect(status);
+    ASSERT_TRUE(viewer.waitForExit()) << "Escape did not end the viewer";
     EXPECT_EQ(run.status, 0) << run.err;
 
     // The window draws the same picture, byte for byte, as the offscreen driver.
     ViewerRun same("window_same");
     writeFile(same.dir / "scene.txt", lightScene);
-    same.start("--screenshot still.png --frames 2", env);
+    same.start("--screenshot still.png --frames 2", "env -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=" + x.display());
     EXPECT_EQ(readFile(same.dir / "still.png"), readFile(still.dir / "still.png"));
 
     Picture picture;
@@ -163,4 +193,67 @@ TEST(XvfbWindow, TitleKeyDragAndEscape) {
     ASSERT_TRUE(picture.redCentre(markerX, markerY)) << "the light marker left the picture";
     EXPECT_GT(std::abs(markerX - stillX) + std::abs(markerY - stillY), 5.0f)
         << "the right-button drag did not turn the camera";
+}
+
+// A click on the Scene page's "Add New" in the lights group: a second, white marker (the new
+// light, at the origin, drawn large as the selected one) beside the red one.
+TEST(XvfbWindow, AddNewLightFromThePanel) {
+    if (!haveTool("Xvfb") || !haveTool("xdotool")) GTEST_SKIP() << "Xvfb or xdotool not installed";
+    Xvfb x;
+    if (!x.start()) GTEST_SKIP() << "Xvfb is installed but did not start";
+
+    ViewerRun before("window_one_light");
+    writeFile(before.dir / "scene.txt", lightScene);
+    before.start("--headless --screenshot still.png --frames 2");
+    Picture one;
+    ASSERT_TRUE(one.load(before.dir / "still.png")) << before.err;
+
+    ViewerRun run("window_panel");
+    writeFile(run.dir / "scene.txt", lightScene);
+    WindowRun viewer(x, run, "--no-dialogs --panel-page Scene --screenshot final.png --frames 100000");
+    const std::string& window = viewer.window();
+    ASSERT_FALSE(window.empty()) << "no window appeared";
+    ASSERT_FALSE(viewer.frameRateTitle("Ostrelle  -  FPS: ").empty());
+    // The button's place on the Scene page (tests/gl/reference/panel_Scene.png) in the strip
+    // right of the 470-pixel picture.
+    xdotool(x, "mousemove --window " + window + " 515 224");
+    xdotool(x, "windowfocus --sync " + window);
+    xdotool(x, "mousemove --window " + window + " 515 224 sleep 0.3 mousedown 1 sleep 0.3 mouseup 1 sleep 0.3");
+    xdotool(x, "mousemove --window " + window + " 200 200 sleep 0.3 key --clearmodifiers Escape");
+    ASSERT_TRUE(viewer.waitForExit()) << "Escape did not end the viewer";
+    EXPECT_EQ(run.status, 0) << run.err;
+
+    Picture two;
+    ASSERT_TRUE(two.load(run.dir / "final.png"));
+    float redX = 0, redY = 0;
+    EXPECT_TRUE(two.redCentre(redX, redY)) << "the first light's marker is gone";
+    EXPECT_GE(two.whitePixels(0, two.height) - one.whitePixels(0, one.height), 40) << "no second light marker";
+}
+
+// F3 opens the chooser in the model's folder; a typed name and Return load that file into the
+// model in focus. Message boxes go to the console, so none can wait for a click.
+TEST(XvfbWindow, FileChooserLoadsTheTypedFile) {
+    if (!haveTool("Xvfb") || !haveTool("xdotool")) GTEST_SKIP() << "Xvfb or xdotool not installed";
+    Xvfb x;
+    if (!x.start()) GTEST_SKIP() << "Xvfb is installed but did not start";
+
+    ViewerRun run("window_chooser");
+    writeFile(run.dir / "scene.txt", "basepath " + run.dir.string() + "/\nlightcolor_a 1 1 1\nnummodels 1\n"
+                                     "model 0\nmodelname small.obj\nmodelpos 0 0 30\n");
+    writeFile(run.dir / "small.obj", squareObj(2));
+    writeFile(run.dir / "big.obj", squareObj(40));
+    WindowRun viewer(x, run, "--console-messages --screenshot final.png --frames 100000");
+    const std::string& window = viewer.window();
+    ASSERT_FALSE(window.empty()) << "no window appeared";
+    ASSERT_FALSE(viewer.frameRateTitle("Ostrelle  -  FPS: ").empty());
+    xdotool(x, "mousemove --window " + window + " 200 200");
+    xdotool(x, "windowfocus --sync " + window);
+    xdotool(x, "key --clearmodifiers F3 sleep 1 type --delay 30 big.obj");
+    xdotool(x, "sleep 0.5 key --clearmodifiers Return sleep 1 key --clearmodifiers Escape");
+    ASSERT_TRUE(viewer.waitForExit()) << "Escape did not end the viewer";
+    EXPECT_EQ(run.status, 0) << run.err;
+
+    Picture picture;
+    ASSERT_TRUE(picture.load(run.dir / "final.png"));
+    EXPECT_GT(picture.litPixels(64), 2000) << "the chosen model did not replace the small one";
 }

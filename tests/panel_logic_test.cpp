@@ -1,0 +1,395 @@
+// tests/panel_logic_test.cpp -- the control panel without a window: the refresh and event tables,
+// the up-downs as the authority for the selection, the load commands with a stand-in chooser,
+// dropped files, and the choosers' folder, filter and colour rules.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+
+#include "app/text_lines.h"
+#include "base/dialogs.h"
+#include "scene/scene.h"
+#include "ui/logic/chooser_logic.h"
+#include "ui/logic/load_commands.h"
+#include "ui/logic/panel_logic.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Answers the choosers from queues and records what they were asked.
+class ScriptedDialogs : public Dialogs {
+public:
+    ScriptedDialogs() { setDialogs(this); }
+    ~ScriptedDialogs() override { setDialogs(nullptr); }
+    DialogAnswer messageBox(const std::string&, const std::string&, DialogKind) override { return DialogAnswer::No; }
+    std::string chooseOpenFile(const std::string&, const std::string& initialPath,
+                               const std::vector<FileFilter>& filters) override {
+        startedIn.push_back(initialPath);
+        firstFilter.push_back(filters.empty() ? "" : filters[0].patterns);
+        if (files.empty()) return {};
+        std::string file = files.front();
+        files.pop_front();
+        return file;
+    }
+    bool chooseColour(float rgb[3]) override {
+        ++colourRequests;
+        if (!colour) return false;
+        for (int i = 0; i < 3; ++i) rgb[i] = (*colour)[i];
+        return true;
+    }
+    std::deque<std::string> files; // "" cancels
+    std::optional<std::array<float, 3>> colour;
+    std::vector<std::string> startedIn, firstFilter;
+    int colourRequests = 0;
+};
+
+class RecordingHost : public ui::PanelHost, public ui::TextureUploader {
+public:
+    void setClearColour(const float rgba[4]) override { clear.assign(rgba, rgba + 4); }
+    void saveScene() override { ++saves; }
+    void frameModelInFocus() override { ++frames; }
+    void quit() override { quitting = true; }
+    void uploadModel(Model&) override { ++modelUploads; }
+    void uploadMesh(Model&, int mesh) override { meshUploads.push_back(mesh); }
+    std::vector<float> clear;
+    int saves = 0, frames = 0, modelUploads = 0;
+    std::vector<int> meshUploads;
+    bool quitting = false;
+};
+
+struct PanelFixture : ::testing::Test {
+    Scene scene;
+    RecordingHost host;
+    ui::LoadCommands loads{scene, &host};
+    ui::PanelLogic panel{scene, loads, host};
+    ScriptedDialogs dialogs;
+    fs::path dir = fs::temp_directory_path() / ("ostrelle_panel_" + std::to_string(::getpid()));
+
+    PanelFixture() { fs::create_directories(dir); }
+    ~PanelFixture() override { fs::remove_all(dir); }
+    std::string write(const std::string& name, const std::string& text) {
+        std::ofstream(dir / name) << text;
+        return (dir / name).string();
+    }
+    std::string triangleObj(const std::string& name) { return write(name, "v 0 0 0\nv 10 0 0\nv 0 10 0\nf 1 2 3\n"); }
+    static std::string animFile(const char* name) {
+        return (fs::path(OSTRELLE_SOURCE_DIR) / "tests/data/anim" / name).string();
+    }
+};
+
+} // namespace
+
+TEST(PanelBars, PositionsAndSpeedsBothWays) {
+    struct Case {
+        float speed;
+        int position;
+    };
+    // 125 positions per speed unit around 500; beyond +-4 the bar stands at its end.
+    for (const Case& c : {Case{4, 1000}, Case{-4, 0}, Case{1, 625}, Case{0, 500}, Case{-0.004f, 499}, Case{9, 1000},
+                          Case{-9, 0}}) {
+        EXPECT_EQ(ui::bars::speedPosition(c.speed), c.position) << c.speed;
+    }
+    EXPECT_FLOAT_EQ(ui::bars::speedAtPosition(1000), 4.0f);
+    EXPECT_FLOAT_EQ(ui::bars::speedAtPosition(0), -4.0f);
+    EXPECT_FLOAT_EQ(ui::bars::speedAtPosition(625), 1.0f);
+
+    struct TimeCase {
+        double time;
+        int position;
+    };
+    for (const TimeCase& c : {TimeCase{12.3, 460}, TimeCase{0, 0}, TimeCase{4.9999, 999}, TimeCase{5.0, 0},
+                              TimeCase{-1.0, 0}}) {
+        EXPECT_EQ(ui::bars::timePosition(c.time), c.position) << c.time;
+    }
+    EXPECT_DOUBLE_EQ(ui::bars::timeAtPosition(12.3, 500), 12.5);
+}
+
+TEST_F(PanelFixture, RefreshShowsTheSceneOnEveryPage) {
+    scene.showSkeleton = true;
+    scene.specular = 0;
+    scene.shadowMode = 2;
+    scene.renderMode = 1;
+    scene.stereoMode = 2;
+    scene.animSpeed = -0.5f;
+    scene.animTime = 7.25;
+    addLight(scene);
+    addLight(scene);
+    addModelSlot(scene);
+    scene.modelname[0] = "models/bob.md5mesh";
+    scene.selectedLight = 0;
+    panel.refresh();
+    const ui::PanelView& v = panel.view();
+    EXPECT_TRUE(v.showSkeleton);
+    EXPECT_FALSE(v.specular);
+    EXPECT_EQ(v.shadowMode, 2);
+    EXPECT_EQ(v.renderMode, 1);
+    EXPECT_EQ(v.stereoMode, 2);
+    EXPECT_EQ(v.light.high, 1);
+    EXPECT_EQ(v.light.position, 0);
+    EXPECT_EQ(v.model.high, 0);
+    EXPECT_EQ(v.modelFile, "models/bob.md5mesh");
+    EXPECT_EQ(v.speedBar, 437);
+    EXPECT_EQ(v.timeBar, 450);
+    EXPECT_EQ(v.speedText, "-0.500");
+    EXPECT_EQ(v.timeText, "7.250");
+    // The camera box is checked and enabled only with a camera animation loaded.
+    EXPECT_FALSE(v.cameraActive);
+    EXPECT_FALSE(v.cameraActiveEnabled);
+    scene.camAnimLoaded = true;
+    panel.refresh();
+    EXPECT_TRUE(panel.view().cameraActive && panel.view().cameraActiveEnabled);
+}
+
+TEST_F(PanelFixture, UpDownsHoldTheSelectionBetweenFrames) {
+    for (int i = 0; i < 3; ++i) addModelSlot(scene);
+    addLight(scene);
+    panel.refresh();
+    // An arrow click takes effect when the next frame reads the selection back.
+    panel.stepModel(-1);
+    EXPECT_EQ(scene.model_in_focus, 2);
+    panel.readSelection();
+    EXPECT_EQ(scene.model_in_focus, 1);
+    // The position stays within the range: no wrap at either end.
+    panel.stepModel(-5);
+    panel.stepLight(3);
+    panel.readSelection();
+    EXPECT_EQ(scene.model_in_focus, 0);
+    EXPECT_EQ(scene.selectedLight, 0);
+    // A key's change is written into the up-down by the same frame's refresh.
+    scene.model_in_focus = 2;
+    panel.refresh();
+    panel.readSelection();
+    EXPECT_EQ(scene.model_in_focus, 2);
+}
+
+TEST_F(PanelFixture, RemovingTheOnlyModelLeavesRangeZeroAndNoModelsLoaded) {
+    addModelSlot(scene);
+    scene.modelname[0] = "a.obj";
+    panel.refresh();
+    panel.removeModel();
+    EXPECT_EQ(scene.nummodels, 0);
+    EXPECT_EQ(panel.view().model.low, 0);
+    EXPECT_EQ(panel.view().model.high, 0);
+    EXPECT_EQ(panel.view().model.position, 0);
+    EXPECT_EQ(panel.view().modelFile, "") << "the removed model's name stays on show";
+    const std::string status = formatStatusLine(scene.model_in_focus, nullptr, !scene.models.empty(), 0);
+    EXPECT_NE(status.find(" no models loaded"), std::string::npos) << status;
+    panel.removeModel(); // nothing left to remove
+    panel.readSelection();
+    EXPECT_EQ(scene.model_in_focus, 0);
+}
+
+TEST_F(PanelFixture, EventTable) {
+    panel.moveSpeedBar(1000);
+    EXPECT_FLOAT_EQ(scene.animSpeed, 4.0f);
+    panel.moveSpeedBar(0);
+    EXPECT_FLOAT_EQ(scene.animSpeed, -4.0f);
+    panel.setSpeed(1.0f); // "1x": the bar is at 625 in the same frame's refresh
+    panel.refresh();
+    EXPECT_EQ(panel.view().speedBar, 625);
+
+    scene.animTime = 12.3;
+    scene.animSpeed = 2.0f;
+    panel.moveTimeBar(500);
+    EXPECT_DOUBLE_EQ(scene.animTime, 12.5);
+    EXPECT_EQ(scene.animSpeed, 0.0f) << "moving the time bar pauses";
+
+    panel.setShadowMode(0);
+    panel.setRenderMode(2);
+    panel.setStereoMode(1);
+    panel.setShowSkeleton(true);
+    panel.setSpecular(false);
+    EXPECT_EQ(scene.shadowMode, 0);
+    EXPECT_EQ(scene.renderMode, 2);
+    EXPECT_EQ(scene.stereoMode, 1);
+    EXPECT_TRUE(scene.showSkeleton);
+    EXPECT_EQ(scene.specular, 0);
+
+    // "Active" needs a loaded camera animation.
+    panel.setCameraActive(true);
+    EXPECT_EQ(scene.animatedCamera, 0);
+    scene.camAnimLoaded = true;
+    panel.setCameraActive(true);
+    EXPECT_EQ(scene.animatedCamera, 1);
+
+    panel.saveScene();
+    panel.frameModel();
+    panel.cancel();
+    EXPECT_EQ(host.saves, 1);
+    EXPECT_EQ(host.frames, 1);
+    EXPECT_TRUE(host.quitting);
+}
+
+TEST_F(PanelFixture, LoadMeshWithoutModelsAddsSlotZeroAndCancelLeavesItEmpty) {
+    scene.basepath = "/game/";
+    dialogs.files = {""};
+    panel.loadMesh();
+    ASSERT_EQ(scene.nummodels, 1);
+    EXPECT_EQ(scene.model_in_focus, 0);
+    EXPECT_FALSE(scene.modelname[0]);
+    EXPECT_EQ(scene.models[0]->numMeshes(), 0);
+    EXPECT_EQ(dialogs.startedIn, std::vector<std::string>{"/game/"}) << "the first chooser opens in the base path";
+    EXPECT_EQ(dialogs.firstFilter, std::vector<std::string>{"*.MD5mesh;*.obj;*.ase;*.lwo"});
+    EXPECT_EQ(panel.view().model.high, 0);
+}
+
+TEST_F(PanelFixture, LoadCommandsLoadUploadAndRememberTheirLastFile) {
+    scene.basepath = dir.string() + "/";
+    addModelSlot(scene);
+    scene.modelpos[0] = {5, 0, 0};
+    scene.modelanim[0] = "old.md5anim";
+    const std::string first = triangleObj("first.obj");
+    const std::string second = triangleObj("second.obj");
+    dialogs.files = {first, second, animFile("turn_v6.md5anim"), ""};
+    EXPECT_TRUE(loads.loadMeshIntoFocus());
+    EXPECT_EQ(scene.modelname[0], first);
+    EXPECT_FALSE(scene.modelanim[0]) << "the old animation's name outlived the animation";
+    EXPECT_EQ(scene.models[0]->numMeshes(), 1);
+    EXPECT_FLOAT_EQ(scene.models[0]->placement[12], 5.0f) << "the slot's position stays";
+    EXPECT_EQ(host.modelUploads, 1);
+    EXPECT_TRUE(loads.loadMeshIntoFocus());
+    EXPECT_EQ(scene.modelname[0], second);
+    EXPECT_TRUE(loads.loadAnimForFocus());
+    EXPECT_EQ(scene.modelanim[0], animFile("turn_v6.md5anim"));
+    EXPECT_FALSE(loads.loadMeshIntoFocus()); // cancelled: nothing changes
+    EXPECT_EQ(scene.modelname[0], second);
+    // Each command starts where its own last file was.
+    EXPECT_EQ(dialogs.startedIn, (std::vector<std::string>{scene.basepath, first, scene.basepath, second}));
+
+    // F8's texture goes onto mesh 0 and is uploaded there.
+    dialogs.files = {write("skin_d.tga", std::string("\0\0\2\0\0\0\0\0\0\0\0\0\1\0\1\0\x18\0\1\2\3", 21))};
+    EXPECT_TRUE(loads.loadTextureForFocus());
+    EXPECT_EQ(host.meshUploads, std::vector<int>{0});
+    EXPECT_TRUE(scene.models[0]->hasDiffuse[0]);
+}
+
+TEST_F(PanelFixture, ModelCommandsNeedAModelInFocus) {
+    dialogs.files = {"x"};
+    EXPECT_FALSE(loads.loadMeshIntoFocus());
+    EXPECT_FALSE(loads.loadAnimForFocus());
+    EXPECT_FALSE(loads.loadTextureForFocus());
+    EXPECT_TRUE(dialogs.startedIn.empty()) << "a chooser opened with no model in focus";
+}
+
+TEST_F(PanelFixture, CameraAnimationCancelKeepsTheOneInUse) {
+    scene.camanim = "cam.md5anim";
+    scene.camAnimLoaded = true;
+    const float offset[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 7, 8, 9, 1};
+    scene.cameraModel.setPlacement(offset);
+    dialogs.files = {""};
+    panel.loadCameraAnimation();
+    EXPECT_EQ(scene.camanim, "cam.md5anim");
+    EXPECT_FLOAT_EQ(scene.cameraModel.placement[12], 7.0f);
+
+    dialogs.files = {animFile("camera_v6.md5anim")};
+    panel.loadCameraAnimation();
+    EXPECT_EQ(scene.camanim, animFile("camera_v6.md5anim"));
+    EXPECT_TRUE(scene.camAnimLoaded);
+    EXPECT_FLOAT_EQ(scene.cameraModel.placement[12], 0.0f) << "the chosen animation plays without the scene's offset";
+    EXPECT_GT(scene.cameraModel.numJoints(), 0);
+}
+
+TEST_F(PanelFixture, ColourButtonsNeedTheirTargetAndCancelKeepsTheColour) {
+    panel.chooseLightColour(false);
+    EXPECT_EQ(dialogs.colourRequests, 0) << "a colour chooser opened with no light";
+    panel.addLight();
+    EXPECT_EQ(panel.view().light.high, 0);
+    scene.lights[0].lightcolor_d[3] = 0.25f;
+    panel.chooseLightColour(false); // cancelled
+    EXPECT_FLOAT_EQ(scene.lights[0].lightcolor_d[0], 1.0f);
+    dialogs.colour = std::array<float, 3>{0.2f, 0.4f, 0.6f};
+    panel.chooseLightColour(false);
+    panel.chooseLightColour(true);
+    EXPECT_FLOAT_EQ(scene.lights[0].lightcolor_d[2], 0.6f);
+    EXPECT_FLOAT_EQ(scene.lights[0].lightcolor_d[3], 0.25f) << "alpha is not the chooser's";
+    EXPECT_FLOAT_EQ(scene.lights[0].lightcolor_s[1], 0.4f);
+    panel.chooseBackground();
+    EXPECT_EQ(host.clear, (std::vector<float>{0.2f, 0.4f, 0.6f, 0.0f}));
+    panel.removeLight();
+    panel.removeLight();
+    EXPECT_EQ(scene.numlights, 0);
+}
+
+TEST_F(PanelFixture, DroppedFilesLoadTheFirstModelThenTheAnimation) {
+    const std::string mesh = triangleObj("dropped.OBJ");
+    const std::string other = triangleObj("ignored.obj");
+    const std::vector<std::string> used =
+        loads.dropFiles({write("notes.txt", "x"), animFile("turn_v6.md5anim"), mesh, other});
+    EXPECT_EQ(used, (std::vector<std::string>{mesh, animFile("turn_v6.md5anim")}));
+    ASSERT_EQ(scene.nummodels, 1) << "a drop onto an empty scene makes slot 0";
+    EXPECT_EQ(scene.modelname[0], mesh);
+    EXPECT_EQ(scene.modelanim[0], animFile("turn_v6.md5anim"));
+    EXPECT_EQ(host.modelUploads, 1);
+    EXPECT_EQ(loads.lastFile(ui::LoadCommands::Mesh), mesh) << "the next Load Mesh... starts at the dropped file";
+    // An animation alone with no model in focus loads nothing.
+    scene.model_in_focus = -1;
+    EXPECT_TRUE(loads.dropFiles({animFile("turn_v6.md5anim")}).empty());
+}
+
+TEST(ChooserLogic, PatternsIgnoreCaseAndListsTakeAnyPattern) {
+    struct Case {
+        const char* name;
+        const char* patterns;
+        bool matches;
+    };
+    for (const Case& c : {Case{"bob.md5mesh", "*.MD5mesh;*.obj", true}, Case{"BOX.OBJ", "*.MD5mesh;*.obj", true},
+                          Case{"bob.md5anim", "*.MD5mesh;*.obj", false}, Case{"readme", "*.*", false},
+                          Case{"a.b.tga", "*.tga", true}, Case{"x.tgaa", "*.tga", false}, Case{"ab", "a?", true},
+                          Case{"anything", "*", true}, Case{"a.tga", ";;*.tga;", true}, Case{"a.tga", "", false}}) {
+        EXPECT_EQ(ui::matchesPatterns(c.name, c.patterns), c.matches) << c.name << " " << c.patterns;
+    }
+}
+
+TEST(ChooserLogic, FolderListingStartingFolderAndTypedPaths) {
+    const fs::path dir = fs::temp_directory_path() / ("ostrelle_chooser_" + std::to_string(::getpid()));
+    fs::create_directories(dir / "zeta");
+    fs::create_directories(dir / "Alpha");
+    for (const char* name : {"b.tga", "A.TGA", "c.obj"}) std::ofstream(dir / name) << "x";
+
+    std::vector<std::string> names;
+    for (const ui::FolderEntry& e : ui::listFolder(dir.string(), "*.tga")) names.push_back(e.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"..", "Alpha", "zeta", "A.TGA", "b.tga"}));
+    EXPECT_TRUE(ui::listFolder((dir / "missing").string(), "*").empty());
+
+    std::string fileName;
+    // A last file opens its folder with its name typed; a missing path its nearest folder.
+    EXPECT_EQ(ui::startingFolder((dir / "b.tga").string(), fileName), dir.string());
+    EXPECT_EQ(fileName, "b.tga");
+    EXPECT_EQ(ui::startingFolder((dir / "zeta" / "no" / "such").string(), fileName), (dir / "zeta").string());
+    EXPECT_EQ(fileName, "");
+    std::string backslashed = (dir / "Alpha").string() + "\\";
+    EXPECT_EQ(ui::startingFolder(backslashed, fileName), (dir / "Alpha").string() + "/");
+    EXPECT_EQ(ui::startingFolder("", fileName), fs::current_path().string());
+
+    EXPECT_EQ(ui::resolveTypedPath(dir.string(), "c.obj").kind, ui::TypedPath::File);
+    EXPECT_EQ(ui::resolveTypedPath(dir.string(), "zeta/../Alpha").kind, ui::TypedPath::Folder);
+    EXPECT_EQ(ui::resolveTypedPath(dir.string(), "zeta/../Alpha").path, (dir / "Alpha").string());
+    EXPECT_EQ(ui::resolveTypedPath("/nowhere", (dir / "b.tga").string()).kind, ui::TypedPath::File);
+    EXPECT_EQ(ui::resolveTypedPath(dir.string(), "missing.obj").kind, ui::TypedPath::Missing);
+    EXPECT_EQ(ui::parentFolder((dir / "zeta").string()), dir.string());
+    EXPECT_EQ(ui::parentFolder("/"), "/");
+    fs::remove_all(dir);
+}
+
+TEST(ChooserLogic, ColourBytesTruncateAndComeBackAsByteOver255) {
+    const float in[3] = {0.5f, 1.0f, 0.999f};
+    const ui::ColourBytes bytes = ui::colourToBytes(in);
+    EXPECT_EQ(bytes.r, 127);
+    EXPECT_EQ(bytes.g, 255);
+    EXPECT_EQ(bytes.b, 254);
+    const float odd[3] = {-0.5f, 7.0f, std::nanf("")};
+    const ui::ColourBytes clamped = ui::colourToBytes(odd);
+    EXPECT_EQ(clamped.r, 0);
+    EXPECT_EQ(clamped.g, 255);
+    EXPECT_EQ(clamped.b, 0);
+    float out[4] = {0, 0, 0, 0.5f};
+    ui::bytesToColour(bytes, out);
+    EXPECT_FLOAT_EQ(out[0], 127 / 255.0f);
+    EXPECT_FLOAT_EQ(out[2], 254 / 255.0f);
+    EXPECT_FLOAT_EQ(out[3], 0.5f);
+}
