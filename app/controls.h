@@ -25,6 +25,8 @@ public:
     virtual void loadMeshIntoFocus() = 0;   // F3
     virtual void loadAnimForFocus() = 0;    // F4
     virtual void loadTextureForFocus() = 0; // F8
+    virtual void saveScene() = 0;          // F6
+    virtual void frameModelInFocus() = 0;  // Home
     virtual void pauseMilliseconds(int ms) = 0;
 };
 

@@ -1,5 +1,7 @@
 // app/shell/frame.cpp -- one frame of the loop, from the sleep to the drawing of the view.
 #include "app/shell/shell.h"
+#include "base/debug_log.h"
+#include "base/dialogs.h"
 #include "base/view_math.h"
 #include "render/frame_passes.h"
 #include "render/frame_state.h"
@@ -8,6 +10,8 @@
 #include "render/view_passes.h"
 #include "render/view_setup.h"
 #include "scene/scene.h"
+#include "scene/scene_framing.h"
+#include "scene/scene_writer.h"
 
 namespace {
 
@@ -35,14 +39,38 @@ private:
     bool active_ = false;
 };
 
-// The key commands until the control panel provides its load commands.
+// The key commands; the loads wait for the control panel's load commands.
 class ShellKeyCommands : public KeyCommands {
 public:
+    ShellKeyCommands(Shell& shell, Scene& scene) : shell_(shell), scene_(scene) {}
     void loadMeshIntoFocus() override {}
     void loadAnimForFocus() override {}
     void loadTextureForFocus() override {}
+    void saveScene() override;
+    void frameModelInFocus() override {
+        ::frameModelInFocus(scene_, viewAspect(shell_.window.renderWidth(), shell_.window.renderHeight(),
+                                               scene_.stereoMode));
+    }
     void pauseMilliseconds(int ms) override { platform::sleepMilliseconds(ms); }
+
+private:
+    Shell& shell_;
+    Scene& scene_;
 };
+
+// Saving tells the user only what went wrong; a saved scene goes to the log.
+void ShellKeyCommands::saveScene() {
+    std::string message;
+    if (shell_.sceneFile.empty()) {
+        message = "This scene was made for one model file and has no scene file to be saved to; nothing was saved.";
+    } else if (saveSceneFile(scene_, shell_.sceneFile, message)) {
+        logText("scene saved to " + shell_.sceneFile + "\n");
+        return;
+    }
+    logText(message + "\n");
+    dialogs().messageBox("Save Scene", message, DialogKind::Ok);
+    shell_.controls.dialogJustClosed = true; // the Escape that closes the message must not quit
+}
 
 void tickFrameCounter(Shell& shell, unsigned long long now) {
     std::string title;
@@ -104,7 +132,7 @@ void runFrame(Shell& shell, Scene& scene) {
     unsigned long long now = platform::performanceCounter();
     tickFrameCounter(shell, now);
     // The panel's selection controls do not exist yet: focus and light stay as the keys left them.
-    ShellKeyCommands commands;
+    ShellKeyCommands commands(shell, scene);
     handleKeyboard(scene, shell.controls, shell.held, commands);
 
     const GlCapabilities& caps = probedCapabilities();

@@ -25,6 +25,7 @@ struct Shell {
     unsigned int glowTex64 = 0;
     unsigned int fontBase = 0;
     int frameNumber = 0;         // frames begun so far
+    std::string sceneFile;       // the scene file read at start-up, where F6 saves; empty for a model's own scene
 };
 
 // Runs the viewer until the user quits; returns the process exit status.

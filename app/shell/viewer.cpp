@@ -7,6 +7,7 @@
 
 #include "base/debug_log.h"
 #include "base/dialogs.h"
+#include "base/file_open.h"
 #include "app/shell/shell.h"
 #include "render/bitmap_font.h"
 #include "scene/scene.h"
@@ -34,10 +35,15 @@ bool wantsHeadless(const ViewerOptions& options) {
     return !(display && *display) && !(wayland && *wayland);
 }
 
-// The screenshot is named relative to where the program was started, not the scene folder.
+// The screenshot is named relative to where the program was started, not the scene folder. A
+// model file given instead of a folder must exist.
 bool enterDirectory(ViewerOptions& options) {
     if (!options.screenshotFile.empty())
         options.screenshotFile = std::filesystem::absolute(options.screenshotFile).string();
+    if (!options.modelFile.empty() && !std::filesystem::is_regular_file(resolvePath(options.modelFile))) {
+        fprintf(stderr, "ostrelle: cannot open %s\n", options.modelFile.c_str());
+        return false;
+    }
     if (options.directory.empty()) return true;
     if (chdir(options.directory.c_str()) == 0) return true;
     fprintf(stderr, "ostrelle: cannot enter %s\n", options.directory.c_str());
