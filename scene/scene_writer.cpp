@@ -148,9 +148,15 @@ bool writeSceneText(const Scene& scene, std::string& text, std::string& refusal)
     writeCamera(scene, out);
     // Every light and slot key acts only once its count is set.
     const size_t lights = std::min(static_cast<size_t>(std::max(scene.numlights, 0)), scene.lights.size());
+    const size_t slots = std::min(static_cast<size_t>(std::max(scene.nummodels, 0)), scene.modelname.size());
+    const size_t most = static_cast<size_t>(kMaxSceneRecords);
+    if (lights > most || slots > most) {
+        refusal = "The scene has more than " + std::to_string(kMaxSceneRecords) +
+                  " lights or models, more than the scene file gives back; nothing was saved.";
+        return false;
+    }
     out.integer("numlights", static_cast<int>(lights));
     for (size_t i = 0; i < lights; ++i) writeLight(scene.lights[i], static_cast<int>(i), out);
-    const size_t slots = std::min(static_cast<size_t>(std::max(scene.nummodels, 0)), scene.modelname.size());
     out.integer("nummodels", static_cast<int>(slots));
     for (size_t s = 0; s < slots && s < scene.modelpos.size() && s < scene.modelangle.size(); ++s)
         writeSlot(scene, s, out);

@@ -10,7 +10,8 @@ struct Scene;
 // position, angle). The free camera, the render switches and the clock have no keys and are
 // not written. False, with `refusal` naming the slot, light or key, when a name or the base
 // path cannot be read back as it stands (a blank, tab, quote or line end inside a name, a line
-// longer than the reader's buffer); `text` is then left alone.
+// longer than the reader's buffer) or there are more lights or slots than the reader makes;
+// `text` is then left alone.
 bool writeSceneText(const Scene& scene, std::string& text, std::string& refusal);
 
 // Writes the scene to `fileName` (resolved as the reader resolves it). An existing file is

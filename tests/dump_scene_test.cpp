@@ -175,6 +175,7 @@ TEST_F(SavedScene, NamesTheReaderCannotTakeBackAreRefusedAndNothingIsWritten) {
         {[](Scene& s) { s.camjointname = std::string("cam\0x", 5); }, "camjointname"},
         {[](Scene& s) { s.basepath = "/data/displaylights 1/"; }, "basepath"},
         {[](Scene& s) { s.modelname[0] = std::string(5000, 'm'); }, "modelname of slot 0"},
+        {[](Scene& s) { s.lights.resize(kMaxSceneRecords + 1), s.numlights = kMaxSceneRecords + 1; }, "lights"},
     };
     const std::string old = "numlights 2\nnummodels 2\nmodel 0\nmodelname m.md5mesh\n";
     for (const Refused& c : cases) {
