@@ -166,6 +166,5 @@ TEST(Framing, AModelFileGetsASceneOfItsOwnLitFromAboveAndInFront) {
     toEye(scene, light.lightpos, lightEye);
     toEye(scene, centre, centreEye);
     EXPECT_GT(lightEye[2], centreEye[2]); // nearer the viewer than the model
-    EXPECT_LT(-lightEye[2], -centreEye[2]);
     EXPECT_GT(-lightEye[2], 1.0); // and still in front of the camera
 }

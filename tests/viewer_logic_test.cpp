@@ -112,7 +112,6 @@ TEST(ViewerOptions, ModelFileThenItsAnimationInsteadOfAFolder) {
         {{"o", "--headless", "rifle.OBJ"}, "", "rifle.OBJ", ""},
         {{"o", "c:\\data\\box.lwo", "--frames", "2", "walk.md5anim"}, "", "c:\\data\\box.lwo", "walk.md5anim"},
         {{"o", "scenes.obj/demo"}, "scenes.obj/demo", "", ""}, // a folder whose name holds an extension
-        {{"o", "scenes/a"}, "scenes/a", "", ""},
     };
     for (const Case& c : cases) {
         ViewerOptions o;
