@@ -112,6 +112,8 @@ void handleFunctionKeys(Scene& s, const KeyContext& k, KeyCommands& commands) {
     if (k.pressed(vk::F1 + 2) && focusIsSlot(s)) commands.loadMeshIntoFocus();
     if (k.pressed(vk::F1 + 7) && focusIsSlot(s) && s.models[s.model_in_focus])
         commands.loadTextureForFocus();
+    if (k.pressed(vk::F1 + 5)) commands.saveScene();
+    if (k.pressed(vk::Home) && focusIsSlot(s) && s.models[s.model_in_focus]) commands.frameModelInFocus();
     if (k.down(letter('O'))) k.adjust(s.postProcessParam, -controls::speedStep);
     if (k.down(letter('P'))) k.adjust(s.postProcessParam, controls::speedStep);
 }

@@ -53,11 +53,22 @@ bool parsePanelPage(const char* s, int& page) {
     return false;
 }
 
+// A model file, told apart from a folder by the extensions the loader reads.
+bool isModelFile(const std::string& name) {
+    const size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos || name.find_first_of("/\\", dot) != std::string::npos) return false;
+    const std::string ext = name.substr(dot);
+    for (const char* known : {".md5mesh", ".obj", ".ase", ".lwo"})
+        if (strcasecmp(ext.c_str(), known) == 0) return true;
+    return false;
+}
+
 } // namespace
 
 const char* viewerUsage() {
-    return "usage: ostrelle [DIR] [options]\n"
+    return "usage: ostrelle [DIR | MODEL [ANIM]] [options]\n"
            "  DIR                     start in DIR (scene.txt and debuglog.txt live there)\n"
+           "  MODEL [ANIM]            view one model file (.md5mesh, .obj, .ase, .lwo) with its animation\n"
            "  --help                  show this text\n"
            "  --info MODEL [--basepath DIR] [--positions] [--anim FILE [--time T]]\n"
            "                          describe a model as JSON, posed at T seconds\n"
@@ -145,7 +156,11 @@ bool parseViewerOptions(int argc, char** argv, ViewerOptions& out, std::string& 
         } else if (a[0] == '-' && a[1] == '-') {
             error = std::string("unknown option ") + a;
             return false;
-        } else if (o.directory.empty()) {
+        } else if (o.directory.empty() && o.modelFile.empty() && isModelFile(a)) {
+            o.modelFile = a;
+        } else if (!o.modelFile.empty() && o.animFile.empty()) {
+            o.animFile = a;
+        } else if (o.directory.empty() && o.modelFile.empty()) {
             o.directory = a;
         } else {
             error = std::string("more than one folder given: ") + a;

@@ -1,4 +1,4 @@
-// app/viewer_options.h -- the viewer's command line: folder, test and automation options.
+// app/viewer_options.h -- the viewer's command line: folder or model file, test and automation options.
 #pragma once
 
 #include <string>
@@ -8,6 +8,8 @@
 
 struct ViewerOptions {
     std::string directory;       // working directory to start in; empty: stay
+    std::string modelFile;       // a model file given instead of DIR: a scene of its own for it
+    std::string animFile;        // the animation given after the model file
     bool showHelp = false;
     std::string screenshotFile;  // empty: run until the user quits
     int frames = 3;              // frames rendered before the screenshot is written

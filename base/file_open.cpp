@@ -67,6 +67,11 @@ std::string resolvePath(const std::string& name) {
     return built;
 }
 
+std::string folderOf(const std::string& name) {
+    const size_t at = name.find_last_of("\\/");
+    return at == std::string::npos ? std::string() : name.substr(0, at + 1);
+}
+
 FILE* openFile(const std::string& name, const char* mode) {
     return fopen(resolvePath(name).c_str(), mode);
 }

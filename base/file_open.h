@@ -9,6 +9,9 @@
 // Returns the converted name unchanged when nothing matches.
 std::string resolvePath(const std::string& name);
 
+// The folder part of a file name, through its last '/' or '\\'; empty when it has none.
+std::string folderOf(const std::string& name);
+
 // fopen on the resolved path.
 FILE* openFile(const std::string& name, const char* mode);
 

@@ -152,9 +152,14 @@ void Model::readmeshfromfile(const char* meshFile, const char* animFile) {
     logText(meshFile);
     logText("\n");
     std::string name = meshFile;
+    meshFolder = folderOf(name);
     if (StaticReader reader = staticReaderFor(name)) {
         (this->*reader)(meshFile);
-        if (numMeshes() == 0) (this->*reader)(rewriteToBasepath(name).c_str());
+        if (numMeshes() == 0) {
+            const std::string underBasepath = rewriteToBasepath(name);
+            meshFolder = folderOf(underBasepath);
+            (this->*reader)(underBasepath.c_str());
+        }
         postProcessModel(*this);
     } else {
         std::string data;
@@ -167,6 +172,7 @@ void Model::readmeshfromfile(const char* meshFile, const char* animFile) {
                 logText("cannot open file\n");
                 return;
             }
+            meshFolder = folderOf(name);
         }
         // The per-mesh "cannot open file" lines of a reread cannot occur: the bytes are read once.
         // The bytes go before the post-processing, which needs none of them.

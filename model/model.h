@@ -145,6 +145,7 @@ public:
     // contiguous for the drawing calls.
     std::string fileName;
     bool hasFileName = false;
+    std::string meshFolder; // folder of the mesh file being read; its textures are also looked for there
     int refCam = 0;
     int cameraJoint = 0;
     std::vector<float> jointFov;

@@ -7,6 +7,7 @@
 #include "base/basepath.h"
 #include "base/debug_log.h"
 #include "base/dialogs.h"
+#include "base/file_open.h"
 #include "model/model.h"
 #include "model/normal_map.h"
 #include "model/texture_candidates.h"
@@ -43,6 +44,12 @@ void findTextures(Model& model, const std::string& name, int mesh) {
     if (anyTexture(model, m)) return;
     model.lookupTextures(rewriteToBasepath(name).c_str(), mesh);
     if (anyTexture(model, m)) return;
+    // A model carried about with its textures beside it: the name's file part in the model's folder.
+    if (!model.meshFolder.empty()) {
+        const std::string besideModel = model.meshFolder + name.substr(folderOf(name).size());
+        model.lookupTextures(besideModel.c_str(), mesh);
+        if (anyTexture(model, m)) return;
+    }
     logText("couldn't find texture ");
     logText(name);
     logText("\n");

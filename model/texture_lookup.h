@@ -7,8 +7,9 @@
 class Model;
 
 // The textures of material `name` for one mesh, as every reader looks them up: under the name,
-// then under its base-path rewrite; when neither finds any texture, the line "couldn't find
-// texture NAME" and the missing-texture prompt.
+// then under its base-path rewrite, then under its file part in the folder of the model's file;
+// when none finds any texture, the line "couldn't find texture NAME" and the missing-texture
+// prompt.
 void findTextures(Model& model, const std::string& name, int mesh);
 
 // Asked at most once per run; the answer holds for every later missing texture of

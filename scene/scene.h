@@ -31,6 +31,11 @@ struct Light {
 
 using Vec3 = std::array<float, 3>;
 
+// The most lights or slots a scene file makes; a larger count is handled like an allocation
+// that cannot be had: the panel selects no index above 32767, and a hostile count must not
+// reserve gigabytes.
+constexpr int kMaxSceneRecords = 32768;
+
 // The scene record. Slot arrays (models, modelname, modelanim, modelpos, modelangle) always
 // hold exactly `nummodels` entries; `lights` holds exactly `numlights`. Only the operations
 // below change the counts.

@@ -11,10 +11,6 @@
 
 namespace {
 
-// A count above this is handled like an allocation that cannot be had: the panel selects
-// no index above 32767, and a hostile count must not reserve gigabytes.
-constexpr int kMaxSceneRecords = 32768;
-
 constexpr std::string_view kPlaceholderBasepath = "C:\\put_your_game_directory_here\\base";
 
 // The current light and slot; they carry over from line to line.

@@ -15,12 +15,12 @@ struct FakeHeld : HeldKeys {
 };
 
 struct FakeCommands : KeyCommands {
-    int mesh = 0, anim = 0, texture = 0, pausedMs = 0;
+    int mesh = 0, anim = 0, texture = 0, saved = 0, framed = 0, pausedMs = 0;
     void loadMeshIntoFocus() override { ++mesh; }
     void loadAnimForFocus() override { ++anim; }
     void loadTextureForFocus() override { ++texture; }
-    void saveScene() override {}
-    void frameModelInFocus() override {}
+    void saveScene() override { ++saved; }
+    void frameModelInFocus() override { ++framed; }
     void pauseMilliseconds(int ms) override { pausedMs += ms; }
 };
 
@@ -178,16 +178,22 @@ TEST(KeyTable, EscapeQuitsUnlessItClosedADialog) {
     EXPECT_TRUE(g.state.quitRequested);
 }
 
-TEST(KeyTable, LoadKeysNeedAModelInFocus) {
+TEST(KeyTable, LoadAndFramingKeysNeedAModelInFocusSavingDoesNot) {
     Frame f;
-    for (int key : {vk::F1 + 2, vk::F1 + 3, vk::F1 + 7}) f.tap(key);
-    EXPECT_EQ(f.commands.mesh + f.commands.anim + f.commands.texture, 0);
+    const int keys[] = {vk::F1 + 2, vk::F1 + 3, vk::F1 + 7, vk::F1 + 5, vk::Home};
+    for (int key : keys) f.tap(key);
+    EXPECT_EQ(f.commands.mesh + f.commands.anim + f.commands.texture + f.commands.framed, 0);
+    EXPECT_EQ(f.commands.saved, 1); // an empty scene can be saved
     f.addSlots(1);
-    f.scene.models[0].reset(); // a slot without a model: no texture
-    for (int key : {vk::F1 + 2, vk::F1 + 3, vk::F1 + 7}) f.tap(key);
+    f.scene.models[0].reset(); // a slot without a model: no texture, nothing to frame
+    for (int key : keys) f.tap(key);
     EXPECT_EQ(f.commands.mesh, 1);
     EXPECT_EQ(f.commands.anim, 1);
     EXPECT_EQ(f.commands.texture, 0);
+    EXPECT_EQ(f.commands.framed, 0);
+    f.scene.models[0] = std::make_unique<Model>();
+    f.tap(vk::Home);
+    EXPECT_EQ(f.commands.framed, 1);
 }
 
 TEST(MouseMove, RightButtonTurnsTheCameraWithoutLights) {

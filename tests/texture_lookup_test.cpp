@@ -174,6 +174,19 @@ TEST_F(TextureFolder, BobMaterialsFindTheirDiffuseMapsThroughTheBasepath) {
     setBasepath(saved);
 }
 
+TEST_F(TextureFolder, MaterialsAreAlsoFoundBesideTheModelFile) {
+    put("models/skin_d.tga", 5);
+    FakeDialogs fake;
+    DialogsScope scope(&fake);
+    findTextures(model, "game/models/creature/skin", 0); // no folder known: not found, the question comes
+    EXPECT_FALSE(model.hasDiffuse[0]);
+    EXPECT_EQ(fake.questions.size(), 1u);
+    model.meshFolder = path("models") + "/";
+    findTextures(model, "game\\models\\creature\\skin", 1);
+    EXPECT_TRUE(model.hasDiffuse[1]);
+    EXPECT_EQ(model.diffuseImage[1].width, 5);
+}
+
 TEST_F(TextureFolder, QuestionIsAskedOnceAndYesBrowsesForEveryMissingTexture) {
     put("chosen_d.tga", 7);
     FakeDialogs fake;

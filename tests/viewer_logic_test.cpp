@@ -113,6 +113,35 @@ TEST(ViewerOptions, ParsesEveryOptionAndImpliesNoDialogs) {
     EXPECT_TRUE(c.consoleMessages);
 }
 
+// A model file instead of the folder, told apart by its extension, may be followed by its animation.
+TEST(ViewerOptions, ModelFileThenItsAnimationInsteadOfAFolder) {
+    struct Case {
+        std::vector<const char*> args;
+        const char *directory, *model, *anim;
+    } cases[] = {
+        {{"o", "models/Bob.md5mesh", "models/Bob.md5anim"}, "", "models/Bob.md5mesh", "models/Bob.md5anim"},
+        {{"o", "--headless", "rifle.OBJ"}, "", "rifle.OBJ", ""},
+        {{"o", "c:\\data\\box.lwo", "--frames", "2", "walk.md5anim"}, "", "c:\\data\\box.lwo", "walk.md5anim"},
+        {{"o", "scenes.obj/demo"}, "scenes.obj/demo", "", ""}, // a folder whose name holds an extension
+    };
+    for (const Case& c : cases) {
+        ViewerOptions o;
+        std::string error;
+        ASSERT_TRUE(parseViewerOptions(static_cast<int>(c.args.size()), const_cast<char**>(c.args.data()), o, error))
+            << error;
+        EXPECT_EQ(o.directory, c.directory);
+        EXPECT_EQ(o.modelFile, c.model);
+        EXPECT_EQ(o.animFile, c.anim);
+    }
+    for (std::vector<const char*> bad : {std::vector<const char*>{"o", "a.ase", "b.md5anim", "c"},
+                                         {"o", "scenes/a", "a.ase"}}) {
+        ViewerOptions p;
+        std::string error;
+        EXPECT_FALSE(parseViewerOptions(static_cast<int>(bad.size()), const_cast<char**>(bad.data()), p, error))
+            << bad[2];
+    }
+}
+
 namespace {
 int fakeLimit(GlLimit which) { return which == GlLimit::MaxTextureUnits ? 4 : 2; }
 } // namespace

@@ -1,5 +1,7 @@
 // app/shell/frame.cpp -- one frame of the loop, from the sleep to the drawing of the view.
 #include "app/shell/shell.h"
+#include "base/debug_log.h"
+#include "base/dialogs.h"
 #include "base/view_math.h"
 #include "render/frame_passes.h"
 #include "render/frame_state.h"
@@ -10,6 +12,8 @@
 #include "render/view_passes.h"
 #include "render/view_setup.h"
 #include "scene/scene.h"
+#include "scene/scene_framing.h"
+#include "scene/scene_writer.h"
 
 namespace {
 
@@ -91,8 +95,22 @@ void finishFrame(Shell& shell, Scene& scene, const GlCapabilities& caps) {
 void ShellCommands::loadMeshIntoFocus() { shell_.loads->loadMeshIntoFocus(); }
 void ShellCommands::loadAnimForFocus() { shell_.loads->loadAnimForFocus(); }
 void ShellCommands::loadTextureForFocus() { shell_.loads->loadTextureForFocus(); }
-void ShellCommands::saveScene() {}
-void ShellCommands::frameModelInFocus() {}
+// Saving tells the user only what went wrong; a saved scene goes to the log.
+void ShellCommands::saveScene() {
+    std::string message;
+    if (shell_.sceneFile.empty()) {
+        message = "This scene was made for one model file and has no scene file to be saved to; nothing was saved.";
+    } else if (saveSceneFile(scene_, shell_.sceneFile, message)) {
+        logText("scene saved to " + shell_.sceneFile + "\n");
+        return;
+    }
+    logText(message + "\n");
+    dialogs().messageBox("Save Scene", message, DialogKind::Ok);
+    shell_.controls.dialogJustClosed = true; // the Escape that closes the message must not quit
+}
+void ShellCommands::frameModelInFocus() {
+    ::frameModelInFocus(scene_, viewAspect(shell_.window.renderWidth(), shell_.window.renderHeight(), scene_.stereoMode));
+}
 void ShellCommands::pauseMilliseconds(int ms) { platform::sleepMilliseconds(ms); }
 void ShellCommands::setClearColour(const float rgba[4]) { render::setClearColour(rgba); }
 void ShellCommands::quit() { shell_.controls.quitRequested = true; }

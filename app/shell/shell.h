@@ -20,7 +20,7 @@ struct Shell;
 // (app/shell/frame.cpp).
 class ShellCommands : public KeyCommands, public ui::PanelHost, public ui::TextureUploader {
 public:
-    explicit ShellCommands(Shell& shell) : shell_(shell) {}
+    ShellCommands(Shell& shell, Scene& scene) : shell_(shell), scene_(scene) {}
     void loadMeshIntoFocus() override;
     void loadAnimForFocus() override;
     void loadTextureForFocus() override;
@@ -34,6 +34,7 @@ public:
 
 private:
     Shell& shell_;
+    Scene& scene_;
 };
 
 // What the loop keeps besides the scene.
@@ -58,6 +59,7 @@ struct Shell {
     std::unique_ptr<ui::PanelLogic> panelLogic;
     ui::Panel panel;
     std::unique_ptr<ui::PanelDialogs> panelDialogs; // installed unless dialogs are off
+    std::string sceneFile;       // the scene file read at start-up, where F6 saves; empty for a model's own scene
 };
 
 // Runs the viewer until the user quits; returns the process exit status.

@@ -3,9 +3,11 @@
 #include <cstdlib>
 
 #include "app/shell/shell.h"
+#include "base/basepath.h"
 #include "base/debug_log.h"
 #include "base/dialogs.h"
 #include "base/fast_math.h"
+#include "base/view_math.h"
 #include "render/bitmap_font.h"
 #include "render/frame_passes.h"
 #include "render/gl_probe.h"
@@ -14,6 +16,7 @@
 #include "render/texture_upload.h"
 #include "render/view_setup.h"
 #include "scene/scene.h"
+#include "scene/scene_framing.h"
 
 namespace {
 
@@ -75,10 +78,17 @@ void showLoadingScreen(Shell& shell, const Scene& scene) {
     shell.window.swapBuffers();
 }
 
-void readScene(Scene& scene) {
-    readSceneFile(scene, "scene.txt");
-    if (scene.basepath.empty())
-        dialogs().messageBox("Ostrelle Startup", "Don't forget to edit the basepath in scene.txt.", DialogKind::Ok);
+// The scene file, or for a model file given on the command line a scene of its own.
+void readScene(Shell& shell, Scene& scene) {
+    if (!shell.options.modelFile.empty()) {
+        makeModelScene(scene, shell.options.modelFile, shell.options.animFile);
+        setBasepath(scene.basepath);
+    } else {
+        shell.sceneFile = "scene.txt";
+        readSceneFile(scene, shell.sceneFile);
+        if (scene.basepath.empty())
+            dialogs().messageBox("Ostrelle Startup", "Don't forget to edit the basepath in scene.txt.", DialogKind::Ok);
+    }
     render::setClearColour(scene.backgroundColor);
 }
 
@@ -103,13 +113,16 @@ bool runStartup(Shell& shell, Scene& scene, int& exitCode) {
     render::installTextureDeleter();
     shell.normalisationCubeTex = render::createNormalisationCubeTexture(caps);
     render::createGlowTargets(caps, shell.glowTex1024, shell.glowTex64);
-    readScene(scene);
+    readScene(shell, scene);
     render::buildLightCubeMaps(scene, caps);
     loadCameraAnimationAtStartup(scene);
     render::selectModelView();
     loadSceneModels(scene);
     for (auto& slot : scene.models)
         if (slot) render::uploadModelTextures(*slot);
+    if (!shell.options.modelFile.empty())
+        placeModelSceneLightAndCamera(scene, viewAspect(shell.window.renderWidth(), shell.window.renderHeight(),
+                                                        scene.stereoMode));
     if (shell.options.hasTime) {
         scene.animTime = shell.options.time;
         scene.animSpeed = 0;

@@ -7,6 +7,7 @@
 
 #include "base/debug_log.h"
 #include "base/dialogs.h"
+#include "base/file_open.h"
 #include "app/shell/shell.h"
 #include "render/bitmap_font.h"
 #include "scene/scene.h"
@@ -40,13 +41,18 @@ bool wantsHeadless(const ViewerOptions& options) {
     return !(display && *display) && !(wayland && *wayland);
 }
 
-// The screenshot is named relative to where the program was started, not the scene folder.
+// The screenshot is named relative to where the program was started, not the scene folder. A
+// model file given instead of a folder must exist.
 bool enterDirectory(ViewerOptions& options) {
     if (!options.screenshotFile.empty())
         options.screenshotFile = std::filesystem::absolute(options.screenshotFile).string();
     if (!options.panelShotFile.empty())
         options.panelShotFile = std::filesystem::absolute(options.panelShotFile).string();
     for (std::string& file : options.drops) file = std::filesystem::absolute(file).string();
+    if (!options.modelFile.empty() && !std::filesystem::is_regular_file(resolvePath(options.modelFile))) {
+        fprintf(stderr, "ostrelle: cannot open %s\n", options.modelFile.c_str());
+        return false;
+    }
     if (options.directory.empty()) return true;
     if (chdir(options.directory.c_str()) == 0) return true;
     fprintf(stderr, "ostrelle: cannot enter %s\n", options.directory.c_str());
@@ -72,7 +78,7 @@ bool writeScreenshots(const Shell& shell) {
 // The panel and the choosers behind the dialog interface; the console's answers under
 // --no-dialogs or without a display.
 void openPanel(Shell& shell, Scene& scene, bool withDialogs) {
-    shell.commands = std::make_unique<ShellCommands>(shell);
+    shell.commands = std::make_unique<ShellCommands>(shell, scene);
     shell.loads = std::make_unique<ui::LoadCommands>(scene, shell.commands.get());
     shell.panelLogic = std::make_unique<ui::PanelLogic>(scene, *shell.loads, *shell.commands);
     shell.panel.open(shell.window, static_cast<ui::PanelPage>(shell.options.panelPage));

@@ -1,9 +1,13 @@
 // tests/gl/demo_picture_test.cpp -- the demo scene the build writes, drawn by the viewer at a
-// fixed time: the creature is on screen in its own texture colours, and two runs agree.
+// fixed time: the creature is on screen in its own texture colours, and two runs agree; the
+// creature's file alone framed in a scene of its own; F6 saving the demo scene.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
+
+#include <nlohmann/json.hpp>
 
 #include "model/tga_reader.h"
 #include "program_run.h"
@@ -110,4 +114,76 @@ TEST(DemoPicture, F2CyclesTheShadowModesAndQTheRenderModes) {
     };
     EXPECT_GT(faceColoured(analyzer), 1500);
     EXPECT_LT(faceColoured(normal), 100);
+}
+
+namespace {
+
+// The box round the pixels that differ from the black background, above the text rows; white
+// ones (a light marker) do not count.
+struct Covered {
+    int left = 1 << 30, right = -1, top = 1 << 30, bottom = -1, count = 0;
+};
+
+Covered coveredArea(const Picture& picture) {
+    Covered c;
+    for (int y = 0; y < picture.height - kTextRows; ++y)
+        for (int x = 0; x < picture.width; ++x) {
+            const unsigned char* p = &picture.rgb[(static_cast<size_t>(y) * picture.width + x) * 3];
+            if (p[0] + p[1] + p[2] < 3 || (p[0] > 200 && p[1] > 200 && p[2] > 200)) continue;
+            ++c.count;
+            c.left = std::min(c.left, x), c.right = std::max(c.right, x);
+            c.top = std::min(c.top, y), c.bottom = std::max(c.bottom, y);
+        }
+    return c;
+}
+
+// The dump of a scene file with the positions of lights bound to joints left out: those
+// follow their joints from frame to frame.
+nlohmann::json dumpWithoutBoundLightPositions(ViewerRun& run, const std::string& file) {
+    run.start("--dump-scene " + file);
+    EXPECT_EQ(run.status, 0) << run.err;
+    nlohmann::json scene = nlohmann::json::parse(run.out);
+    for (auto& light : scene["lights"])
+        if (!light["boneName"].is_null()) light.erase("lightpos");
+    return scene;
+}
+
+} // namespace
+
+// The creature's mesh file alone on the command line: a scene of its own frames its bind pose in
+// the middle of the picture, with the textures found beside it; F6 has no scene file to save to.
+TEST(DemoPicture, ModelFileAloneIsFramedInTheMiddleWithItsTextures) {
+    if (!fs::exists(kDemo / "scene.txt")) GTEST_SKIP() << "the build wrote no demo scene at " << kDemo;
+    const fs::path creature = kDemo / "models" / "creature";
+    ViewerRun run("model_file");
+    run.start("--headless --no-dialogs --size " + std::to_string(kWidth) + "x" + std::to_string(kHeight) +
+              " --frames 2 --press F6 --screenshot shot.png '" + (creature / "creature.md5mesh").string() + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("Save Scene: "), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(run.dir / "scene.txt"));
+    EXPECT_EQ(run.log().find("couldn't find texture"), std::string::npos) << run.log();
+
+    Picture picture;
+    ASSERT_TRUE(picture.load(run.dir / "shot.png"));
+    const Covered c = coveredArea(picture);
+    EXPECT_GT(c.count, 3000);
+    EXPECT_NEAR((c.left + c.right) / 2.0, kWidth / 2.0, kWidth / 10.0);
+    EXPECT_GT(c.left, 0);
+    EXPECT_LT(c.right, kWidth - 1);
+    EXPECT_GT(c.top, 0);
+    EXPECT_GT(std::max((c.right - c.left) / double(kWidth), (c.bottom - c.top) / double(kHeight - kTextRows)), 0.45);
+}
+
+// F6 writes the scene back to the file it was read from, the old one kept beside it.
+TEST(DemoPicture, F6SavesTheSceneAndKeepsTheOldFileAsBak) {
+    if (!fs::exists(kDemo / "scene.txt")) GTEST_SKIP() << "the build wrote no demo scene at " << kDemo;
+    ViewerRun run("save_scene");
+    fs::copy(kDemo, run.dir / "demo", fs::copy_options::recursive);
+    const std::string original = readFile(run.dir / "demo" / "scene.txt");
+    run.start("--headless --no-dialogs --size 160x120 --frames 2 --press F6 --screenshot shot.png demo");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(run.dir / "demo" / "scene.txt.bak"), original);
+    EXPECT_NE(readFile(run.dir / "demo" / "scene.txt"), original);
+    EXPECT_EQ(dumpWithoutBoundLightPositions(run, "demo/scene.txt"),
+              dumpWithoutBoundLightPositions(run, "demo/scene.txt.bak"));
 }

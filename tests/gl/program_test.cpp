@@ -52,7 +52,8 @@ TEST(ViewerProgram, HelpListsEveryOptionAndBadArgumentsFail) {
     for (const char* option : {"--screenshot", "--frames", "--time", "--size", "--press", "--headless",
                                "--no-dialogs", "--caps", "--info", "--dump-scene"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
-    for (const char* args : {"no_such_folder --headless", "--headless --caps -nosuch"}) {
+    for (const char* args :
+         {"no_such_folder --headless", "--headless --caps -nosuch", "no_such_model.md5mesh --headless"}) {
         ViewerRun bad("bad_arguments");
         bad.start(args);
         EXPECT_NE(bad.status, 0) << args;
