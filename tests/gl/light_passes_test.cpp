@@ -176,7 +176,10 @@ struct RecordedDialogs : Dialogs {
         captions.push_back(caption);
         return DialogAnswer::Ok;
     }
-    std::string chooseFile(const std::string&, const std::string&) override { return ""; }
+    std::string chooseOpenFile(const std::string&, const std::string&, const std::vector<FileFilter>&) override {
+        return "";
+    }
+    bool chooseColour(float[3]) override { return false; }
 };
 
 } // namespace
