@@ -25,8 +25,5 @@ void drawSeamPoints(Model&) {}
 void drawMeshAnalyzer(Model&, const GlCapabilities&) {}
 void drawOpenEdges(Model&) {}
 void drawWireframeOverlay(Model&, const GlCapabilities&) {}
-void applyStereoEyeOffset(int, int) {}
-void drawStereoSecondView(int, int, int, void (*)(void*), void*) {}
-void applyGlow(int, unsigned int, unsigned int, int, int, const GlCapabilities&) {}
 
 } // namespace render
