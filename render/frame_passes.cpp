@@ -1,4 +1,4 @@
-// render/frame_passes.cpp -- placement, the light brought into model space, plus the passes not yet built: each draws nothing.
+// render/frame_passes.cpp -- a model's placement, and the light brought into its space.
 #include "render/frame_passes.h"
 
 #include <GL/gl.h>
@@ -17,8 +17,5 @@ void computeLightInModelSpace(Model& model, const Light& light) {
     inverseRigidTransformPoint(modelview, light.eyePos, model.lightPosModel);
     model.lightPosModel[3] = 1.0f;
 }
-void applyStereoEyeOffset(int, int) {}
-void drawStereoSecondView(int, int, int, void (*)(void*), void*) {}
-void applyGlow(int, unsigned int, unsigned int, int, int, const GlCapabilities&) {}
 
 } // namespace render

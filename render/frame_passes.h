@@ -1,5 +1,5 @@
 // render/frame_passes.h -- the drawing operations the frame calls, in the frame's order.
-// Each starts as an empty body here and is filled by the subsystem that owns it; each
+// Each lives in the file of the pass that owns it and
 // leaves the GL state the frame expects (unit 0 active, modulate, blend one/zero, depth
 // function less, depth writes on).
 #pragma once
@@ -44,12 +44,19 @@ void drawSkeleton(Model& model);
 void drawCameraJoints(Model& model);
 
 // Stereo: the eye offset put first on the view of eye 0 or 1 (nothing when stereoMode is 0),
-// and the second view, drawn by calling `drawView` with the view set up for the other eye.
+// and the second view in the right half: the camera of the first view from the other eye
+// (`animatedCameraPose` when the animated camera is in use, else null for the free camera),
+// then the light markers and the view. The caller sets the whole viewport again afterwards.
 void applyStereoEyeOffset(int stereoMode, int eye);
-void drawStereoSecondView(int stereoMode, int renderWidth, int renderHeight, void (*drawView)(void*),
-                          void* context);
+void drawStereoSecondView(Scene& scene, const float* animatedCameraPose, int renderWidth, int renderHeight,
+                          const GlCapabilities& caps);
+// Around the overlay text: in stereo the text is kept inside the first view.
+void beginFirstViewText(int stereoMode, int renderWidth, int renderHeight);
+void endFirstViewText();
 
-// The glow post-process over the finished picture, when its conditions hold.
+// The glow post-process over the finished picture, when its conditions hold (switched on,
+// combiners and texture units, a picture between 64 and 1024 pixels on each side); otherwise
+// it touches nothing.
 void applyGlow(int glowOn, unsigned int glowTex1024, unsigned int glowTex64, int renderWidth, int renderHeight,
                const GlCapabilities& caps);
 

@@ -40,7 +40,7 @@ void drawLitScene(Scene& scene, const GlCapabilities& caps) {
     }
 }
 
-void drawOverlays(Scene& scene, const GlCapabilities& caps) {
+void drawOverlays(Scene& scene, const GlCapabilities& caps, ViewKind kind) {
     glDisable(GL_BLEND);
     glDepthFunc(GL_LEQUAL);
     forEachPlacedModel(scene, [&](Model& m) {
@@ -55,7 +55,7 @@ void drawOverlays(Scene& scene, const GlCapabilities& caps) {
     if (scene.camanim && scene.showSkeleton) {
         glPushMatrix();
         applyPlacement(scene.cameraModel);
-        drawSkeleton(scene.cameraModel);
+        if (kind == ViewKind::first) drawSkeleton(scene.cameraModel);
         drawCameraJoints(scene.cameraModel);
         glPopMatrix();
     }
@@ -63,10 +63,10 @@ void drawOverlays(Scene& scene, const GlCapabilities& caps) {
 
 } // namespace
 
-void drawView(Scene& scene, const GlCapabilities& caps) {
+void drawView(Scene& scene, const GlCapabilities& caps, ViewKind kind) {
     glMatrixMode(GL_MODELVIEW);
     if (scene.renderMode == 0 || scene.renderMode == 1) drawLitScene(scene, caps);
-    drawOverlays(scene, caps);
+    drawOverlays(scene, caps, kind);
 }
 
 } // namespace render

@@ -7,6 +7,7 @@
 
 #include "base/view_math.h"
 #include "render/frame_passes.h"
+#include "render/logic/stereo_glow.h"
 #include "scene/scene.h"
 
 namespace render {
@@ -23,18 +24,18 @@ void setProjection(double fovDegrees, int renderWidth, int renderHeight, int ste
 
 void setFullViewport(int renderWidth, int renderHeight) { glViewport(0, 0, renderWidth, renderHeight); }
 
-void setAnimatedCameraView(const float cameraPose[17], int stereoMode) {
+void setAnimatedCameraView(const float cameraPose[17], int stereoMode, int eye) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    applyStereoEyeOffset(stereoMode, 0);
+    applyStereoEyeOffset(stereoMode, eye);
     const float* p = cameraPose;
     gluLookAt(p[12], p[13], p[14], p[12] + 10 * p[0], p[13] + 10 * p[1], p[14] + 10 * p[2], p[8], p[9], p[10]);
 }
 
-void setFreeCameraView(const Scene& scene) {
+void setFreeCameraView(const Scene& scene, int eye) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    applyStereoEyeOffset(scene.stereoMode, 0);
+    applyStereoEyeOffset(scene.stereoMode, eye);
     glTranslatef(-scene.cameraPanX, -scene.cameraPanY, scene.cameraDolly);
     glRotatef(scene.cameraPitch - 90, 1, 0, 0);
     glRotatef(-scene.cameraYaw, 0, 0, 1);
@@ -51,11 +52,11 @@ void updateLightEyePositions(Scene& scene) {
     for (Light& light : scene.lights) transformPoint(view, light.lightpos, light.eyePos);
 }
 
-void drawLightMarkers(const Scene& scene) {
+void drawLightMarkers(const Scene& scene, int eye) {
     if (!scene.displaylights) return;
     for (int i = 0; i < scene.numlights; ++i) {
         const Light& light = scene.lights[static_cast<size_t>(i)];
-        glPointSize(i == scene.selectedLight ? 8.0f : 5.0f);
+        glPointSize(lightMarkerSize(i == scene.selectedLight, eye));
         glColor3f(light.lightcolor_d[0], light.lightcolor_d[1], light.lightcolor_d[2]);
         glBegin(GL_POINTS);
         glVertex3f(light.lightpos[0], light.lightpos[1], light.lightpos[2]);

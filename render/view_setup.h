@@ -17,17 +17,19 @@ void setProjection(double fovDegrees, int renderWidth, int renderHeight, int ste
 // The viewport over the whole render region, after the stereo views.
 void setFullViewport(int renderWidth, int renderHeight);
 
-// The model-view matrix from identity: the stereo offset of the first eye, then the camera.
+// The model-view matrix from identity: the stereo offset of `eye` (0 the first view, 1 the
+// second), then the camera.
 // The animated camera looks from its joint along the joint's X axis with Z up (`cameraPose`
 // as the camera animation fills it); the free camera dollies, pans, pitches and yaws round
 // the model in focus.
-void setAnimatedCameraView(const float cameraPose[17], int stereoMode);
-void setFreeCameraView(const Scene& scene);
+void setAnimatedCameraView(const float cameraPose[17], int stereoMode, int eye = 0);
+void setFreeCameraView(const Scene& scene, int eye = 0);
 
 // Every light's `eyePos`: its `lightpos` under the current model-view matrix.
 void updateLightEyePositions(Scene& scene);
 
-// One point per light in its diffuse colour (the selected light larger), when displaylights.
-void drawLightMarkers(const Scene& scene);
+// One point per light in its diffuse colour (the selected light larger, a pixel less so in
+// the second stereo view, `eye` 1), when displaylights.
+void drawLightMarkers(const Scene& scene, int eye = 0);
 
 } // namespace render

@@ -70,17 +70,12 @@ void setView(const Shell& shell, const Scene& scene) {
         render::setFreeCameraView(scene);
 }
 
-void drawViewCallback(void* context) {
-    auto* pair = static_cast<std::pair<Shell*, Scene*>*>(context);
-    drawView(*pair->first, *pair->second);
-}
-
 void finishFrame(Shell& shell, Scene& scene, const GlCapabilities& caps) {
     drawView(shell, scene);
     if (scene.stereoMode != 0) {
-        std::pair<Shell*, Scene*> context(&shell, &scene);
-        render::drawStereoSecondView(scene.stereoMode, shell.window.renderWidth(), shell.window.renderHeight(),
-                                     drawViewCallback, &context);
+        const float* animatedPose = animatedCameraInUse(shell, scene) ? shell.cameraPose : nullptr;
+        render::drawStereoSecondView(scene, animatedPose, shell.window.renderWidth(), shell.window.renderHeight(),
+                                     caps);
         render::setFullViewport(shell.window.renderWidth(), shell.window.renderHeight());
     }
     render::resetTextureUnits(caps);
@@ -145,6 +140,8 @@ void runFrame(Shell& shell, Scene& scene) {
     render::drawLightMarkers(scene);
     skinModels(scene);
     render::setTextColour();
+    render::beginFirstViewText(scene.stereoMode, shell.window.renderWidth(), shell.window.renderHeight());
     printOverlayText(shell, scene);
+    render::endFirstViewText();
     finishFrame(shell, scene, caps);
 }
