@@ -12,16 +12,22 @@ public:
     virtual ~Dialogs() = default;
     virtual DialogAnswer messageBox(const std::string& caption, const std::string& text,
                                     DialogKind kind) = 0;
+    // A yes/no question about one thing (a missing texture): a window shows caption and text,
+    // a console also names `subject` and the answer it took.
+    virtual DialogAnswer askAbout(const std::string& caption, const std::string& text, const std::string& /*subject*/) {
+        return messageBox(caption, text, DialogKind::YesNo);
+    }
     // Returns the chosen file, or "" when cancelled. `filter` is a pattern list such as "*.tga".
     virtual std::string chooseFile(const std::string& title, const std::string& filter) = 0;
 };
 
 // Without a window: writes "CAPTION: TEXT" to standard error and takes the default
-// answer (OK; No for yes/no questions); choosers cancel.
+// answer (OK; No for yes/no questions, which the line then names); choosers cancel.
 class ConsoleDialogs : public Dialogs {
 public:
     DialogAnswer messageBox(const std::string& caption, const std::string& text,
                             DialogKind kind) override;
+    DialogAnswer askAbout(const std::string& caption, const std::string& text, const std::string& subject) override;
     std::string chooseFile(const std::string& title, const std::string& filter) override;
 };
 

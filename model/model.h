@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/load_problem.h"
 #include "model/tga_image.h"
 
 struct AnimationV10;
@@ -145,6 +146,9 @@ public:
     // contiguous for the drawing calls.
     std::string fileName;
     bool hasFileName = false;
+    // What went wrong while this model and its animation were read, in the order it happened;
+    // the readers still write their own log lines.
+    LoadProblems problems;
     int refCam = 0;
     int cameraJoint = 0;
     std::vector<float> jointFov;

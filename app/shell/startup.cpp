@@ -1,8 +1,11 @@
 // app/shell/startup.cpp -- start-up after the window exists, in its fixed order.
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
+#include "app/commands.h"
 #include "app/shell/shell.h"
+#include "base/load_problem.h"
 #include "base/debug_log.h"
 #include "base/dialogs.h"
 #include "base/fast_math.h"
@@ -37,7 +40,8 @@ bool probeDriver(Shell& shell) {
     logLine("", driver.vendor);
     logLine("", driver.renderer);
     logLine("GL Version: ", driver.version);
-    render::probeGlCapabilities(platform::glProcAddress, shell.window.hasSwapControl());
+    render::probeGlCapabilities(platform::glProcAddress, shell.window.hasSwapControl(),
+                                shell.window.swapControlName());
     GlCapabilities& caps = probedCapabilities();
     if (!shell.options.caps.empty()) {
         std::string limited, error;
@@ -75,8 +79,18 @@ void showLoadingScreen(Shell& shell, const Scene& scene) {
     shell.window.swapBuffers();
 }
 
+void printProblems(const LoadProblems& problems) {
+    for (const LoadProblem& problem : problems) fputs(problemLine(problem).c_str(), stderr);
+}
+
+// A missing scene file is the first start's normal case, which the basepath message covers;
+// one that exists but cannot be read is reported.
 void readScene(Scene& scene) {
-    readSceneFile(scene, "scene.txt");
+    LoadProblems problems;
+    readSceneFile(scene, "scene.txt", &problems);
+    if (problems.empty() || problems.front().kind != ProblemKind::CannotOpen ||
+        std::filesystem::exists("scene.txt"))
+        printProblems(problems);
     if (scene.basepath.empty())
         dialogs().messageBox("Ostrelle Startup", "Don't forget to edit the basepath in scene.txt.", DialogKind::Ok);
     render::setClearColour(scene.backgroundColor);
@@ -90,7 +104,7 @@ bool runStartup(Shell& shell, Scene& scene, int& exitCode) {
     startTimer(shell);
     initInvSqrtTable();
     if (!probeDriver(shell)) {
-        exitCode = 2;
+        exitCode = kExitUsage;
         return false;
     }
     if (render::framebufferColourBits() < 32) {
@@ -108,8 +122,11 @@ bool runStartup(Shell& shell, Scene& scene, int& exitCode) {
     loadCameraAnimationAtStartup(scene);
     render::selectModelView();
     loadSceneModels(scene);
-    for (auto& slot : scene.models)
-        if (slot) render::uploadModelTextures(*slot);
+    for (auto& slot : scene.models) {
+        if (!slot) continue;
+        printProblems(slot->problems);
+        render::uploadModelTextures(*slot);
+    }
     if (shell.options.hasTime) {
         scene.animTime = shell.options.time;
         scene.animSpeed = 0;

@@ -1,12 +1,15 @@
 // app/shell/viewer.cpp -- the run of the windowed viewer: window, start-up, loop, shutdown.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 
 #include "base/debug_log.h"
 #include "base/dialogs.h"
+#include "app/commands.h"
 #include "app/shell/shell.h"
 #include "render/bitmap_font.h"
 #include "scene/scene.h"
@@ -27,12 +30,7 @@ private:
     Scene& scene_;
 };
 
-bool wantsHeadless(const ViewerOptions& options) {
-    if (options.headless) return true;
-    const char* display = getenv("DISPLAY");
-    const char* wayland = getenv("WAYLAND_DISPLAY");
-    return !(display && *display) && !(wayland && *wayland);
-}
+bool wantsHeadless(const ViewerOptions& options) { return options.headless || !displayAvailable(); }
 
 // The screenshot is named relative to where the program was started, not the scene folder.
 bool enterDirectory(ViewerOptions& options) {
@@ -40,7 +38,7 @@ bool enterDirectory(ViewerOptions& options) {
         options.screenshotFile = std::filesystem::absolute(options.screenshotFile).string();
     if (options.directory.empty()) return true;
     if (chdir(options.directory.c_str()) == 0) return true;
-    fprintf(stderr, "ostrelle: cannot enter %s\n", options.directory.c_str());
+    fprintf(stderr, "ostrelle: cannot enter %s: %s\n", options.directory.c_str(), strerror(errno));
     return false;
 }
 
@@ -58,7 +56,7 @@ int runLoop(Shell& shell, Scene& scene) {
             if (!writeRenderRegionPng(shell.options.screenshotFile, shell.window.renderWidth(),
                                       shell.window.renderHeight())) {
                 fprintf(stderr, "ostrelle: cannot write %s\n", shell.options.screenshotFile.c_str());
-                exitCode = 1;
+                exitCode = kExitFailure;
             }
             shell.controls.quitRequested = true;
         }
@@ -74,14 +72,11 @@ int runLoop(Shell& shell, Scene& scene) {
 int runViewer(const ViewerOptions& given) {
     Shell shell;
     shell.options = given;
-    if (!enterDirectory(shell.options)) return 1;
+    if (!enterDirectory(shell.options)) return kExitFailure;
     openDebugLog();
 
+    // Without a display only a screenshot run gets here (see checkViewerCanShow).
     bool headless = wantsHeadless(shell.options);
-    // Without a display nothing can be seen; say so rather than run on silently.
-    if (headless && !shell.options.headless && shell.options.screenshotFile.empty())
-        fprintf(stderr, "ostrelle: no display found, drawing offscreen where nothing is shown; "
-                        "use --screenshot FILE.png to save a picture\n");
     static platform::SdlDialogs windowDialogs;
     if (!shell.options.noDialogs && !headless) setDialogs(&windowDialogs);
 
@@ -90,7 +85,7 @@ int runViewer(const ViewerOptions& given) {
     std::string error;
     if (!shell.window.open("Ostrelle by tamsk", width, height, headless, error)) {
         fprintf(stderr, "ostrelle: %s\n", error.c_str());
-        return 1;
+        return kExitFailure;
     }
     if (!shell.window.hasContext()) dialogs().messageBox("", "wglCreateContext failed!", DialogKind::Ok);
 
