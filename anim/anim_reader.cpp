@@ -71,7 +71,7 @@ void Model::loadAnimation(const char* name) {
             logText(name);
             logText("\n");
             if (rewritten != name) unopened.message += " (also tried " + rewritten + ")";
-            problems.push_back(std::move(unopened));
+            addProblem(problems, std::move(unopened));
             return;
         }
     }
@@ -81,7 +81,7 @@ void Model::loadAnimation(const char* name) {
         problem.kind = ProblemKind::NotAnimation;
         problem.file = name;
         problem.message = "no animation frames read: not an MD5anim file of version 10 or 6";
-        problems.push_back(std::move(problem));
+        addProblem(problems, std::move(problem));
     }
 }
 

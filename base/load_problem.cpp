@@ -25,6 +25,23 @@ std::string problemLine(const LoadProblem& problem) {
     return line + "\n";
 }
 
+void addProblem(LoadProblems& problems, LoadProblem problem) {
+    if (problems.size() + 1 < kMaxListedProblems) {
+        problems.push_back(std::move(problem));
+        return;
+    }
+    if (problems.size() + 1 == kMaxListedProblems) {
+        LoadProblem rest;
+        rest.kind = problem.kind;
+        rest.file = problem.file;
+        rest.value = 0; // the problems this last entry stands for
+        problems.push_back(std::move(rest));
+    }
+    LoadProblem& rest = problems.back();
+    rest.value = *rest.value + 1;
+    rest.message = "and " + std::to_string(*rest.value) + " more problems not listed";
+}
+
 void nameProblemFile(LoadProblems& problems, const std::string& file) {
     for (LoadProblem& problem : problems)
         if (problem.file.empty()) problem.file = file;

@@ -27,6 +27,13 @@ struct LoadProblem {
 
 using LoadProblems = std::vector<LoadProblem>;
 
+// The most problems one list keeps: a file whose every record is broken is reported by its
+// first ones and a count of the rest, not by a line per record.
+constexpr size_t kMaxListedProblems = 100;
+
+// Appends `problem`, or past the limit counts it in the list's last entry.
+void addProblem(LoadProblems& problems, LoadProblem problem);
+
 // "cannot-open", "count-too-large", ...: the kind as the JSON reports it.
 const char* problemKindName(ProblemKind kind);
 

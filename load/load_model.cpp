@@ -60,7 +60,7 @@ void checkMeshRecords(Model& model, size_t m) {
     problem.kind = ProblemKind::RecordDropped;
     problem.mesh = static_cast<int>(m);
     problem.message = "mesh " + std::to_string(m) + ": records out of range, mesh not drawn";
-    model.problems.push_back(std::move(problem));
+    addProblem(model.problems, std::move(problem));
     model.verts[m].clear();
     model.numVerts[m] = 0;
     model.tris[m].clear();
@@ -194,7 +194,7 @@ void Model::readmeshfromfile(const char* meshFile, const char* animFile) {
             if (!readWholeFile(name, data)) {
                 logText("cannot open file\n");
                 if (name != meshFile) unopened.message += " (also tried " + name + ")";
-                problems.push_back(std::move(unopened));
+                addProblem(problems, std::move(unopened));
                 return;
             }
         }

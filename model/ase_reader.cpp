@@ -297,7 +297,7 @@ private:
         problem.record = record;
         problem.value = value;
         problem.message = "mesh " + std::to_string(mesh_) + ": " + message;
-        model_.problems.push_back(std::move(problem));
+        addProblem(model_.problems, std::move(problem));
     }
 
     Model& model_;

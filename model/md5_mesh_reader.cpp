@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <new>
 #include <optional>
 #include <string>
@@ -431,9 +430,11 @@ private:
             s.nextWeight = 0;
             model_.meshLoaded[mesh] = 1;
         }
-        if (holds(found, kTri)) readTri(line, s.tris.at(checkNumber(m, "tri", line, s.nextTri++)));
-        if (holds(found, kVert)) readVert(line, s.verts.at(checkNumber(m, "vert", line, s.nextVert++)));
-        if (holds(found, kWeight)) readWeight(line, s.weights.at(checkNumber(m, "weight", line, s.nextWeight++)));
+        if (!holds(found, kTri) && !holds(found, kVert) && !holds(found, kWeight)) return true;
+        const Tokens t(line.text);
+        if (holds(found, kTri)) readTri(t, s.tris.at(checkNumber(m, "tri", t.at[2], s.nextTri++)));
+        if (holds(found, kVert)) readVert(t, s.verts.at(checkNumber(m, "vert", t.at[2], s.nextVert++)));
+        if (holds(found, kWeight)) readWeight(t, s.weights.at(checkNumber(m, "weight", t.at[2], s.nextWeight++)));
         return true;
     }
 
@@ -446,33 +447,38 @@ private:
 
     // Records are stored in file order and their own numbers ignored; a number that is not the
     // record's position (a file whose records were reordered or cut) is reported. Returns `slot`.
-    size_t checkNumber(int m, const char* kind, const LineText& line, size_t slot) {
-        const std::string token(textscan::secondToken(line.text));
-        char* end = nullptr;
-        const long long number = strtoll(token.c_str(), &end, 10);
-        if (!token.empty() && *end == '\0' && number >= 0 && static_cast<unsigned long long>(number) == slot)
-            return slot;
+    size_t checkNumber(int m, const char* kind, std::string_view token, size_t slot) {
+        unsigned long long number = 0;
+        bool decimal = !token.empty() && token.size() <= 18;
+        for (size_t i = 0; i < token.size() && decimal; ++i) {
+            decimal = token[i] >= '0' && token[i] <= '9';
+            number = 10 * number + static_cast<unsigned>(token[i] - '0');
+        }
+        if (!decimal || number != slot) misnumbered(m, kind, token, slot, decimal, number);
+        return slot;
+    }
+
+    void misnumbered(int m, const char* kind, std::string_view token, size_t slot, bool decimal,
+                     unsigned long long number) {
         LoadProblem problem;
         problem.kind = ProblemKind::RecordMisnumbered;
         problem.file = fileName_;
         problem.mesh = m;
         problem.record = static_cast<long long>(slot);
-        if (!token.empty() && *end == '\0') problem.value = number;
-        problem.message = meshPrefix(m) + kind + " record numbered " + (token.empty() ? "nothing" : token) +
-                          " read as number " + std::to_string(slot);
-        model_.problems.push_back(std::move(problem));
-        return slot;
+        if (decimal) problem.value = static_cast<long long>(number);
+        problem.message = meshPrefix(m) + kind + " record numbered " +
+                          (token.empty() ? std::string("nothing") : std::string(token)) + " read as number " +
+                          std::to_string(slot);
+        addProblem(model_.problems, std::move(problem));
     }
 
-    static void readTri(const LineText& line, Triangle* tri) {
+    static void readTri(const Tokens& t, Triangle* tri) {
         if (!tri) return;
-        Tokens t(line.text);
         for (int k = 0; k < 3; ++k) tri->v[k] = intOr0(t.at[3 + k]);
     }
 
-    void readVert(const LineText& line, Vertex* vert) const {
+    void readVert(const Tokens& t, Vertex* vert) const {
         if (!vert) return;
-        Tokens t(line.text);
         const int first = version10_ ? 4 : 3;
         const int weightsAt = version10_ ? 7 : 5;
         vert->u = floatOr0(t.at[first]);
@@ -481,9 +487,8 @@ private:
         vert->weightCount = intOr0(t.at[weightsAt + 1]);
     }
 
-    void readWeight(const LineText& line, VertexWeight* weight) const {
+    void readWeight(const Tokens& t, VertexWeight* weight) const {
         if (!weight) return;
-        Tokens t(line.text);
         const int posAt = version10_ ? 6 : 5;
         weight->joint = intOr0(t.at[3]);
         weight->bias = floatOr0(t.at[4]);
@@ -567,7 +572,7 @@ private:
         problem.record = record;
         problem.value = value;
         problem.message = std::move(message);
-        model_.problems.push_back(std::move(problem));
+        addProblem(model_.problems, std::move(problem));
     }
 
     // The load stops at a count the rest of the file cannot hold; returns false for the caller.
@@ -581,7 +586,7 @@ private:
         problem.message = (m >= 0 ? meshPrefix(m) : std::string()) + keyword + " " + std::to_string(count) +
                           (count < 0 ? " is not a count" : " is more than the rest of the file can hold") +
                           "; reading stopped";
-        model_.problems.push_back(std::move(problem));
+        addProblem(model_.problems, std::move(problem));
         return false;
     }
 

@@ -21,7 +21,7 @@ void readStaticFile(Model& model, const char* fileName, BytesReader readBytes) {
     const std::string name = fileName ? fileName : "";
     std::string bytes;
     if (!readWholeFile(name, bytes)) {
-        model.problems.push_back(cannotOpenProblem(name));
+        addProblem(model.problems, cannotOpenProblem(name));
         logText("cannot open file: ");
         logText(name);
         logText("\n");

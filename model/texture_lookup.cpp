@@ -66,7 +66,7 @@ void findTextures(Model& model, const std::string& name, int mesh) {
     logText("couldn't find texture ");
     logText(name);
     logText("\n");
-    model.problems.push_back(textureNotFound(name, mesh));
+    addProblem(model.problems, textureNotFound(name, mesh));
     model.promptMissingTexture(name.c_str(), mesh);
 }
 

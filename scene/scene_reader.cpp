@@ -323,7 +323,7 @@ void readSceneText(Scene& scene, std::string_view text, LoadProblems* problems) 
         problem.kind = ProblemKind::LineNotRead;
         problem.record = lineNumber;
         problem.message = "line " + std::to_string(lineNumber) + ": " + reason + ", ignored: " + shownLine(line);
-        problems->push_back(std::move(problem));
+        addProblem(*problems, std::move(problem));
     }
     if (scene.nummodels > 0 && static_cast<int>(scene.modelname.size()) != scene.nummodels) {
         logText("scene data initialization failed\n");
@@ -335,7 +335,7 @@ void readSceneText(Scene& scene, std::string_view text, LoadProblems* problems) 
 void readSceneFile(Scene& scene, const std::string& fileName, LoadProblems* problems) {
     std::string text;
     if (!readWholeFile(fileName, text)) {
-        if (problems) problems->push_back(cannotOpenProblem(fileName));
+        if (problems) addProblem(*problems, cannotOpenProblem(fileName));
         logText("scene data file not found: ");
         logText(fileName);
         logText("\n");

@@ -12,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/load_problem.h"
 #include "tests/info_run.h"
 #include "tests/program_cli.h"
 #include "tests/tga_fixture.h"
@@ -21,11 +22,11 @@ namespace fs = std::filesystem;
 namespace {
 
 // A triangle on three weighted vertices whose material has its texture beside it: a file that
-// loads without a single problem. `tri` replaces its triangle line.
-std::string triangleMesh(const fs::path& dir, const std::string& tri = "tri 0 0 1 2") {
+// loads without a single problem. `tris` replaces its triangle count and lines.
+std::string triangleMesh(const fs::path& dir, const std::string& tris = "numtris 1\ntri 0 0 1 2") {
     return "MD5Version 10\nnumJoints 1\nnumMeshes 1\njoints {\n\"origin\" -1 ( 0 0 0 ) ( 0 0 0 )\n}\n"
            "mesh {\nshader \"" + (dir / "skin").string() + "\"\nnumverts 3\nvert 0 ( 0 0 ) 0 1\n"
-           "vert 1 ( 1 0 ) 1 1\nvert 2 ( 0 1 ) 2 1\nnumtris 1\n" + tri + "\nnumweights 3\n"
+           "vert 1 ( 1 0 ) 1 1\nvert 2 ( 0 1 ) 2 1\n" + tris + "\nnumweights 3\n"
            "weight 0 0 1 ( 0 0 0 )\nweight 1 0 1 ( 1 0 0 )\nweight 2 0 1 ( 0 1 0 )\n}\n";
 }
 
@@ -38,7 +39,7 @@ protected:
         skin.body.assign(3, 0x80);
         skin.writeTo(dir / "skin.tga");
         std::ofstream(dir / "exports" / "good.md5mesh") << triangleMesh(dir);
-        std::ofstream(dir / "exports" / "broken.md5mesh") << triangleMesh(dir, "tri 0 0 1 7");
+        std::ofstream(dir / "exports" / "broken.md5mesh") << triangleMesh(dir, "numtris 1\ntri 0 0 1 7");
         std::ofstream(dir / "huge.md5mesh") << "MD5Version 10\nnumJoints 2000000000\nnumMeshes 1\n";
     }
     void TearDown() override { fs::remove_all(dir); }
@@ -118,6 +119,19 @@ TEST_F(CommandLine, StrictFindsTheOneBrokenFileOfAFolder) {
 
     EXPECT_EQ(runInfo({good, broken}).status, 0); // without --strict problems are reported, not failed
     EXPECT_EQ(runInfo({"--strict", good, "/nonexistent.md5mesh", broken}).status, 1); // a failure outranks them
+}
+
+// A file whose every record is broken is reported by its first problems and a count of the rest.
+TEST_F(CommandLine, AFileOfBrokenRecordsListsItsFirstProblemsAndCountsTheRest) {
+    std::string tris = "numtris 150";
+    for (int t = 0; t < 150; ++t) tris += "\ntri " + std::to_string(t) + " 0 1 9";
+    std::ofstream(dir / "all_broken.md5mesh") << triangleMesh(dir, tris);
+    const InfoRun run = runInfo({(dir / "all_broken.md5mesh").string()});
+    const auto problems = nlohmann::json::parse(run.out)["problems"];
+    ASSERT_EQ(problems.size(), kMaxListedProblems);
+    EXPECT_EQ(problems[98]["message"], "mesh 0: triangle 98 names vertex 9 of 3, dropped");
+    EXPECT_EQ(problems[99]["value"], 51);
+    EXPECT_EQ(problems[99]["message"], "and 51 more problems not listed");
 }
 
 // Without dialogs the question is answered on standard error, naming the texture and the answer.
