@@ -49,6 +49,12 @@ ChannelTarget targetOf(const std::string& attribute, ChannelTarget unchanged) {
     return unchanged;
 }
 
+// A file that gave a record without a single frame or channel (a mesh file given as an
+// animation, say) animates nothing.
+bool animationRead(const AnimationV6* v6, const AnimationV10* v10) {
+    return (v10 && v10->numFrames > 0) || (v6 && !v6->channels.empty());
+}
+
 } // namespace
 
 void Model::loadAnimation(const char* name) {
@@ -57,13 +63,26 @@ void Model::loadAnimation(const char* name) {
         return;
     }
     std::string text;
-    if (!readWholeFile(name, text) && !readWholeFile(rewriteToBasepath(name), text)) {
-        logText("couldn\xB4t find animation file ");
-        logText(name);
-        logText("\n");
-        return;
+    if (!readWholeFile(name, text)) {
+        LoadProblem unopened = cannotOpenProblem(name);
+        const std::string rewritten = rewriteToBasepath(name);
+        if (!readWholeFile(rewritten, text)) {
+            logText("couldn\xB4t find animation file ");
+            logText(name);
+            logText("\n");
+            if (rewritten != name) unopened.message += " (also tried " + rewritten + ")";
+            addProblem(problems, std::move(unopened));
+            return;
+        }
     }
     loadAnimationText(text);
+    if (!animationRead(animV6.get(), animV10.get())) {
+        LoadProblem problem;
+        problem.kind = ProblemKind::NotAnimation;
+        problem.file = name;
+        problem.message = "no animation frames read: not an MD5anim file of version 10 or 6";
+        addProblem(problems, std::move(problem));
+    }
 }
 
 void Model::loadAnimationText(std::string_view text) {

@@ -10,11 +10,13 @@
 
 #include "app/commands.h"
 #include "base/file_open.h"
+#include "base/load_problem.h"
 #include "scene/scene.h"
 
 namespace {
 
-// Keys in the order of the scene record.
+// Keys are those of the scene file, in the order of the scene record; "slots" and "lights"
+// hold what the model and light keys set.
 using json = nlohmann::ordered_json;
 
 // The shortest decimal that reads back as the same float, so 0.1f prints as 0.1.
@@ -53,8 +55,7 @@ json lightJson(const Light& light) {
             {"cubemap", light.cubemap},
             {"light_nearradius", shortestDecimal(light.light_nearradius)},
             {"light_farradius", shortestDecimal(light.light_farradius)},
-            {"boneName", nameOrNull(light.boneName)},
-            {"boneModel", light.boneModel},
+            {"bind_to_bone", light.boneName ? json::array({*light.boneName, light.boneModel}) : json(nullptr)},
             {"posoffset", floats(light.posoffset, 3)}};
 }
 
@@ -63,8 +64,8 @@ json sceneJson(const Scene& scene) {
     for (const Light& light : scene.lights) lights.push_back(lightJson(light));
     return {{"basepath", scene.basepath},
             {"displaylights", scene.displaylights},
-            {"backgroundColor", floats(scene.backgroundColor, 4)},
-            {"globalAmbient", floats(scene.globalAmbient, 4)},
+            {"backgroundcolor", floats(scene.backgroundColor, 4)},
+            {"lightcolor_a", floats(scene.globalAmbient, 4)},
             {"camanim", nameOrNull(scene.camanim)},
             {"camjointname", nameOrNull(scene.camjointname)},
             {"campos", floats(scene.campos.data(), 3)},
@@ -74,22 +75,46 @@ json sceneJson(const Scene& scene) {
             {"lights", lights}};
 }
 
+// The scene file named after --dump-scene, else scene.txt. False with the reason when the
+// arguments are not understood.
+bool parseArguments(int argc, char** argv, std::string& fileName, std::string& error) {
+    bool named = false;
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--dump-scene") == 0) continue;
+        if (strncmp(argv[i], "--", 2) == 0) {
+            error = std::string("unknown option ") + argv[i];
+            return false;
+        }
+        if (named) {
+            error = std::string("one scene file at a time: ") + argv[i];
+            return false;
+        }
+        fileName = argv[i];
+        named = true;
+    }
+    return true;
+}
+
 } // namespace
 
 // Message boxes go through the console dialogs, which write "CAPTION: TEXT" to stderr.
 int runDumpSceneCommand(int argc, char** argv) {
-    std::string fileName = "scene.txt";
-    for (int i = 1; i + 1 < argc; ++i)
-        if (strcmp(argv[i], "--dump-scene") == 0 && strncmp(argv[i + 1], "--", 2) != 0) fileName = argv[i + 1];
-
+    std::string fileName = "scene.txt", error;
+    if (!parseArguments(argc, argv, fileName, error)) {
+        fprintf(stderr, "ostrelle --dump-scene: %s\n", error.c_str());
+        return kExitUsage;
+    }
     std::string text;
     if (!readWholeFile(fileName, text)) {
-        fprintf(stderr, "scene data file not found: %s\n", fileName.c_str());
-        return 1;
+        fputs(problemLine(cannotOpenProblem(fileName)).c_str(), stderr);
+        return kExitFailure;
     }
     Scene scene;
-    readSceneText(scene, text);
+    LoadProblems problems;
+    readSceneText(scene, text, &problems);
+    nameProblemFile(problems, fileName);
+    for (const LoadProblem& problem : problems) fputs(problemLine(problem).c_str(), stderr);
     // Names are bytes from the file; invalid UTF-8 is replaced rather than refused.
     std::cout << sceneJson(scene).dump(2, ' ', false, json::error_handler_t::replace) << '\n';
-    return 0;
+    return kExitSuccess;
 }

@@ -7,11 +7,15 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
+
+#include <sys/stat.h>
 
 #include "model/animation.h"
 #include "app/commands.h"
 #include "base/debug_log.h"
 #include "base/basepath.h"
+#include "base/load_problem.h"
 #include "model/model.h"
 
 namespace {
@@ -19,70 +23,101 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 struct InfoOptions {
-    const char* model = nullptr;
+    std::vector<const char*> models;
     std::string basepath;
     bool hasBasepath = false;
     bool positions = false;
+    bool strict = false; // any problem of a load makes the exit status 3
     const char* anim = nullptr;
+    bool hasTime = false;
     InfoPose pose;
 };
 
+// What went wrong on the command line, with its exit status.
+struct InfoError {
+    int status = kExitUsage;
+    std::string message;
+};
+
 // The value after an option, or false with the reason.
-bool optionValue(int argc, char** argv, int& i, const char* what, const char*& value, std::string& error) {
+bool optionValue(int argc, char** argv, int& i, const char* what, const char*& value, InfoError& error) {
     if (i + 1 >= argc) {
-        error = std::string(argv[i]) + " needs " + what;
+        error.message = std::string(argv[i]) + " needs " + what;
         return false;
     }
     value = argv[++i];
     return true;
 }
 
-bool parseTime(const char* text, double& time, std::string& error) {
+bool parseTime(const char* text, double& time, InfoError& error) {
     char* end = nullptr;
     time = strtod(text, &end);
     if (end == text || *end != '\0' || !std::isfinite(time)) {
-        error = std::string("--time needs a number of seconds, not ") + text;
+        error.message = std::string("--time needs a number of seconds, not ") + text;
         return false;
     }
     return true;
 }
 
-// False, with the reason in `error`, when the arguments do not form a command.
-bool parseOptions(int argc, char** argv, InfoOptions& options, std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (strcmp(arg, "--info") == 0) continue;
-        if (strcmp(arg, "--positions") == 0) {
-            options.positions = true;
-        } else if (strcmp(arg, "--basepath") == 0) {
-            if (i + 1 >= argc) {
-                error = "--basepath needs a folder";
-                return false;
-            }
-            options.basepath = argv[++i];
-            options.hasBasepath = true;
-        } else if (strcmp(arg, "--anim") == 0) {
-            if (!optionValue(argc, argv, i, "an animation file", options.anim, error)) return false;
-            options.pose.animated = true;
-        } else if (strcmp(arg, "--time") == 0) {
-            const char* value = nullptr;
-            if (!optionValue(argc, argv, i, "a time", value, error) || !parseTime(value, options.pose.time, error))
-                return false;
-        } else if (arg[0] == '-' && arg[1] == '-') {
-            error = std::string("unknown option ") + arg;
-            return false;
-        } else if (!options.model) {
-            options.model = arg;
-        } else {
-            error = std::string("more than one model: ") + arg;
-            return false;
-        }
+bool checkFolder(const std::string& folder, InfoError& error) {
+    struct stat st;
+    if (stat(folder.c_str(), &st) != 0) {
+        error = {kExitFailure, "--basepath " + folder + ": " + systemReason()};
+        return false;
     }
-    if (!options.model) {
-        error = "usage: ostrelle --info MODEL [--basepath DIR] [--anim FILE [--time T]] [--positions]";
+    if (!S_ISDIR(st.st_mode)) {
+        error = {kExitFailure, "--basepath " + folder + ": not a folder"};
         return false;
     }
     return true;
+}
+
+bool parseOption(int argc, char** argv, int& i, InfoOptions& options, InfoError& error) {
+    const char* arg = argv[i];
+    const char* value = nullptr;
+    if (strcmp(arg, "--positions") == 0) {
+        options.positions = true;
+    } else if (strcmp(arg, "--strict") == 0) {
+        options.strict = true;
+    } else if (strcmp(arg, "--basepath") == 0) {
+        if (!optionValue(argc, argv, i, "a folder", value, error)) return false;
+        options.basepath = value;
+        options.hasBasepath = true;
+    } else if (strcmp(arg, "--anim") == 0) {
+        if (!optionValue(argc, argv, i, "an animation file", options.anim, error)) return false;
+        options.pose.animated = true;
+    } else if (strcmp(arg, "--time") == 0) {
+        if (!optionValue(argc, argv, i, "a time", value, error) || !parseTime(value, options.pose.time, error))
+            return false;
+        options.hasTime = true;
+    } else {
+        error.message = std::string("unknown option ") + arg;
+        return false;
+    }
+    return true;
+}
+
+// False, with the reason and exit status in `error`, when the arguments do not form a command.
+bool parseOptions(int argc, char** argv, InfoOptions& options, InfoError& error) {
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (strcmp(arg, "--info") == 0) continue;
+        if (arg[0] == '-' && arg[1] == '-') {
+            if (!parseOption(argc, argv, i, options, error)) return false;
+        } else {
+            options.models.push_back(arg);
+        }
+    }
+    if (options.models.empty()) {
+        error.message = "no model given; usage: ostrelle --info MODEL... [--basepath DIR] [--anim FILE [--time T]] "
+                        "[--positions] [--strict]";
+        return false;
+    }
+    if (options.hasTime && !options.anim) {
+        error.message = "--time poses an animation: give one with --anim FILE";
+        return false;
+    }
+    return !options.hasBasepath || checkFolder(options.basepath, error);
 }
 
 // Like the scene's base path, the folder ends in a separator.
@@ -166,6 +201,13 @@ Json describeAnimationV6(const AnimationV6& anim) {
                 {"joints", names.size()}, {"channels", anim.numChannels}, {"boundJoints", bound.size()}};
 }
 
+bool animationFailed(const Model& model, const std::string& anim) {
+    for (const LoadProblem& problem : model.problems)
+        if (problem.file == anim && (problem.kind == ProblemKind::CannotOpen || problem.kind == ProblemKind::NotAnimation))
+            return true;
+    return false;
+}
+
 bool anyMeshLoaded(const Model& model) {
     for (int m = 0; m < model.numMeshes(); ++m)
         if (model.meshLoaded[static_cast<size_t>(m)]) return true;
@@ -189,35 +231,63 @@ Json describeModel(Model& model, bool positions, const InfoPose& pose) {
     Json meshes = Json::array();
     for (int m = 0; m < model.numMeshes(); ++m) meshes.push_back(describeMesh(model, static_cast<size_t>(m), positions));
     out["meshes"] = std::move(meshes);
+    out["problems"] = describeProblems(model.problems);
     return out;
 }
 
-int runInfoCommand(int argc, char** argv) {
-    InfoOptions options;
-    std::string error;
-    if (!parseOptions(argc, argv, options, error)) {
-        fprintf(stderr, "ostrelle --info: %s\n", error.c_str());
-        return 1;
+Json describeProblems(const LoadProblems& problems) {
+    Json list = Json::array();
+    for (const LoadProblem& p : problems) {
+        list.push_back(Json{{"kind", problemKindName(p.kind)},
+                            {"file", p.file},
+                            {"mesh", p.mesh ? Json(*p.mesh) : Json(nullptr)},
+                            {"record", p.record ? Json(*p.record) : Json(nullptr)},
+                            {"value", p.value ? Json(*p.value) : Json(nullptr)},
+                            {"message", p.message}});
     }
-    openDebugLog();
-    if (options.hasBasepath) setBasepath(asFolder(options.basepath));
+    return list;
+}
+
+namespace {
+
+// One model: its problems on standard error, its description as one line of standard output.
+// Returns the exit status of this model alone.
+int describeOneModel(const InfoOptions& options, const char* file) {
     Model model;
-    model.readmeshfromfile(options.model, options.anim);
+    model.readmeshfromfile(file, options.anim);
+    for (const LoadProblem& problem : model.problems) fputs(problemLine(problem).c_str(), stderr);
     if (!anyMeshLoaded(model)) {
-        if (!model.hasFileName && model.numMeshes() == 0)
-            fprintf(stderr, "ostrelle --info: cannot open %s\n", options.model);
-        else
-            fprintf(stderr, "ostrelle --info: no mesh loaded from %s\n", options.model);
-        return 1;
+        if (model.problems.empty()) fprintf(stderr, "ostrelle --info: %s: no mesh in the file\n", file);
+        return kExitFailure;
     }
-    if (options.anim && !model.animV6 && !model.animV10) {
-        fprintf(stderr, "ostrelle --info: no animation read from %s\n", options.anim);
-        return 1;
-    }
+    // The animation's problem is on standard error already.
+    if (options.anim && animationFailed(model, options.anim)) return kExitFailure;
     // File and material names come from the data and need not be UTF-8.
     const std::string text = describeModel(model, options.positions, options.pose)
                                  .dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
     fwrite(text.data(), 1, text.size(), stdout);
     fputc('\n', stdout);
-    return 0;
+    fflush(stdout);
+    return options.strict && !model.problems.empty() ? kExitProblems : kExitSuccess;
+}
+
+} // namespace
+
+int runInfoCommand(int argc, char** argv) {
+    InfoOptions options;
+    InfoError error;
+    if (!parseOptions(argc, argv, options, error)) {
+        fprintf(stderr, "ostrelle --info: %s\n", error.message.c_str());
+        return error.status;
+    }
+    openDebugLog();
+    if (options.hasBasepath) setBasepath(asFolder(options.basepath));
+    // A file that could not be read outranks problems found in the others.
+    bool failed = false, problems = false;
+    for (const char* file : options.models) {
+        const int status = describeOneModel(options, file);
+        failed = failed || status == kExitFailure;
+        problems = problems || status == kExitProblems;
+    }
+    return failed ? kExitFailure : problems ? kExitProblems : kExitSuccess;
 }

@@ -3,9 +3,15 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/load_problem.h"
+
 class Model;
 
-// {"file", "joints", "meshes": [...]} of a loaded model; with `positions` each mesh also lists
+// The "problems" of a description: one {"kind", "file", "mesh", "record", "value", "message"}
+// per problem, absent numbers as null.
+nlohmann::ordered_json describeProblems(const LoadProblems& problems);
+
+// {"file", "joints", "meshes": [...], "problems": [...]} of a loaded model; with `positions` each mesh also lists
 // its drawn corners as [x, y, z, u, v] in the bind pose. Poses the model in its bind pose.
 nlohmann::ordered_json describeModel(Model& model, bool positions);
 

@@ -17,18 +17,18 @@ int main(int argc, char** argv) {
     }
     ViewerOptions options;
     std::string error;
-    if (!parseViewerOptions(argc, argv, options, error)) {
-        fprintf(stderr, "ostrelle: %s\n%s", error.c_str(), viewerUsage());
-        return 2;
+    if (!parseViewerOptions(argc, argv, options, error) || !checkViewerCanShow(options, displayAvailable(), error)) {
+        fprintf(stderr, "ostrelle: %s\n(ostrelle --help lists the options)\n", error.c_str());
+        return kExitUsage;
     }
     if (options.showHelp) {
         fputs(viewerUsage(), stdout);
-        return 0;
+        return kExitSuccess;
     }
 #ifdef OSTRELLE_HAS_VIEWER
     return runViewer(options);
 #else
     fputs("ostrelle: this build has no viewer window; see --help for the tools\n", stderr);
-    return 1;
+    return kExitFailure;
 #endif
 }

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "scene/scene.h"
+
 const TextLine helpLines[21] = {
     {24, "Left mouse button  - move lightsource in (x,y)-plane"},
     {23, "Middle mouse button - move lightsource in (x,z)-plane"},
@@ -42,6 +44,25 @@ std::string formatStatusLine(int modelInFocus, const char* fileName, bool hasMod
              static_cast<double>(postProcessParam));
     out.resize(out.size() - 1);
     return out;
+}
+
+std::string sceneStatusLine(const Scene& scene) {
+    const int focus = scene.model_in_focus;
+    std::string name;
+    const char* shown = nullptr;
+    if (focus >= 0 && focus < scene.nummodels && focus < static_cast<int>(scene.models.size())) {
+        const size_t slot = static_cast<size_t>(focus);
+        const Model* model = scene.models[slot].get();
+        if (model && model->hasFileName) {
+            name = model->fileName;
+        } else if (slot < scene.modelname.size() && scene.modelname[slot]) {
+            name = *scene.modelname[slot] + " (not loaded)";
+        } else {
+            name = "(no model file)";
+        }
+        shown = name.c_str();
+    }
+    return formatStatusLine(focus, shown, !scene.models.empty(), scene.postProcessParam);
 }
 
 std::string formatTitle(int framesPerSecond) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+struct Scene;
+
 struct TextLine {
     int row;
     const char* text;
@@ -20,6 +22,10 @@ extern const TextLine hintLines[2];
 // (" no models loaded").
 std::string formatStatusLine(int modelInFocus, const char* fileName, bool hasModelArray,
                              float postProcessParam);
+
+// The status line of a scene: the model in focus is named by its file, and a slot whose model
+// did not load by the name the scene gave it, marked "(not loaded)".
+std::string sceneStatusLine(const Scene& scene);
 
 // The window's title for a frame rate: "Ostrelle  -  FPS: %i".
 std::string formatTitle(int framesPerSecond);

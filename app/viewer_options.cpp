@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <strings.h>
 
 namespace {
@@ -15,12 +16,55 @@ bool parseInt(const char* s, int& out) {
     return true;
 }
 
-bool parseSize(const char* s, int& w, int& h) {
+// The largest side a window or picture may have.
+constexpr int kMaxSide = 16384;
+
+bool parseSize(const char* s, int& w, int& h, std::string& error) {
     const char* x = strchr(s, 'x');
     if (!x) x = strchr(s, 'X');
-    if (!x) return false;
-    std::string left(s, x);
-    return parseInt(left.c_str(), w) && parseInt(x + 1, h) && w <= 16384 && h <= 16384;
+    std::string left(s, x ? x : s);
+    if (!x || !parseInt(left.c_str(), w) || !parseInt(x + 1, h)) {
+        error = std::string("--size needs WIDTHxHEIGHT, such as 800x600, not ") + s;
+        return false;
+    }
+    if (w > kMaxSide || h > kMaxSide) {
+        error = std::string("--size ") + s + ": width and height must each be 1 to " + std::to_string(kMaxSide);
+        return false;
+    }
+    return true;
+}
+
+bool endsWithPng(const std::string& name) {
+    return name.size() >= 4 && strcasecmp(name.c_str() + name.size() - 4, ".png") == 0;
+}
+
+// The arguments that are no option. One folder now; a model file and its animation may follow.
+// A model file, told apart from a folder by the extensions the loader reads.
+bool isModelFile(const std::string& name) {
+    const size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos || name.find_first_of("/\\", dot) != std::string::npos) return false;
+    const std::string ext = name.substr(dot);
+    for (const char* known : {".md5mesh", ".obj", ".ase", ".lwo"})
+        if (strcasecmp(ext.c_str(), known) == 0) return true;
+    return false;
+}
+
+// A folder, or a model file and then its animation.
+bool takePositional(ViewerOptions& o, const char* arg, std::string& error) {
+    if (o.directory.empty() && o.modelFile.empty() && isModelFile(arg)) {
+        o.modelFile = arg;
+        return true;
+    }
+    if (!o.modelFile.empty() && o.animFile.empty()) {
+        o.animFile = arg;
+        return true;
+    }
+    if (o.directory.empty() && o.modelFile.empty()) {
+        o.directory = arg;
+        return true;
+    }
+    error = std::string("more than one folder given: ") + arg;
+    return false;
 }
 
 bool parsePresses(const char* s, std::vector<KeyChord>& out, std::string& error) {
@@ -53,26 +97,37 @@ bool parsePanelPage(const char* s, int& page) {
     return false;
 }
 
-// A model file, told apart from a folder by the extensions the loader reads.
-bool isModelFile(const std::string& name) {
-    const size_t dot = name.find_last_of('.');
-    if (dot == std::string::npos || name.find_first_of("/\\", dot) != std::string::npos) return false;
-    const std::string ext = name.substr(dot);
-    for (const char* known : {".md5mesh", ".obj", ".ase", ".lwo"})
-        if (strcasecmp(ext.c_str(), known) == 0) return true;
-    return false;
+} // namespace
+
+bool displayAvailable() {
+    const char* display = getenv("DISPLAY");
+    const char* wayland = getenv("WAYLAND_DISPLAY");
+    return (display && *display) || (wayland && *wayland);
 }
 
-} // namespace
+bool checkViewerCanShow(const ViewerOptions& options, bool haveDisplay, std::string& error) {
+    if (!options.screenshotFile.empty() || options.showHelp) return true;
+    if (options.headless) {
+        error = "--headless shows nothing on screen; add --screenshot FILE.png to render without a display";
+        return false;
+    }
+    if (!haveDisplay) {
+        error = "no display (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+                "use --screenshot FILE.png to render without a display";
+        return false;
+    }
+    return true;
+}
 
 const char* viewerUsage() {
     return "usage: ostrelle [DIR | MODEL [ANIM]] [options]\n"
            "  DIR                     start in DIR (scene.txt and debuglog.txt live there)\n"
            "  MODEL [ANIM]            view one model file (.md5mesh, .obj, .ase, .lwo) with its animation\n"
            "  --help                  show this text\n"
-           "  --info MODEL [--basepath DIR] [--positions] [--anim FILE [--time T]]\n"
-           "                          describe a model as JSON, posed at T seconds\n"
-           "  --dump-scene [FILE]     print a scene file as JSON\n"
+           "  --info MODEL... [--basepath DIR] [--positions] [--anim FILE [--time T]] [--strict]\n"
+           "                          describe each model as one line of JSON, posed at T seconds,\n"
+           "                          with the problems of its load; --strict: exit 3 on any\n"
+           "  --dump-scene [FILE]     print a scene file as JSON, lines not understood on stderr\n"
            "  --screenshot FILE.png   render some frames, write the last picture as PNG, exit\n"
            "                          (a quit before the last frame writes that frame)\n"
            "  --frames N              frames before the screenshot (default 3)\n"
@@ -89,7 +144,9 @@ const char* viewerUsage() {
            "  --caps LIST             limit the probed driver: units=N, -regcomb, -combine4,\n"
            "                          -cubemap, -dot3, -envcombine, -multitexture,\n"
            "                          -separatespecular, -depthclamp, -stencilwrap, -twoside,\n"
-           "                          -separatestencil (comma or blank separated)\n";
+           "                          -separatestencil (comma or blank separated)\n"
+           "exit status: 0 success, 1 a file or system failure, 2 a usage error,\n"
+           "             3 problems found in a file under --strict\n";
 }
 
 bool parseViewerOptions(int argc, char** argv, ViewerOptions& out, std::string& error) {
@@ -113,6 +170,10 @@ bool parseViewerOptions(int argc, char** argv, ViewerOptions& out, std::string& 
         } else if (strcmp(a, "--screenshot") == 0) {
             if (!needValue(a)) return false;
             o.screenshotFile = argv[++i];
+            if (!endsWithPng(o.screenshotFile)) {
+                error = "--screenshot " + o.screenshotFile + ": the picture is written as PNG; name it FILE.png";
+                return false;
+            }
         } else if (strcmp(a, "--frames") == 0) {
             if (!needValue(a)) return false;
             if (!parseInt(argv[++i], o.frames)) {
@@ -130,10 +191,7 @@ bool parseViewerOptions(int argc, char** argv, ViewerOptions& out, std::string& 
             o.hasTime = true;
         } else if (strcmp(a, "--size") == 0) {
             if (!needValue(a)) return false;
-            if (!parseSize(argv[++i], o.width, o.height)) {
-                error = "--size needs WIDTHxHEIGHT";
-                return false;
-            }
+            if (!parseSize(argv[++i], o.width, o.height, error)) return false;
             o.hasSize = true;
         } else if (strcmp(a, "--press") == 0) {
             if (!needValue(a)) return false;
@@ -156,14 +214,7 @@ bool parseViewerOptions(int argc, char** argv, ViewerOptions& out, std::string& 
         } else if (a[0] == '-' && a[1] == '-') {
             error = std::string("unknown option ") + a;
             return false;
-        } else if (o.directory.empty() && o.modelFile.empty() && isModelFile(a)) {
-            o.modelFile = a;
-        } else if (!o.modelFile.empty() && o.animFile.empty()) {
-            o.animFile = a;
-        } else if (o.directory.empty() && o.modelFile.empty()) {
-            o.directory = a;
-        } else {
-            error = std::string("more than one folder given: ") + a;
+        } else if (!takePositional(o, a, error)) {
             return false;
         }
     }

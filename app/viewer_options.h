@@ -33,5 +33,12 @@ struct ViewerOptions {
 // --console-messages.
 bool parseViewerOptions(int argc, char** argv, ViewerOptions& out, std::string& error);
 
-// The --help text, every option on its own line.
+// Whether a display is named in the environment (X11 or Wayland).
+bool displayAvailable();
+
+// The viewer runs until the user quits, so it must be seen: without a screenshot to write,
+// --headless or a missing display is a usage error. False with the reason then.
+bool checkViewerCanShow(const ViewerOptions& options, bool haveDisplay, std::string& error);
+
+// The --help text, every option on its own line, and the exit statuses.
 const char* viewerUsage();

@@ -5,8 +5,18 @@
 
 DialogAnswer ConsoleDialogs::messageBox(const std::string& caption, const std::string& text,
                                         DialogKind kind) {
+    if (kind == DialogKind::YesNo) {
+        fprintf(stderr, "%s: %s [answered No]\n", caption.c_str(), text.c_str());
+        return DialogAnswer::No;
+    }
     fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    return kind == DialogKind::YesNo ? DialogAnswer::No : DialogAnswer::Ok;
+    return DialogAnswer::Ok;
+}
+
+DialogAnswer ConsoleDialogs::askAbout(const std::string& caption, const std::string& text,
+                                      const std::string& subject) {
+    fprintf(stderr, "%s: %s [%s; answered No]\n", caption.c_str(), text.c_str(), subject.c_str());
+    return DialogAnswer::No;
 }
 
 std::string ConsoleDialogs::chooseOpenFile(const std::string&, const std::string&, const std::vector<FileFilter>&) {

@@ -20,6 +20,11 @@ public:
     virtual ~Dialogs() = default;
     virtual DialogAnswer messageBox(const std::string& caption, const std::string& text,
                                     DialogKind kind) = 0;
+    // A yes/no question about one thing (a missing texture): a window shows caption and text,
+    // a console also names `subject` and the answer it took.
+    virtual DialogAnswer askAbout(const std::string& caption, const std::string& text, const std::string& /*subject*/) {
+        return messageBox(caption, text, DialogKind::YesNo);
+    }
     // A modal open-file chooser titled `title`, starting in `initialPath` (a folder, or a file
     // whose folder is meant; "" for the working directory). Returns the chosen path of an
     // existing file, or "" when cancelled.
@@ -31,11 +36,12 @@ public:
 };
 
 // Without a window: writes "CAPTION: TEXT" to standard error and takes the default
-// answer (OK; No for yes/no questions); choosers cancel at once.
+// answer (OK; No for yes/no questions, which the line then names); choosers cancel at once.
 class ConsoleDialogs : public Dialogs {
 public:
     DialogAnswer messageBox(const std::string& caption, const std::string& text,
                             DialogKind kind) override;
+    DialogAnswer askAbout(const std::string& caption, const std::string& text, const std::string& subject) override;
     std::string chooseOpenFile(const std::string& title, const std::string& initialPath,
                                const std::vector<FileFilter>& filters) override;
     bool chooseColour(float rgb[3]) override;

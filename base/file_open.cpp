@@ -7,6 +7,7 @@
 #include <strings.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
 #include <new>
 #include <string_view>
@@ -80,25 +81,33 @@ bool readWholeFile(const std::string& name, std::string& out) {
     FILE* f = openFile(name, "rb");
     if (!f) return false;
     out.clear();
+    int failure = 0;
     try {
         // A regular file is read in one piece into a string of its size instead of growing one
         // by doubling; the loop below still takes whatever the file holds beyond it.
         struct stat st;
-        if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-            out.reserve(static_cast<size_t>(st.st_size));
-            adviseHugePages(out.data(), out.capacity());
-            out.resize(static_cast<size_t>(st.st_size));
-            out.resize(fread(&out[0], 1, out.size(), f));
+        if (fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
+            // fopen accepts a folder; reading it would give an empty file.
+            failure = EISDIR;
+        } else {
+            if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+                out.reserve(static_cast<size_t>(st.st_size));
+                adviseHugePages(out.data(), out.capacity());
+                out.resize(static_cast<size_t>(st.st_size));
+                out.resize(fread(&out[0], 1, out.size(), f));
+            }
+            char buf[65536];
+            size_t n;
+            while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+            if (ferror(f)) failure = errno ? errno : EIO;
         }
-        char buf[65536];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
     } catch (const std::bad_alloc&) {
         // A file too large to hold is one that cannot be read, for every reader alike.
-        std::string().swap(out);
-        fclose(f);
-        return false;
+        failure = ENOMEM;
     }
     fclose(f);
-    return true;
+    if (failure == 0) return true;
+    std::string().swap(out);
+    errno = failure;
+    return false;
 }

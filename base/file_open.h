@@ -15,5 +15,6 @@ std::string folderOf(const std::string& name);
 // fopen on the resolved path.
 FILE* openFile(const std::string& name, const char* mode);
 
-// Reads the whole file into `out`. False when it cannot be opened, or is too large to hold.
+// Reads the whole file into `out`. False when it cannot be opened or read (a folder cannot),
+// or is too large to hold; errno then says why.
 bool readWholeFile(const std::string& name, std::string& out);

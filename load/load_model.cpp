@@ -58,6 +58,11 @@ bool meshRecordsValid(const Model& model, size_t m) {
 void checkMeshRecords(Model& model, size_t m) {
     if (meshRecordsValid(model, m)) return;
     logFormat("mesh %i: records out of range, not drawn\n", static_cast<int>(m));
+    LoadProblem problem;
+    problem.kind = ProblemKind::RecordDropped;
+    problem.mesh = static_cast<int>(m);
+    problem.message = "mesh " + std::to_string(m) + ": records out of range, mesh not drawn";
+    addProblem(model.problems, std::move(problem));
     model.verts[m].clear();
     model.numVerts[m] = 0;
     model.tris[m].clear();
@@ -146,6 +151,33 @@ Model::Model(const char* meshFile, const char* animFile) {
     readmeshfromfile(meshFile, animFile);
 }
 
+namespace {
+
+bool couldNotOpen(const LoadProblems& problems) {
+    return !problems.empty() && problems.front().kind == ProblemKind::CannotOpen;
+}
+
+// A static reader under the name given and, when that gives no mesh, under its base-path
+// rewrite. The problems kept are those of the file read: the rewrite's when only it could be
+// opened, else the given name's, which says where the rewrite was looked for as well.
+void readStaticWithRetry(Model& model, StaticReader reader, const char* meshFile) {
+    (model.*reader)(meshFile);
+    if (model.numMeshes() != 0) return;
+    LoadProblems first = std::move(model.problems);
+    model.problems.clear();
+    const std::string rewritten = rewriteToBasepath(meshFile);
+    model.meshFolder = folderOf(rewritten);
+    (model.*reader)(rewritten.c_str());
+    if (!couldNotOpen(model.problems)) {
+        if (!couldNotOpen(first)) model.problems.insert(model.problems.begin(), first.begin(), first.end());
+        return;
+    }
+    if (couldNotOpen(first) && rewritten != meshFile) first.front().message += " (also tried " + rewritten + ")";
+    model.problems = std::move(first);
+}
+
+} // namespace
+
 void Model::readmeshfromfile(const char* meshFile, const char* animFile) {
     if (!meshFile) return;
     logText("readmeshfromfile starting, opening file: ");
@@ -154,22 +186,20 @@ void Model::readmeshfromfile(const char* meshFile, const char* animFile) {
     std::string name = meshFile;
     meshFolder = folderOf(name);
     if (StaticReader reader = staticReaderFor(name)) {
-        (this->*reader)(meshFile);
-        if (numMeshes() == 0) {
-            const std::string underBasepath = rewriteToBasepath(name);
-            meshFolder = folderOf(underBasepath);
-            (this->*reader)(underBasepath.c_str());
-        }
+        readStaticWithRetry(*this, reader, meshFile);
         postProcessModel(*this);
     } else {
         std::string data;
         if (!readWholeFile(name, data)) {
+            LoadProblem unopened = cannotOpenProblem(name);
             name = rewriteToBasepath(name);
             logText("not found, trying ");
             logText(name);
             logText("\n");
             if (!readWholeFile(name, data)) {
                 logText("cannot open file\n");
+                if (name != meshFile) unopened.message += " (also tried " + name + ")";
+                addProblem(problems, std::move(unopened));
                 return;
             }
             meshFolder = folderOf(name);
@@ -178,9 +208,14 @@ void Model::readmeshfromfile(const char* meshFile, const char* animFile) {
         // The bytes go before the post-processing, which needs none of them.
         const bool read = md5::readMeshFromMemory(*this, data, name);
         std::string().swap(data);
-        if (!read) return;
+        if (!read) {
+            nameProblemFile(problems, name);
+            return;
+        }
         postProcessModel(*this);
     }
+    // Texture problems are the model file's.
+    nameProblemFile(problems, name);
     loadAnimation(animFile);
     fileName = name;
     hasFileName = true;

@@ -201,7 +201,11 @@ private:
         const char labels[3] = {'A', 'B', 'C'};
         for (int k = 0; k < 3; ++k) {
             if (!cursor.expect(labels[k]) || !cursor.expect(':') || !cursor.readInt(v[k])) return;
-            if (!inRange(v[k], model_.verts[m()].size())) return;
+            if (!inRange(v[k], model_.verts[m()].size())) {
+                dropped(i, v[k], "face " + std::to_string(i) + " names vertex " + std::to_string(v[k]) + " of " +
+                                     std::to_string(model_.verts[m()].size()) + ", dropped");
+                return;
+            }
         }
         Triangle& tri = model_.tris[m()][static_cast<size_t>(i)];
         for (int k = 0; k < 3; ++k) tri.v[k] = v[k];
@@ -223,7 +227,12 @@ private:
     // The vertex at the corner takes the texture coordinates if it has none yet; a vertex
     // that already has others is copied for this corner. Duplicates are merged later.
     void applyTexCorner(size_t tri, int k, int t) {
-        if (!inRange(t, scratch_.texVerts.size())) return;
+        if (!inRange(t, scratch_.texVerts.size())) {
+            dropped(static_cast<long long>(tri), t,
+                    "texture face " + std::to_string(tri) + " names texture vertex " + std::to_string(t) + " of " +
+                        std::to_string(scratch_.texVerts.size()) + ", corner " + std::to_string(k) + " keeps no UV");
+            return;
+        }
         std::vector<Vertex>& verts = model_.verts[m()];
         Triangle& triangle = model_.tris[m()][tri];
         int p = triangle.v[k];
@@ -278,6 +287,17 @@ private:
             corners.resize(3 * kept);
             model_.numVerts[mesh] = static_cast<int>(verts.size());
         }
+    }
+
+    // The loader names the file.
+    void dropped(long long record, long long value, const std::string& message) {
+        LoadProblem problem;
+        problem.kind = ProblemKind::RecordDropped;
+        problem.mesh = mesh_;
+        problem.record = record;
+        problem.value = value;
+        problem.message = "mesh " + std::to_string(mesh_) + ": " + message;
+        addProblem(model_.problems, std::move(problem));
     }
 
     Model& model_;

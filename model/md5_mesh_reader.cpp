@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <optional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -223,7 +225,7 @@ private:
     // them, so the result equals making them anew at every declaration.
     bool declareMeshes(const LineText& line) {
         const int count = intOr0(textscan::secondToken(line.text));
-        if (!countFits(count, data_.size(), kMeshRecordBytes)) return false;
+        if (!countFits(count, data_.size(), kMeshRecordBytes)) return countTooLarge(-1, line, count);
         meshCount_ = count;
         return true;
     }
@@ -231,7 +233,7 @@ private:
     bool declareJoints(const LineText& line, size_t bytesLeft, size_t recordBytes) {
         const int count = intOr0(textscan::secondToken(line.text));
         if (!countFits(count, bytesLeft, recordBytes) || !joints_.declare(static_cast<size_t>(count)))
-            return false;
+            return countTooLarge(-1, line, count);
         jointCount_ = count;
         return true;
     }
@@ -278,6 +280,8 @@ private:
         if (!joint) {
             std::string shown = numberToken.empty() ? std::string("?") : std::string(numberToken);
             logFormat("%s: bone %s names no joint, dropped\n", fileName_.c_str(), shown.c_str());
+            dropped(-1, std::nullopt, number >= 0 ? std::optional<long long>(number) : std::nullopt,
+                    "bone " + shown + " names no joint (" + std::to_string(jointCount_) + " declared), dropped");
         }
         if (line.has("}")) return;
         std::string_view raw;
@@ -328,6 +332,9 @@ private:
             Joint& joint = model_.joints[static_cast<size_t>(j)];
             if (joint.parent >= -1 && joint.parent < model_.numJoints()) continue;
             logFormat("%s: joint %d names parent %d, taken as a root\n", fileName_.c_str(), j, joint.parent);
+            dropped(-1, j, joint.parent,
+                    "joint " + std::to_string(j) + " names parent " + std::to_string(joint.parent) + " of " +
+                        std::to_string(model_.numJoints()) + " joints, taken as a root");
             joint.parent = -1;
         }
     }
@@ -410,26 +417,28 @@ private:
         if (holds(found, kNumVerts)) {
             const int count = intOr0(textscan::secondToken(line.text));
             if (!countFits(count, bytesLeft, kVertRecordBytes) || !s.verts.declare(static_cast<size_t>(count)))
-                return false;
+                return countTooLarge(m, line, count);
             model_.numVerts[mesh] = count;
             s.nextVert = 0;
         }
         if (holds(found, kNumTris)) {
             const int count = intOr0(textscan::secondToken(line.text));
             if (!countFits(count, bytesLeft, kTriRecordBytes) || !s.tris.declare(static_cast<size_t>(count)))
-                return false;
+                return countTooLarge(m, line, count);
             s.nextTri = 0;
         }
         if (holds(found, kNumWeights)) {
             const int count = intOr0(textscan::secondToken(line.text));
             if (!countFits(count, bytesLeft, kWeightRecordBytes) || !s.weights.declare(static_cast<size_t>(count)))
-                return false;
+                return countTooLarge(m, line, count);
             s.nextWeight = 0;
             model_.meshLoaded[mesh] = 1;
         }
-        if (holds(found, kTri)) readTri(line, s.tris.at(s.nextTri++));
-        if (holds(found, kVert)) readVert(line, s.verts.at(s.nextVert++));
-        if (holds(found, kWeight)) readWeight(line, s.weights.at(s.nextWeight++));
+        if (!holds(found, kTri) && !holds(found, kVert) && !holds(found, kWeight)) return true;
+        const Tokens t(line.text);
+        if (holds(found, kTri)) readTri(t, s.tris.at(checkNumber(m, "tri", t.at[2], s.nextTri++)));
+        if (holds(found, kVert)) readVert(t, s.verts.at(checkNumber(m, "vert", t.at[2], s.nextVert++)));
+        if (holds(found, kWeight)) readWeight(t, s.weights.at(checkNumber(m, "weight", t.at[2], s.nextWeight++)));
         return true;
     }
 
@@ -440,15 +449,40 @@ private:
         findTextures(model_, name, m);
     }
 
-    static void readTri(const LineText& line, Triangle* tri) {
+    // Records are stored in file order and their own numbers ignored; a number that is not the
+    // record's position (a file whose records were reordered or cut) is reported. Returns `slot`.
+    size_t checkNumber(int m, const char* kind, std::string_view token, size_t slot) {
+        unsigned long long number = 0;
+        bool decimal = !token.empty() && token.size() <= 18;
+        for (size_t i = 0; i < token.size() && decimal; ++i) {
+            decimal = token[i] >= '0' && token[i] <= '9';
+            number = 10 * number + static_cast<unsigned>(token[i] - '0');
+        }
+        if (!decimal || number != slot) misnumbered(m, kind, token, slot, decimal, number);
+        return slot;
+    }
+
+    void misnumbered(int m, const char* kind, std::string_view token, size_t slot, bool decimal,
+                     unsigned long long number) {
+        LoadProblem problem;
+        problem.kind = ProblemKind::RecordMisnumbered;
+        problem.file = fileName_;
+        problem.mesh = m;
+        problem.record = static_cast<long long>(slot);
+        if (decimal) problem.value = static_cast<long long>(number);
+        problem.message = meshPrefix(m) + kind + " record numbered " +
+                          (token.empty() ? std::string("nothing") : std::string(token)) + " read as number " +
+                          std::to_string(slot);
+        addProblem(model_.problems, std::move(problem));
+    }
+
+    static void readTri(const Tokens& t, Triangle* tri) {
         if (!tri) return;
-        Tokens t(line.text);
         for (int k = 0; k < 3; ++k) tri->v[k] = intOr0(t.at[3 + k]);
     }
 
-    void readVert(const LineText& line, Vertex* vert) const {
+    void readVert(const Tokens& t, Vertex* vert) const {
         if (!vert) return;
-        Tokens t(line.text);
         const int first = version10_ ? 4 : 3;
         const int weightsAt = version10_ ? 7 : 5;
         vert->u = floatOr0(t.at[first]);
@@ -457,9 +491,8 @@ private:
         vert->weightCount = intOr0(t.at[weightsAt + 1]);
     }
 
-    void readWeight(const LineText& line, VertexWeight* weight) const {
+    void readWeight(const Tokens& t, VertexWeight* weight) const {
         if (!weight) return;
-        Tokens t(line.text);
         const int posAt = version10_ ? 6 : 5;
         weight->joint = intOr0(t.at[3]);
         weight->bias = floatOr0(t.at[4]);
@@ -477,6 +510,9 @@ private:
             const int joint = weights[w].joint;
             if (joint >= 0 && joint < model_.numJoints()) continue;
             logFormat("%s: mesh %d weight %zu names joint %d, dropped\n", fileName_.c_str(), m, w, joint);
+            dropped(m, static_cast<long long>(w), joint,
+                    meshPrefix(m) + "weight " + std::to_string(w) + " names joint " + std::to_string(joint) + " of " +
+                        std::to_string(model_.numJoints()) + ", dropped");
             weights[w] = VertexWeight();
         }
     }
@@ -492,6 +528,10 @@ private:
             if (vert.weightStart >= 0 && vert.weightCount > 0 && end <= weightTotal) continue;
             logFormat("%s: mesh %d vertex %zu names %d weights from %d, dropped\n", fileName_.c_str(), m, i,
                       vert.weightCount, vert.weightStart);
+            dropped(m, static_cast<long long>(i), end,
+                    meshPrefix(m) + "vertex " + std::to_string(i) + " names " + std::to_string(vert.weightCount) +
+                        " weights from " + std::to_string(vert.weightStart) + " of " + std::to_string(weightTotal) +
+                        ", its weights dropped");
             vert.weightStart = 0;
             vert.weightCount = 0;
         }
@@ -513,12 +553,45 @@ private:
             }
             if (!ok) {
                 logFormat("%s: mesh %d triangle %zu names vertex %d, dropped\n", fileName_.c_str(), m, t, bad);
+                dropped(m, static_cast<long long>(t), bad,
+                        meshPrefix(m) + "triangle " + std::to_string(t) + " names vertex " + std::to_string(bad) +
+                            " of " + std::to_string(vertTotal) + ", dropped");
                 continue;
             }
             if (kept != t) tris[kept] = std::move(tris[t]);
             ++kept;
         }
         tris.resize(kept);
+    }
+
+    // --- problems handed up with the model ---
+
+    static std::string meshPrefix(int m) { return "mesh " + std::to_string(m) + ": "; }
+
+    void dropped(int m, std::optional<long long> record, std::optional<long long> value, std::string message) {
+        LoadProblem problem;
+        problem.kind = ProblemKind::RecordDropped;
+        problem.file = fileName_;
+        if (m >= 0) problem.mesh = m;
+        problem.record = record;
+        problem.value = value;
+        problem.message = std::move(message);
+        addProblem(model_.problems, std::move(problem));
+    }
+
+    // The load stops at a count the rest of the file cannot hold; returns false for the caller.
+    bool countTooLarge(int m, const LineText& line, int count) {
+        LoadProblem problem;
+        problem.kind = ProblemKind::CountTooLarge;
+        problem.file = fileName_;
+        if (m >= 0) problem.mesh = m;
+        problem.value = count;
+        const std::string keyword(textscan::Pieces(line.text).next());
+        problem.message = (m >= 0 ? meshPrefix(m) : std::string()) + keyword + " " + std::to_string(count) +
+                          (count < 0 ? " is not a count" : " is more than the rest of the file can hold") +
+                          "; reading stopped";
+        addProblem(model_.problems, std::move(problem));
+        return false;
     }
 
     Model& model_;

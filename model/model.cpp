@@ -21,6 +21,7 @@ Model::~Model() { release(); }
 void Model::reset() {
     fileName.clear();
     hasFileName = false;
+    problems.clear();
     refCam = 0;
     cameraJoint = 0;
     jointFov.clear();
@@ -45,6 +46,7 @@ void Model::release() {
     allocateMeshes(0);
     fileName.clear();
     hasFileName = false;
+    problems.clear();
 }
 
 bool Model::allocateMeshes(int count) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/load_problem.h"
 #include "model/tga_image.h"
 
 struct AnimationV10;
@@ -146,6 +147,9 @@ public:
     std::string fileName;
     bool hasFileName = false;
     std::string meshFolder; // folder of the mesh file being read; its textures are also looked for there
+    // What went wrong while this model and its animation were read, in the order it happened;
+    // the readers still write their own log lines.
+    LoadProblems problems;
     int refCam = 0;
     int cameraJoint = 0;
     std::vector<float> jointFov;

@@ -21,6 +21,7 @@ void readStaticFile(Model& model, const char* fileName, BytesReader readBytes) {
     const std::string name = fileName ? fileName : "";
     std::string bytes;
     if (!readWholeFile(name, bytes)) {
+        addProblem(model.problems, cannotOpenProblem(name));
         logText("cannot open file: ");
         logText(name);
         logText("\n");

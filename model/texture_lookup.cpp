@@ -31,6 +31,25 @@ bool loadFirstCandidate(const std::string& baseName, TextureGroup group, TgaImag
     return false;
 }
 
+// The loader fills in the model file; the message names the two base names tried, from which
+// every suffix of every group was derived.
+LoadProblem textureNotFound(const std::string& name, int mesh) {
+    LoadProblem problem;
+    problem.kind = ProblemKind::TextureNotFound;
+    problem.mesh = mesh;
+    problem.message = "mesh " + std::to_string(mesh) + ": ";
+    if (name.empty()) {
+        problem.message += "no material named, so no texture";
+        return problem;
+    }
+    const std::string given = textureBaseName(name);
+    const std::string rewritten = textureBaseName(rewriteToBasepath(name));
+    problem.message += "no texture found for \"" + name + "\"; tried " + given;
+    if (rewritten != given) problem.message += " and " + rewritten;
+    problem.message += " and the same with _d, _df, _s, _sp, _local, _h, _b, _bmp or _add";
+    return problem;
+}
+
 bool anyTexture(const Model& model, size_t m) {
     return model.hasDiffuse[m] || model.hasSpecular[m] || model.hasHeight[m] || model.hasLocal[m];
 }
@@ -53,6 +72,7 @@ void findTextures(Model& model, const std::string& name, int mesh) {
     logText("couldn't find texture ");
     logText(name);
     logText("\n");
+    addProblem(model.problems, textureNotFound(name, mesh));
     model.promptMissingTexture(name.c_str(), mesh);
 }
 
@@ -95,7 +115,7 @@ void Model::lookupTextures(const char* name, int mesh) {
 void Model::promptMissingTexture(const char* name, int mesh) {
     TexturePromptState& state = texturePromptState();
     if (!state.askedForTextures) {
-        DialogAnswer answer = dialogs().messageBox(kPromptCaption, kPromptText, DialogKind::YesNo);
+        DialogAnswer answer = dialogs().askAbout(kPromptCaption, kPromptText, std::string("texture \"") + (name ? name : "") + "\"");
         if (answer == DialogAnswer::Yes) state.browseForTextures = true;
         state.askedForTextures = true;
     }

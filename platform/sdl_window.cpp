@@ -215,6 +215,10 @@ bool SdlWindow::hasSwapControl() const {
            strstr(ext, "GLX_SGI_swap_control");
 }
 
+const char* SdlWindow::swapControlName() const {
+    return strcmp(videoDriver(), "x11") == 0 ? "GLX_EXT_swap_control" : "EGL_swap_interval";
+}
+
 void SdlWindow::clearPanelStrip() {
     if (!context_ || clientWidth_ <= renderWidth_) return;
     GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);

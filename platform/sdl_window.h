@@ -54,6 +54,8 @@ public:
     bool hasContext() const { return context_ != nullptr; }
     // Whether the window system can set the swap interval (GLX swap-control extensions, EGL).
     bool hasSwapControl() const;
+    // The window system's swap-interval extension, as a message names it when it is missing.
+    const char* swapControlName() const;
     const char* videoDriver() const;
 
     // Clears the panel strip to a plain colour (the panel draws over it once it exists).

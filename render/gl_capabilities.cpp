@@ -78,12 +78,12 @@ void loadEntryPoints(ProcLookup lookup, const GlCapabilities& caps) {
 
 } // namespace
 
-void probeGlCapabilities(ProcLookup lookup, bool hasSwapControl) {
+void probeGlCapabilities(ProcLookup lookup, bool hasSwapControl, const char* swapControlName) {
     GlCapabilities& caps = probedCapabilities();
     const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     std::string messages;
     // The lookup answers even for names the driver lacks, so only the string decides.
-    probeExtensionString(extensions, hasSwapControl, readLimit, caps, messages);
+    probeExtensionString(extensions, hasSwapControl, readLimit, caps, messages, swapControlName);
     fputs(messages.c_str(), stdout);
     fflush(stdout);
     loadEntryPoints(lookup, caps);

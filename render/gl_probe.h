@@ -8,6 +8,7 @@ using ProcLookup = void* (*)(const char* name);
 
 // Fills probedCapabilities() and the entry points; needs a current context. `hasSwapControl`
 // says whether the window system can set the swap interval (the swap interval itself is
-// the platform's, and is never changed). The complaints go to standard output.
-void probeGlCapabilities(ProcLookup lookup, bool hasSwapControl);
+// the platform's, and is never changed); `swapControlName` is what it lacks otherwise.
+// The complaints go to standard output.
+void probeGlCapabilities(ProcLookup lookup, bool hasSwapControl, const char* swapControlName = "GLX_EXT_swap_control");
 } // namespace render

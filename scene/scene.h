@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/load_problem.h"
 #include "model/model.h"
 
 // One point light. Fields that a scene-file key sets bear the key's name.
@@ -128,8 +129,10 @@ void updateBoundLights(Scene& scene);
 
 // Reads a scene description held in memory into `scene`; problems go to the debug log,
 // the placeholder base path to a message box. Does not load models and leaves the
-// process-wide base path alone.
-void readSceneText(Scene& scene, std::string_view text);
+// process-wide base path alone. Each non-empty line that no key took (it changes nothing) is
+// added to `problems`, when given, with its line number and no file name.
+void readSceneText(Scene& scene, std::string_view text, LoadProblems* problems = nullptr);
 // Reads the scene file `fileName`, then hands the scene's basepath to setBasepath so that
-// the loaders resolve data-relative names against it.
-void readSceneFile(Scene& scene, const std::string& fileName);
+// the loaders resolve data-relative names against it. A file that cannot be read is a
+// problem too.
+void readSceneFile(Scene& scene, const std::string& fileName, LoadProblems* problems = nullptr);

@@ -265,25 +265,62 @@ bool conditionHolds(Needs needs, const Scene& scene, const ReaderState& state) {
     return true;
 }
 
-void readLine(Scene& scene, ReaderState& state, std::string_view line) {
-    if (textscan::startsWith(line, "//")) return;
+// Why a line that no key took changed nothing; empty when the line holds nothing to take.
+std::string unreadReason(const Key* unmet, std::string_view line) {
+    if (unmet) {
+        const std::string_view key = unmet->text.substr(0, unmet->text.size() - 1);
+        return std::string(key) + (unmet->needs == Needs::CurrentLight ? " with no light selected (see numlights and light)"
+                                                                       : " with no model selected (see nummodels and model)");
+    }
+    if (textscan::Pieces(line).next(kBlanks).empty()) return {};
+    return "no key understood";
+}
+
+// The line as the message shows it: at most 60 bytes, control bytes as '?'.
+std::string shownLine(std::string_view line) {
+    std::string shown(line.substr(0, 60));
+    while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r')) shown.pop_back();
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20) c = '?';
+    return shown;
+}
+
+// Applies the line; returns why it changed nothing, or "" when a key took it or nothing was to take.
+std::string readLine(Scene& scene, ReaderState& state, std::string_view line) {
+    if (textscan::startsWith(line, "//")) return {};
+    const Key* unmet = nullptr;
     for (const Key& key : kKeys) {
         if (line.find(key.text) == std::string_view::npos) continue;
-        if (!conditionHolds(key.needs, scene, state)) continue;
+        if (!conditionHolds(key.needs, scene, state)) {
+            if (!unmet) unmet = &key;
+            continue;
+        }
         Tokens tokens(line);
         tokens.next(kBlanks); // the key token
         key.act(scene, state, tokens);
-        return;
+        return {};
     }
+    return unreadReason(unmet, line);
 }
 
 } // namespace
 
-void readSceneText(Scene& scene, std::string_view text) {
+void readSceneText(Scene& scene, std::string_view text, LoadProblems* problems) {
     ReaderState state;
     textscan::LineReader lines(text);
     std::string_view line;
-    while (lines.next(line)) readLine(scene, state, line);
+    long long lineNumber = 1;
+    const char* counted = text.data();
+    while (lines.next(line)) {
+        for (; counted < line.data(); ++counted) lineNumber += *counted == '\n';
+        const std::string reason = readLine(scene, state, line);
+        if (reason.empty() || !problems) continue;
+        LoadProblem problem;
+        problem.kind = ProblemKind::LineNotRead;
+        problem.record = lineNumber;
+        problem.message = "line " + std::to_string(lineNumber) + ": " + reason + ", ignored: " + shownLine(line);
+        addProblem(*problems, std::move(problem));
+    }
     if (scene.nummodels > 0 && static_cast<int>(scene.modelname.size()) != scene.nummodels) {
         logText("scene data initialization failed\n");
         clearSlots(scene);
@@ -291,15 +328,17 @@ void readSceneText(Scene& scene, std::string_view text) {
     }
 }
 
-void readSceneFile(Scene& scene, const std::string& fileName) {
+void readSceneFile(Scene& scene, const std::string& fileName, LoadProblems* problems) {
     std::string text;
     if (!readWholeFile(fileName, text)) {
+        if (problems) addProblem(*problems, cannotOpenProblem(fileName));
         logText("scene data file not found: ");
         logText(fileName);
         logText("\n");
         setBasepath(scene.basepath);
         return;
     }
-    readSceneText(scene, text);
+    readSceneText(scene, text, problems);
+    if (problems) nameProblemFile(*problems, fileName);
     setBasepath(scene.basepath);
 }

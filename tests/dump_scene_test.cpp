@@ -3,46 +3,22 @@
 // refused without writing, the old file kept as .bak.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <nlohmann/json.hpp>
 
 #include "scene/scene.h"
 #include "scene/scene_writer.h"
+#include "tests/program_cli.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-struct ProgramRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-// Runs the program in `dir` (its log lands there) with the given arguments.
-ProgramRun runProgram(const fs::path& dir, const std::string& args) {
-    const fs::path program = OSTRELLE_PROGRAM;
-    const std::string command = "cd '" + dir.string() + "' && '" + program.string() + "' " + args +
-                                " >stdout.txt 2>stderr.txt";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readText(dir / "stdout.txt"), readText(dir / "stderr.txt")};
-}
 
 class DumpScene : public ::testing::Test {
 protected:
@@ -110,21 +86,22 @@ TEST_F(DumpScene, PrintsTheSceneAndTheMessageBoxes) {
         << run.err;
     const auto j = nlohmann::json::parse(run.out);
     EXPECT_EQ(j["basepath"], "C:\\put_your_game_directory_here\\base\\");
-    EXPECT_EQ(j["backgroundColor"], nlohmann::json({0.1, 0.2, 0.0, 0.0}));
+    // The scene file's own key names.
+    EXPECT_EQ(j["backgroundcolor"], nlohmann::json({0.1, 0.2, 0.0, 0.0}));
     EXPECT_EQ(j["campos"], nlohmann::json({1.0, 2.0, 3.0}));
     EXPECT_TRUE(j["camjointname"].is_null());
-    for (const char* field : {"displaylights", "globalAmbient", "camanim"}) EXPECT_TRUE(j.contains(field)) << field;
+    for (const char* field : {"displaylights", "lightcolor_a", "camanim"}) EXPECT_TRUE(j.contains(field)) << field;
     ASSERT_EQ(j["slots"].size(), 1u);
     EXPECT_EQ(j["slots"][0]["modelname"], "models/m.md5mesh");
     EXPECT_TRUE(j["slots"][0]["modelanim"].is_null());
     EXPECT_TRUE(j["slots"][0].contains("modelangle"));
     ASSERT_EQ(j["lights"].size(), 2u);
     const auto& light = j["lights"][1];
-    EXPECT_EQ(light["boneName"], "lamp");
-    for (const char* field : {"lightpos", "boneModel", "light_nearradius", "light_farradius", "cubemap",
-                              "lightcolor_d", "lightcolor_s", "posoffset"})
+    EXPECT_EQ(light["bind_to_bone"], nlohmann::json({"lamp", 0}));
+    for (const char* field : {"lightpos", "light_nearradius", "light_farradius", "cubemap", "lightcolor_d",
+                              "lightcolor_s", "posoffset"})
         EXPECT_TRUE(light.contains(field)) << field;
-    EXPECT_TRUE(j["lights"][0]["boneName"].is_null());
+    EXPECT_TRUE(j["lights"][0]["bind_to_bone"].is_null());
 }
 
 TEST_F(DumpScene, ReadsSceneTxtByDefaultAndFailsWithoutIt) {
@@ -211,4 +188,18 @@ TEST_F(SavedScene, TheOldFileIsKeptAsBakAndAMissingOneIsCreated) {
 
     EXPECT_FALSE(saveSceneFile(scene, (dir / "no_such_folder" / "scene.txt").string(), message));
     EXPECT_NE(message.find("nothing was saved"), std::string::npos) << message;
+}
+
+// Lines that change nothing are listed with their numbers; the scene is printed all the same.
+TEST_F(DumpScene, ReportsLinesNoKeyTook) {
+    std::ofstream(dir / "scene.txt") << "// a comment\n\nbasepath /data/\nbakgroundcolor 1 0 0\nlightpos 1 2 3\n"
+                                        "nummodels 1\nmodel 3\nmodelname a.md5mesh\n";
+    ProgramRun run = runProgram(dir, "--dump-scene");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "ostrelle: scene.txt: line 4: no key understood, ignored: bakgroundcolor 1 0 0\n"
+                       "ostrelle: scene.txt: line 5: lightpos with no light selected (see numlights and light), "
+                       "ignored: lightpos 1 2 3\n"
+                       "ostrelle: scene.txt: line 8: modelname with no model selected (see nummodels and model), "
+                       "ignored: modelname a.md5mesh\n");
+    EXPECT_EQ(nlohmann::json::parse(run.out)["basepath"], "/data/");
 }

@@ -15,7 +15,7 @@ TEST(InfoCommand, DescribesTheCubeWithItsCorners) {
     const auto json = nlohmann::ordered_json::parse(run.out);
     std::vector<std::string> keys;
     for (auto it = json.begin(); it != json.end(); ++it) keys.push_back(it.key());
-    EXPECT_EQ(keys, (std::vector<std::string>{"file", "joints", "meshes"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"file", "joints", "meshes", "problems"}));
     EXPECT_EQ(json["file"], cube);
     EXPECT_EQ(json["joints"], 3);
     const auto& mesh = json["meshes"][0];
@@ -38,14 +38,16 @@ TEST(InfoCommand, DescribesTheCubeWithItsCorners) {
     EXPECT_EQ(run.log.rfind("readmeshfromfile starting, opening file: " + cube + "\n", 0), 0u);
 }
 
+// A file that cannot be read is a failure (1) with the system's reason; a command line without
+// a model is a usage error (2).
 TEST(InfoCommand, FailsWithOneLineReason) {
     const InfoRun missing = runInfo({"/nonexistent/model.md5mesh"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(missing.out.empty());
-    EXPECT_EQ(missing.err, "ostrelle --info: cannot open /nonexistent/model.md5mesh\n");
+    EXPECT_EQ(missing.err, "ostrelle: /nonexistent/model.md5mesh: cannot open: No such file or directory\n");
     EXPECT_NE(missing.log.find("cannot open file\n"), std::string::npos);
 
     const InfoRun noModel = runInfo({});
-    EXPECT_EQ(noModel.status, 1);
+    EXPECT_EQ(noModel.status, 2);
     EXPECT_EQ(std::count(noModel.err.begin(), noModel.err.end(), '\n'), 1);
 }

@@ -228,7 +228,8 @@ TEST(TexturePrompt, ConsoleDefaultPrintsTheQuestionAndAnswersNo) {
     model.allocateMeshes(1);
     ::testing::internal::CaptureStderr();
     model.promptMissingTexture("models/x", 0);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), std::string(kQuestion) + "\n");
+    // The console also names the texture and the answer it took.
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), std::string(kQuestion) + " [texture \"models/x\"; answered No]\n");
     EXPECT_TRUE(texturePromptState().askedForTextures);
     EXPECT_FALSE(texturePromptState().browseForTextures);
 }

@@ -4,13 +4,7 @@
 #include "scene/scene.h"
 
 void printOverlayText(const Shell& shell, const Scene& scene) {
-    const char* fileName = nullptr;
-    int focus = scene.model_in_focus;
-    if (focus >= 0 && focus < scene.nummodels) {
-        const Model* model = scene.models[static_cast<size_t>(focus)].get();
-        if (model && model->hasFileName) fileName = model->fileName.c_str();
-    }
-    std::string status = formatStatusLine(focus, fileName, !scene.models.empty(), scene.postProcessParam);
+    const std::string status = sceneStatusLine(scene);
     render::printText(shell.fontBase, status.c_str(), 0, 1);
     if (scene.showHelp) {
         for (const TextLine& line : helpLines) render::printText(shell.fontBase, line.text, 0, static_cast<float>(line.row));

@@ -1,9 +1,12 @@
 // app/shell/startup.cpp -- start-up after the window exists, in its fixed order.
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
+#include "app/commands.h"
 #include "app/shell/shell.h"
 #include "base/basepath.h"
+#include "base/load_problem.h"
 #include "base/debug_log.h"
 #include "base/dialogs.h"
 #include "base/fast_math.h"
@@ -40,7 +43,8 @@ bool probeDriver(Shell& shell) {
     logLine("", driver.vendor);
     logLine("", driver.renderer);
     logLine("GL Version: ", driver.version);
-    render::probeGlCapabilities(platform::glProcAddress, shell.window.hasSwapControl());
+    render::probeGlCapabilities(platform::glProcAddress, shell.window.hasSwapControl(),
+                                shell.window.swapControlName());
     GlCapabilities& caps = probedCapabilities();
     if (!shell.options.caps.empty()) {
         std::string limited, error;
@@ -78,14 +82,24 @@ void showLoadingScreen(Shell& shell, const Scene& scene) {
     shell.window.swapBuffers();
 }
 
-// The scene file, or for a model file given on the command line a scene of its own.
+void printProblems(const LoadProblems& problems) {
+    for (const LoadProblem& problem : problems) fputs(problemLine(problem).c_str(), stderr);
+}
+
+// The scene file, or for a model file given on the command line a scene of its own. A missing
+// scene file is the first start's normal case, which the basepath message covers; one that
+// exists but cannot be read is reported.
 void readScene(Shell& shell, Scene& scene) {
     if (!shell.options.modelFile.empty()) {
         makeModelScene(scene, shell.options.modelFile, shell.options.animFile);
         setBasepath(scene.basepath);
     } else {
         shell.sceneFile = "scene.txt";
-        readSceneFile(scene, shell.sceneFile);
+        LoadProblems problems;
+        readSceneFile(scene, shell.sceneFile, &problems);
+        if (problems.empty() || problems.front().kind != ProblemKind::CannotOpen ||
+            std::filesystem::exists(shell.sceneFile))
+            printProblems(problems);
         if (scene.basepath.empty())
             dialogs().messageBox("Ostrelle Startup", "Don't forget to edit the basepath in scene.txt.", DialogKind::Ok);
     }
@@ -100,7 +114,7 @@ bool runStartup(Shell& shell, Scene& scene, int& exitCode) {
     startTimer(shell);
     initInvSqrtTable();
     if (!probeDriver(shell)) {
-        exitCode = 2;
+        exitCode = kExitUsage;
         return false;
     }
     if (render::framebufferColourBits() < 32) {
@@ -118,8 +132,11 @@ bool runStartup(Shell& shell, Scene& scene, int& exitCode) {
     loadCameraAnimationAtStartup(scene);
     render::selectModelView();
     loadSceneModels(scene);
-    for (auto& slot : scene.models)
-        if (slot) render::uploadModelTextures(*slot);
+    for (auto& slot : scene.models) {
+        if (!slot) continue;
+        printProblems(slot->problems);
+        render::uploadModelTextures(*slot);
+    }
     if (!shell.options.modelFile.empty())
         placeModelSceneLightAndCamera(scene, viewAspect(shell.window.renderWidth(), shell.window.renderHeight(),
                                                         scene.stereoMode));

@@ -1,13 +1,16 @@
 // app/shell/viewer.cpp -- the run of the windowed viewer: window, start-up, loop, shutdown.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 
 #include "base/debug_log.h"
 #include "base/dialogs.h"
 #include "base/file_open.h"
+#include "app/commands.h"
 #include "app/shell/shell.h"
 #include "render/bitmap_font.h"
 #include "scene/scene.h"
@@ -34,12 +37,7 @@ private:
     Scene& scene_;
 };
 
-bool wantsHeadless(const ViewerOptions& options) {
-    if (options.headless) return true;
-    const char* display = getenv("DISPLAY");
-    const char* wayland = getenv("WAYLAND_DISPLAY");
-    return !(display && *display) && !(wayland && *wayland);
-}
+bool wantsHeadless(const ViewerOptions& options) { return options.headless || !displayAvailable(); }
 
 // The screenshot is named relative to where the program was started, not the scene folder. A
 // model file given instead of a folder must exist.
@@ -55,7 +53,7 @@ bool enterDirectory(ViewerOptions& options) {
     }
     if (options.directory.empty()) return true;
     if (chdir(options.directory.c_str()) == 0) return true;
-    fprintf(stderr, "ostrelle: cannot enter %s\n", options.directory.c_str());
+    fprintf(stderr, "ostrelle: cannot enter %s: %s\n", options.directory.c_str(), strerror(errno));
     return false;
 }
 
@@ -99,7 +97,7 @@ int runLoop(Shell& shell, Scene& scene, ShellEvents& events) {
         // The screenshot shows the last frame: the N-th, or the one in which the user quit.
         bool lastFrame = shell.frameNumber >= shell.options.frames || shell.controls.quitRequested;
         if (!shell.options.screenshotFile.empty() && lastFrame) {
-            if (!writeScreenshots(shell)) exitCode = 1;
+            if (!writeScreenshots(shell)) exitCode = kExitFailure;
             shell.controls.quitRequested = true;
         }
         shell.window.swapBuffers();
@@ -114,20 +112,17 @@ int runLoop(Shell& shell, Scene& scene, ShellEvents& events) {
 int runViewer(const ViewerOptions& given) {
     Shell shell;
     shell.options = given;
-    if (!enterDirectory(shell.options)) return 1;
+    if (!enterDirectory(shell.options)) return kExitFailure;
     openDebugLog();
 
+    // Without a display only a screenshot run gets here (see checkViewerCanShow).
     bool headless = wantsHeadless(shell.options);
-    // Without a display nothing can be seen; say so rather than run on silently.
-    if (headless && !shell.options.headless && shell.options.screenshotFile.empty())
-        fprintf(stderr, "ostrelle: no display found, drawing offscreen where nothing is shown; "
-                        "use --screenshot FILE.png to save a picture\n");
     int width = shell.options.hasSize ? shell.options.width : 640 - platform::panelWidth;
     int height = shell.options.hasSize ? shell.options.height : 480;
     std::string error;
     if (!shell.window.open("Ostrelle by tamsk", width, height, headless, error)) {
         fprintf(stderr, "ostrelle: %s\n", error.c_str());
-        return 1;
+        return kExitFailure;
     }
     if (!shell.window.hasContext()) dialogs().messageBox("", "wglCreateContext failed!", DialogKind::Ok);
 

@@ -51,7 +51,7 @@ void probeOptionalFlags(const char* ext, GlCapabilities& caps) {
 
 void probeExtensionString(const char* ext, bool hasSwapControl,
                           const std::function<int(GlLimit)>& readLimit, GlCapabilities& caps,
-                          std::string& messages) {
+                          std::string& messages, const char* swapControlName) {
     probeOptionalFlags(ext, caps);
 
     bool missing = false;
@@ -68,9 +68,11 @@ void probeExtensionString(const char* ext, bool hasSwapControl,
         messages += "I require the GL_ARB_texture_cube_map OpenGL extension to bump map.\n";
     require(ext, "GL_EXT_separate_specular_color", messages, missing);
     // The swap-interval extension is the window system's; the GL string may still list it.
+    // Nothing is drawn differently without it, so it is no reason for the closing line.
     if (!hasSwapControl && !isExtensionSupported(ext, "WGL_EXT_swap_control")) {
-        messages += "I require the WGL_EXT_swap_control OpenGL extension to work.\n";
-        missing = true;
+        messages += "I require the ";
+        messages += swapControlName;
+        messages += " OpenGL extension to work. Going on without it: the swap interval stays the driver's.\n";
     }
     if (missing) messages += "\nExiting because required OpenGL extensions are not supported.\n";
 

@@ -22,10 +22,13 @@ enum class GlLimit { MaxTextureUnits, MaxGeneralCombiners };
 // the texture-unit count (only when multitexture is present) and the general-combiner
 // count (only with register combiners). `hasSwapControl` tells whether the window
 // system can set the swap interval (the GL string is searched for WGL_EXT_swap_control
-// as well). The complaints for standard output are appended to `messages`.
+// as well); `swapControlName` is what the window system lacks when it cannot, and the
+// program goes on without it. The complaints for standard output are appended to
+// `messages`; the closing "Exiting because ..." line only when an extension the drawing
+// needs is missing.
 void probeExtensionString(const char* extensions, bool hasSwapControl,
                           const std::function<int(GlLimit)>& readLimit, GlCapabilities& caps,
-                          std::string& messages);
+                          std::string& messages, const char* swapControlName = "GLX_EXT_swap_control");
 
 // Applies a --caps list ("units=2,-regcomb -cubemap") to `caps`. Appends one log line per
 // limit applied to `log` ("Capability limited: ...\n"). False with `error` set when an

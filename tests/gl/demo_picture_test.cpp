@@ -144,7 +144,7 @@ nlohmann::json dumpWithoutBoundLightPositions(ViewerRun& run, const std::string&
     EXPECT_EQ(run.status, 0) << run.err;
     nlohmann::json scene = nlohmann::json::parse(run.out);
     for (auto& light : scene["lights"])
-        if (!light["boneName"].is_null()) light.erase("lightpos");
+        if (!light["bind_to_bone"].is_null()) light.erase("lightpos");
     return scene;
 }
 

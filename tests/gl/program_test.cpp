@@ -60,6 +60,19 @@ TEST(ViewerProgram, HelpListsEveryOptionAndBadArgumentsFail) {
     }
 }
 
+// A scene naming a model that does not exist: the load's problem on standard error, with the
+// system's reason and the base-path name also tried; the program runs on.
+TEST(ViewerProgram, MissingModelIsReportedOnStandardError) {
+    ViewerRun run("missing_model");
+    writeFile(run.dir / "scene.txt", "basepath /tmp/\nnummodels 1\nmodel 0\nmodelname models/missing.md5mesh\n");
+    run.start("--headless --screenshot shot.png --frames 1");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("ostrelle: models/missing.md5mesh: cannot open: No such file or directory (also tried "
+                           "/tmp/models/missing.md5mesh)\n"),
+              std::string::npos)
+        << run.err;
+}
+
 TEST(ViewerProgram, PressedKeysGoThroughTheKeyArrays) {
     ViewerRun run("press");
     run.start("--screenshot shot.png --press F1 --frames 2");

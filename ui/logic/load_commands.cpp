@@ -3,8 +3,11 @@
 #include "ui/logic/load_commands.h"
 
 #include <cctype>
+#include <cstdio>
 
 #include "base/debug_log.h"
+#include "base/load_problem.h"
+#include "model/model.h"
 #include "scene/scene.h"
 
 namespace ui {
@@ -18,6 +21,11 @@ std::string lowerExtension(const std::string& path) {
     std::string ext = path.substr(dot + 1);
     for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return ext;
+}
+
+// What went wrong in a load goes to standard error, as it does for the models of the scene file.
+void reportProblemsFrom(const Model& model, size_t first) {
+    for (size_t i = first; i < model.problems.size(); ++i) fputs(problemLine(model.problems[i]).c_str(), stderr);
 }
 
 } // namespace
@@ -92,6 +100,7 @@ bool LoadCommands::loadMeshFile(const std::string& path) {
     const size_t slot = static_cast<size_t>(scene_.model_in_focus);
     model->release();
     model->readmeshfromfile(path.c_str(), nullptr);
+    reportProblemsFrom(*model, 0);
     scene_.modelname[slot] = path;
     scene_.modelanim[slot].reset();
     updateModelPlacement(scene_, scene_.model_in_focus);
@@ -103,7 +112,9 @@ bool LoadCommands::loadAnimFile(const std::string& path) {
     Model* model = modelInFocus();
     if (!model) return false;
     model->freeAnimations();
+    const size_t known = model->problems.size();
     model->loadAnimation(path.c_str());
+    reportProblemsFrom(*model, known);
     scene_.modelanim[static_cast<size_t>(scene_.model_in_focus)] = path;
     return true;
 }
