@@ -2,25 +2,17 @@
 // analysis and edges, as readmeshfromfile does it.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <string>
 
 #include "bench/allocation_counter.h"
+#include "bench/bench_mesh.h"
 #include "base/debug_log.h"
 #include "base/file_open.h"
 #include "load/load_model.h"
 #include "model/md5_mesh_reader.h"
 #include "model/model.h"
-#include "tools/bench_md5_writer.h"
 
 namespace {
-
-// The model lives in the build folder; it is written on first use.
-const std::string& benchMeshPath() {
-    static const std::string path = std::string(OSTRELLE_BINARY_DIR) + "/bench_two_meshes.md5mesh";
-    if (!std::filesystem::exists(path)) benchmesh::writeBenchMesh(path.c_str());
-    return path;
-}
 
 void BM_ReadmeshfromfileBenchMesh(benchmark::State& state) {
     const std::string& path = benchMeshPath();

@@ -2,23 +2,15 @@
 // 200,000-triangle two-mesh model, on one core, as the frame computes them before sending.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <string>
 
 #include "bench/allocation_counter.h"
+#include "bench/bench_mesh.h"
 #include "base/debug_log.h"
 #include "model/model.h"
 #include "shadow/shadow_volume.h"
-#include "tools/bench_md5_writer.h"
 
 namespace {
-
-// The load benchmark's model, written into the build folder on first use.
-const std::string& benchMeshPath() {
-    static const std::string path = std::string(OSTRELLE_BINARY_DIR) + "/bench_two_meshes.md5mesh";
-    if (!std::filesystem::exists(path)) benchmesh::writeBenchMesh(path.c_str());
-    return path;
-}
 
 // A light off to one side above the two tori, in model space.
 void BM_SilhouettesAndVolumeOneLight(benchmark::State& state) {
