@@ -3,12 +3,8 @@
 // register-combiner set-ups, which Mesa lacks, through recorded entry points.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
-#include <GL/glext.h>
-
 #include <cmath>
-#include <functional>
-#include <vector>
+#include <tuple>
 
 #include "base/dialogs.h"
 #include "model/model.h"
@@ -17,11 +13,10 @@
 #include "render/frame_state.h"
 #include "render/gl_extensions.h"
 #include "render/light_paths.h"
-#include "render/logic/capability_probe.h"
 #include "render/start_up.h"
 #include "render/texture_upload.h"
 #include "scene/scene.h"
-#include "offscreen_gl.h"
+#include "tests/gl/gl_checks.h"
 
 namespace {
 
@@ -31,10 +26,8 @@ OffscreenGl gl;
 bool ready = false;
 struct OffscreenContext : ::testing::Environment {
     void SetUp() override {
-        ready = gl.open("light passes", kSize, kSize);
-        if (!ready) return;
-        render::probeGlCapabilities([](const char* name) { return SDL_GL_GetProcAddress(name); }, false);
-        render::createNormalisationCubeTexture(probedCapabilities());
+        ready = openProbed(gl, "light passes", kSize, kSize);
+        if (ready) render::createNormalisationCubeTexture(probedCapabilities());
     }
     void TearDown() override { gl.close(); }
 };
@@ -44,16 +37,6 @@ const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new Offscre
     if (!ready) GTEST_SKIP() << "no OpenGL context on the offscreen driver";              \
     if (!render::canBumpMap(probedCapabilities()) || probedCapabilities().maxTextureUnits < 4) \
     GTEST_SKIP() << "the driver cannot bump-map on four units"
-
-struct Rgb {
-    int r, g, b;
-};
-
-Rgb pixelAt(int x, int y) {
-    unsigned char p[4] = {};
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-    return {p[0], p[1], p[2]};
-}
 
 // Model-space position of a window pixel's centre on the floor.
 float floorCoordinate(int pixel) { return (pixel + 0.5f) * 2.0f / kSize - 1.0f; }
@@ -67,24 +50,13 @@ TgaImage solidImage(uint8_t r, uint8_t g, uint8_t b) {
     return img;
 }
 
-// A square floor filling the view, z = 0, normal +z, tangent S along x and T along y, with a
-// flat normal map, white diffuse and specular maps. Triangle 0 is the lower-right half.
+// A floor filling the view at z = 0, normal +z, tangents along x and y, a flat normal map, white
+// diffuse and specular maps; triangle 0 is the lower-right half.
 void makeFloor(Model& model, bool diffuse = true) {
-    ASSERT_TRUE(model.allocateMeshes(1));
-    model.meshLoaded[0] = 1;
-    model.verts[0].resize(4);
-    const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
-    for (size_t i = 0; i < 4; ++i) {
-        Vertex& v = model.verts[0][i];
-        v.pos[0] = corners[i][0], v.pos[1] = corners[i][1];
-        v.u = (corners[i][0] + 1) / 2, v.v = (corners[i][1] + 1) / 2;
-        v.normal[2] = v.tangentS[0] = v.tangentT[1] = 1;
-    }
-    model.numVerts[0] = 4;
-    model.indices[0] = {0, 1, 2, 0, 2, 3};
+    makeSquare(model, 1, 0);
+    for (Vertex& v : model.verts[0]) v.normal[2] = v.tangentS[0] = v.tangentT[1] = 1;
     model.tris[0].resize(2);
-    model.tris[0][0].v[0] = 0, model.tris[0][0].v[1] = 1, model.tris[0][0].v[2] = 2;
-    model.tris[0][1].v[0] = 0, model.tris[0][1].v[1] = 2, model.tris[0][1].v[2] = 3;
+    for (size_t i = 0; i < 6; ++i) model.tris[0][i / 3].v[i % 3] = model.indices[0][i];
     for (Triangle& t : model.tris[0]) t.normal[2] = 1;
     model.hasDiffuse[0] = diffuse;
     model.diffuseImage[0] = solidImage(255, 255, 255);
@@ -95,15 +67,9 @@ void makeFloor(Model& model, bool diffuse = true) {
     render::uploadModelTextures(model);
 }
 
-// The frame's state, an orthographic view of the floor from 3 units above it (the eye at
-// model (0, 0, 3)), the floor's depth laid by the ambient pass in black.
+// An orthographic view from model (0, 0, 3); the floor's depth laid by a black ambient pass.
 void beginFrame(Model& floor) {
-    glViewport(0, 0, kSize, kSize);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-1, 1, -1, 1, -5, 5);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    orthoView(kSize, -1, 1, -1, 1, 5);
     glTranslatef(0, 0, -3);
     glClearColor(0, 0, 0, 0);
     glClearStencil(0);
@@ -134,38 +100,17 @@ GLuint solidCube(uint8_t r, uint8_t g, uint8_t b) {
     return name;
 }
 
-GlCapabilities limited(const char* list) {
-    GlCapabilities caps = probedCapabilities();
-    std::string log, error;
-    EXPECT_TRUE(applyCapabilityLimits(list, caps, log, error)) << error;
-    return caps;
-}
-
-void expectFrameState(const char* where) {
-    const struct {
-        GLenum name;
-        GLint value;
-    } expected[] = {
-        {GL_DEPTH_FUNC, GL_LESS},          {GL_DEPTH_WRITEMASK, GL_TRUE}, {GL_BLEND_SRC, GL_ONE},
-        {GL_BLEND_DST, GL_ZERO},           {GL_LIGHTING, GL_FALSE},       {GL_STENCIL_TEST, GL_FALSE},
-        {GL_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB}, {GL_CLIENT_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB},
-    };
-    for (const auto& e : expected) {
-        GLint value = -1;
-        glGetIntegerv(e.name, &value);
-        EXPECT_EQ(value, e.value) << where << ": state 0x" << std::hex << e.name;
-    }
-    GLboolean mask[4] = {};
-    glGetBooleanv(GL_COLOR_WRITEMASK, mask);
-    EXPECT_TRUE(mask[0] && mask[1] && mask[2] && mask[3]) << where;
+void expectFrameState(const std::string& where) {
     for (int unit = 1; unit < 4; ++unit) {
         render::ext::glActiveTextureARB(GL_TEXTURE0_ARB + static_cast<GLenum>(unit));
         EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D) || glIsEnabled(GL_TEXTURE_CUBE_MAP_ARB)) << where << " unit " << unit;
     }
     render::ext::glActiveTextureARB(GL_TEXTURE0_ARB);
-    GLint mode = 0;
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODULATE) << where;
+    expectStates({{GL_DEPTH_FUNC, GL_LESS}, {GL_DEPTH_WRITEMASK, GL_TRUE}, {GL_BLEND_SRC, GL_ONE},
+                  {GL_BLEND_DST, GL_ZERO}, {GL_LIGHTING, GL_FALSE}, {GL_STENCIL_TEST, GL_FALSE},
+                  {GL_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB}, {GL_CLIENT_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB}},
+                 where);
+    expectModulateAndColourWrites(where);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << where;
 }
 
@@ -184,8 +129,8 @@ struct RecordedDialogs : Dialogs {
 
 } // namespace
 
-// Diffuse x cos(angle) across the floor, the same on the four-unit (filtered light, white
-// filters), three-unit and two-unit paths, each leaving the frame's state behind.
+// Diffuse x cos(angle) across the floor on every unit path (filtered through white filters or
+// not), each leaving the frame's state behind.
 TEST(LightPass, FlatFloorGetsCosineOfTheLightAngleOnEveryUnitPath) {
     REQUIRE_BUMP_MAPPING();
     Model floor;
@@ -209,7 +154,7 @@ TEST(LightPass, FlatFloorGetsCosineOfTheLightAngleOnEveryUnitPath) {
             for (int py : {5, 32, 58}) {
                 const float x = floorCoordinate(px), y = floorCoordinate(py);
                 const float cosine = height / std::sqrt(x * x + y * y + height * height);
-                const Rgb got = pixelAt(px, py);
+                const Rgba got = pixelAt(px, py);
                 EXPECT_NEAR(got.r, 255 * cosine, 8) << path.name << " at " << px << "," << py;
                 EXPECT_NEAR(got.g, got.r, 2) << path.name;
             }
@@ -234,7 +179,7 @@ TEST(LightPass, SharpFilterNearTheLightBlurredFarFromIt) {
         light.light_farradius = std::sqrt(8.25f);
         beginFrame(floor);
         render::drawLightPass(floor, light, false, limited(caps));
-        const Rgb nearCorner = pixelAt(0, 0), farCorner = pixelAt(kSize - 1, kSize - 1), middle = pixelAt(31, 31);
+        const Rgba nearCorner = pixelAt(0, 0), farCorner = pixelAt(kSize - 1, kSize - 1), middle = pixelAt(31, 31);
         EXPECT_GT(nearCorner.r, 200) << caps;
         EXPECT_LT(nearCorner.b, 12) << caps;
         EXPECT_LT(farCorner.r, 12) << caps;
@@ -254,7 +199,7 @@ TEST(LightPass, LightsAddAndHighlightOnlyWhereTrianglesFaceTheLight) {
     beginFrame(floor);
     render::drawLightPass(floor, lightAt(0, 0, 1, 1, 0, 0), false, probedCapabilities());
     render::drawLightPass(floor, lightAt(0, 0, 1, 0, 1, 0), false, probedCapabilities());
-    const Rgb both = pixelAt(31, 31);
+    const Rgba both = pixelAt(31, 31);
     EXPECT_NEAR(both.r, 255, 8);
     EXPECT_NEAR(both.g, 255, 8);
     EXPECT_LT(both.b, 4);
@@ -268,7 +213,7 @@ TEST(LightPass, LightsAddAndHighlightOnlyWhereTrianglesFaceTheLight) {
             beginFrame(shiny);
             Light light = lightAt(0, 0, 2, 0, 0, 0); // no diffuse colour: highlight alone
             render::drawLightPass(shiny, light, shadowed, limited(caps));
-            const Rgb facing = pixelAt(36, 28), away = pixelAt(28, 36);
+            const Rgba facing = pixelAt(36, 28), away = pixelAt(28, 36);
             EXPECT_GT(facing.r, 200) << caps;
             if (shadowed) {
                 EXPECT_GT(away.r, 200) << caps << ": shadowed, every triangle";
@@ -279,9 +224,8 @@ TEST(LightPass, LightsAddAndHighlightOnlyWhereTrianglesFaceTheLight) {
         }
 }
 
-// Without cube maps a light falls back to GL_LIGHT0 at its model-space position (the view
-// turns the floor half round, so eye and model space differ), shows the one-time notice for
-// a filtered light, stays inside the stencil mask, and hands the frame's state back.
+// Without cube maps: GL_LIGHT0 at the model-space position (the view turns the floor half round),
+// the one-time notice for a filtered light, the stencil mask kept, the frame's state handed back.
 TEST(LightPass, PerVertexFallbackLightsAtTheModelSpacePositionInsideTheStencil) {
     if (!ready) GTEST_SKIP() << "no OpenGL context on the offscreen driver";
     Model floor;
@@ -320,8 +264,7 @@ TEST(LightPass, PerVertexFallbackLightsAtTheModelSpacePositionInsideTheStencil) 
 
 namespace recorded {
 
-// One call to a register-combiner entry point: its name and integer arguments.
-struct Call {
+struct Call { // a register-combiner entry point's name and integer arguments
     std::string name;
     std::vector<GLint> args;
     bool operator==(const Call& o) const { return name == o.name && args == o.args; }
@@ -364,8 +307,7 @@ std::vector<Call> record(int generalCombiners, bool intoAlpha, int maxGeneralCom
 
 } // namespace recorded
 
-// The combiner programs call for call as the highlight's tables give them. Mesa has no
-// register combiners, so the entry points are stubs that record.
+// The highlight's combiner programs call for call; Mesa has none, so stubs record the calls.
 TEST(RegisterCombiners, HighlightProgramsIssueTheTablesCallsInOrder) {
     using recorded::Call;
     const GLint id = GL_UNSIGNED_IDENTITY_NV, inv = GL_UNSIGNED_INVERT_NV, rgb = GL_RGB;

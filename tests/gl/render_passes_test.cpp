@@ -1,6 +1,6 @@
 // tests/gl/render_passes_test.cpp -- the renderer's passes called directly on an offscreen
-// context (SDL's offscreen driver with Mesa), with the pixels, depths and textures read back;
-// the state kept around the panel; and the window's key mapping.
+// context (Mesa), pixels, depths and textures read back; the state kept around the panel; and
+// the window's key mapping.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -8,55 +8,35 @@
 
 #include <vector>
 
-#include "render/logic/capability_probe.h"
 #include "model/model.h"
 #include "model/normal_map.h"
+#include "platform/sdl_window.h"
 #include "render/frame_passes.h"
 #include "render/frame_state.h"
 #include "render/gl_extensions.h"
-#include "render/logic/cube_directions.h"
 #include "render/panel_gl_state.h"
 #include "render/texture_upload.h"
-#include "offscreen_gl.h"
-#include "platform/sdl_window.h"
+#include "tests/gl/gl_checks.h"
 
 namespace {
 
-constexpr int kSize = 64;
+constexpr int kSize = 64, kMid = kSize / 2;
 
-// One hidden window with a compatibility context for the whole test program.
 OffscreenGl gl;
 bool ready = false;
 struct OffscreenContext : ::testing::Environment {
-    void SetUp() override {
-        ready = gl.open("render passes", kSize, kSize);
-        if (ready) render::probeGlCapabilities([](const char* name) { return SDL_GL_GetProcAddress(name); }, false);
-    }
+    void SetUp() override { ready = openProbed(gl, "render passes", kSize, kSize); }
     void TearDown() override { gl.close(); }
 };
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new OffscreenContext);
 
-struct Rgba {
-    int r, g, b, a;
-};
-
-Rgba pixelAt(int x, int y) {
-    unsigned char p[4] = {};
-    glReadBuffer(GL_BACK);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-    return {p[0], p[1], p[2], p[3]};
-}
+#define REQUIRE_CONTEXT() \
+    if (!ready) GTEST_SKIP() << "no OpenGL context on the offscreen driver"
 
 float depthAt(int x, int y) {
     float d = -1;
     glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &d);
     return d;
-}
-
-void expectInteger(GLenum name, GLint expected) {
-    GLint value = 0;
-    glGetIntegerv(name, &value);
-    EXPECT_EQ(value, expected) << "state 0x" << std::hex << name;
 }
 
 void expectColour(Rgba got, int r, int g, int b, int tolerance, const char* where) {
@@ -65,15 +45,9 @@ void expectColour(Rgba got, int r, int g, int b, int tolerance, const char* wher
     EXPECT_NEAR(got.b, b, tolerance) << where;
 }
 
-// The program's own frame state (cleared to black at depth 1), seen through an orthographic
-// view of [-1, 1]^3 where window depth = (1 - z) / 2.
+// The frame state cleared to black at depth 1; an orthographic [-1, 1]^3 where depth = (1 - z) / 2.
 void beginFrame() {
-    glViewport(0, 0, kSize, kSize);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-1, 1, -1, 1, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    orthoView(kSize, -1, 1, -1, 1, 1);
     glClearColor(0, 0, 0, 0);
     glClearDepth(1.0);
     render::setFrameState(probedCapabilities());
@@ -89,27 +63,10 @@ TgaImage image(int width, int height, int bits, std::vector<uint8_t> pixels) {
     return img;
 }
 
-// One static mesh: a square from (-h, -h) to (h, h) at height z, counter-clockwise seen from
-// +z, u and v running 0..1 from the bottom-left corner.
-void makeSquare(Model& model, float h, float z) {
-    ASSERT_TRUE(model.allocateMeshes(1));
-    model.meshLoaded[0] = 1;
-    model.verts[0].resize(4);
-    const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
-    for (int i = 0; i < 4; ++i) {
-        Vertex& v = model.verts[0][static_cast<size_t>(i)];
-        v.pos[0] = h * corners[i][0];
-        v.pos[1] = h * corners[i][1];
-        v.pos[2] = z;
-        v.u = (corners[i][0] + 1) / 2;
-        v.v = (corners[i][1] + 1) / 2;
-    }
-    model.numVerts[0] = 4;
-    model.indices[0] = {0, 1, 2, 0, 2, 3};
+void drawAmbient(Model& model, float r, float g, float b) {
+    const float ambient[4] = {r, g, b, 1};
+    render::drawAmbientPass(model, ambient, probedCapabilities());
 }
-
-#define REQUIRE_CONTEXT() \
-    if (!ready) GTEST_SKIP() << "no OpenGL context on the offscreen driver"
 
 } // namespace
 
@@ -123,11 +80,10 @@ TEST(AmbientPass, TexelTimesAmbientColourWhereTheModelStandsAndDepthOnlyThere) {
     model.diffuseImage[0] = image(2, 2, 32, texels);
     render::uploadModelTextures(model);
     beginFrame();
-    const float ambient[4] = {0.5f, 0.25f, 1.0f, 1.0f};
-    render::drawAmbientPass(model, ambient, probedCapabilities());
-    expectColour(pixelAt(kSize / 2, kSize / 2), 100, 25, 160, 2, "centre");
+    drawAmbient(model, 0.5f, 0.25f, 1.0f);
+    expectColour(pixelAt(kMid, kMid), 100, 25, 160, 2, "centre");
     expectColour(pixelAt(2, 2), 0, 0, 0, 0, "corner");
-    EXPECT_NEAR(depthAt(kSize / 2, kSize / 2), 0.4f, 1e-3f);
+    EXPECT_NEAR(depthAt(kMid, kMid), 0.4f, 1e-3f);
     EXPECT_EQ(depthAt(2, 2), 1.0f);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
@@ -138,9 +94,8 @@ TEST(AmbientPass, UntexturedInTheAmbientColourAndSpecularOnlySurfacesLeftOut) {
     makeSquare(model, 0.5f, 0.0f);
     beginFrame();
     // A black texture left enabled on unit 1 by an earlier pass must not darken the picture.
-    const GlCapabilities& caps = probedCapabilities();
     GLuint black = 0;
-    if (caps.hasMultitexture) {
+    if (probedCapabilities().hasMultitexture) {
         const uint8_t texel[3] = {0, 0, 0};
         render::ext::glActiveTextureARB(GL_TEXTURE1_ARB);
         glGenTextures(1, &black);
@@ -150,31 +105,25 @@ TEST(AmbientPass, UntexturedInTheAmbientColourAndSpecularOnlySurfacesLeftOut) {
         glEnable(GL_TEXTURE_2D);
         render::ext::glActiveTextureARB(GL_TEXTURE0_ARB);
     }
-    const float ambient[4] = {0.2f, 0.4f, 0.6f, 1.0f};
-    render::drawAmbientPass(model, ambient, caps);
-    expectColour(pixelAt(kSize / 2, kSize / 2), 51, 102, 153, 2, "plain");
+    drawAmbient(model, 0.2f, 0.4f, 0.6f);
+    expectColour(pixelAt(kMid, kMid), 51, 102, 153, 2, "plain");
     if (black) glDeleteTextures(1, &black);
-    // The state the lighting passes expect after it.
-    expectInteger(GL_DEPTH_FUNC, GL_LESS);
-    expectInteger(GL_DEPTH_WRITEMASK, GL_TRUE);
-    expectInteger(GL_BLEND, GL_FALSE);
-    expectInteger(GL_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB);
-    GLint value = 0;
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &value);
-    EXPECT_EQ(value, GL_MODULATE);
+    expectStates({{GL_DEPTH_FUNC, GL_LESS}, {GL_DEPTH_WRITEMASK, GL_TRUE}, {GL_BLEND, GL_FALSE},
+                  {GL_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB}});
+    expectModulateAndColourWrites();
 
     model.hasSpecular[0] = 1; // a highlight-only surface writes neither colour nor depth
     beginFrame();
-    render::drawAmbientPass(model, ambient, probedCapabilities());
-    expectColour(pixelAt(kSize / 2, kSize / 2), 0, 0, 0, 0, "specular only");
-    EXPECT_EQ(depthAt(kSize / 2, kSize / 2), 1.0f);
+    drawAmbient(model, 0.2f, 0.4f, 0.6f);
+    expectColour(pixelAt(kMid, kMid), 0, 0, 0, 0, "specular only");
+    EXPECT_EQ(depthAt(kMid, kMid), 1.0f);
 
     // A skinned model is wound clockwise: the same counter-clockwise square is its back.
     model.hasSpecular[0] = 0;
     model.joints.resize(1);
     beginFrame();
-    render::drawAmbientPass(model, ambient, probedCapabilities());
-    expectColour(pixelAt(kSize / 2, kSize / 2), 0, 0, 0, 0, "culled");
+    drawAmbient(model, 0.2f, 0.4f, 0.6f);
+    expectColour(pixelAt(kMid, kMid), 0, 0, 0, 0, "culled");
 }
 
 TEST(TextureUpload, BottomRowLandsAtTheBottomAndOddRowsStayAligned) {
@@ -186,8 +135,7 @@ TEST(TextureUpload, BottomRowLandsAtTheBottomAndOddRowsStayAligned) {
     model.diffuseImage[0] = image(2, 2, 24, {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255});
     render::uploadModelTextures(model);
     beginFrame();
-    const float white[4] = {1, 1, 1, 1};
-    render::drawAmbientPass(model, white, probedCapabilities());
+    drawAmbient(model, 1, 1, 1);
     const int lo = kSize / 4, hi = 3 * kSize / 4;
     expectColour(pixelAt(lo, lo), 255, 0, 0, 8, "bottom left");
     expectColour(pixelAt(hi, lo), 0, 255, 0, 8, "bottom right");
@@ -203,15 +151,13 @@ TEST(TextureUpload, AlphaKeptAndNormalMapCarriesItsOwnMipChain) {
     model.diffuseImage[0] = image(1, 1, 32, {10, 20, 30, 40});
     // A 4 x 2 normal map whose neighbours point apart: their box average is shorter than 1.
     std::vector<uint8_t> texels;
-    for (int i = 0; i < 8; ++i) {
-        const uint8_t tilted[4] = {static_cast<uint8_t>(i % 2 ? 218 : 38), 128, 218, static_cast<uint8_t>(i * 30)};
-        texels.insert(texels.end(), tilted, tilted + 4);
-    }
+    for (int i = 0; i < 8; ++i)
+        texels.insert(texels.end(), {static_cast<uint8_t>(i % 2 ? 218 : 38), 128, 218, static_cast<uint8_t>(i * 30)});
     model.normalImage[0] = buildNormalMipChain(image(4, 2, 32, texels));
     ASSERT_EQ(model.normalImage[0].size(), 3u);
     render::uploadModelTextures(model);
 
-    glPixelStorei(GL_PACK_ALIGNMENT, 1); // the single-pixel reads do not mind
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     uint8_t diffuse[4] = {};
     glBindTexture(GL_TEXTURE_2D, model.diffuseTex[0]);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, diffuse);
@@ -223,8 +169,7 @@ TEST(TextureUpload, AlphaKeptAndNormalMapCarriesItsOwnMipChain) {
         GLint w = 0, h = 0;
         glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &w);
         glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &h);
-        EXPECT_EQ(w, expected.width);
-        EXPECT_EQ(h, expected.height);
+        EXPECT_EQ(w * 100 + h, expected.width * 100 + expected.height) << "level " << level;
         std::vector<uint8_t> got(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
         glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, got.data());
         EXPECT_EQ(got, expected.pixels) << "level " << level;
@@ -245,28 +190,28 @@ TEST(TextureUpload, ReleaseAndReuploadDeleteTheNamesTheyMade) {
         model.normalImage[m] = buildNormalMipChain(image(1, 1, 32, {128, 128, 255, 255}));
     }
     render::uploadModelTextures(model);
-    std::vector<GLuint> names;
-    for (size_t m = 0; m < 2; ++m) names.insert(names.end(), {model.diffuseTex[m], model.specularTex[m], model.normalTex[m]});
-    for (GLuint name : names) EXPECT_TRUE(glIsTexture(name)) << name;
-
+    auto names = [&] {
+        std::vector<GLuint> all;
+        for (size_t m = 0; m < 2; ++m) all.insert(all.end(), {model.diffuseTex[m], model.specularTex[m], model.normalTex[m]});
+        return all;
+    };
+    for (GLuint name : names()) EXPECT_TRUE(glIsTexture(name)) << name;
     // A second upload of mesh 0 (a texture chosen again) replaces its names.
     const GLuint oldDiffuse = model.diffuseTex[0];
     render::uploadMeshTextures(model, 0);
     EXPECT_FALSE(glIsTexture(oldDiffuse));
-    names[0] = model.diffuseTex[0], names[1] = model.specularTex[0], names[2] = model.normalTex[0];
-
+    const std::vector<GLuint> current = names();
     model.release();
-    for (GLuint name : names) EXPECT_FALSE(glIsTexture(name)) << name;
+    for (GLuint name : current) EXPECT_FALSE(glIsTexture(name)) << name;
     setTextureDeleter(nullptr);
 }
 
 TEST(NormalisationCube, CentreTexelOfEachFaceIsItsAxis) {
     REQUIRE_CONTEXT();
-    const GlCapabilities& caps = probedCapabilities();
-    if (!caps.hasCubeMap) GTEST_SKIP() << "the driver has no cube maps";
+    if (!probedCapabilities().hasCubeMap) GTEST_SKIP() << "the driver has no cube maps";
     const int axes[6][3] = {{255, 128, 128}, {1, 128, 128}, {128, 255, 128},
                             {128, 1, 128},   {128, 128, 255}, {128, 128, 1}};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1); // the single-pixel reads do not mind
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     for (int size : {3, 128}) {
         GLuint tex = 0;
         glGenTextures(1, &tex);
@@ -276,14 +221,13 @@ TEST(NormalisationCube, CentreTexelOfEachFaceIsItsAxis) {
         GLint minFilter = 0;
         glGetTexParameteriv(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MIN_FILTER, &minFilter);
         EXPECT_EQ(minFilter, GL_LINEAR);
-        std::vector<uint8_t> face(static_cast<size_t>(size) * static_cast<size_t>(size) * 3);
+        std::vector<uint8_t> face(static_cast<size_t>(size * size * 3));
+        const size_t centre = static_cast<size_t>(((size / 2) * size + size / 2) * 3);
         for (int f = 0; f < 6; ++f) {
             glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB + static_cast<GLenum>(f), 0, GL_RGB, GL_UNSIGNED_BYTE,
                           face.data());
-            const size_t centre = (static_cast<size_t>(size / 2) * static_cast<size_t>(size) + size / 2) * 3;
-            const int tolerance = size % 2 ? 0 : 1;
-            for (int k = 0; k < 3; ++k)
-                EXPECT_NEAR(face[centre + k], axes[f][k], tolerance) << "face " << f << " size " << size;
+            for (size_t k = 0; k < 3; ++k)
+                EXPECT_NEAR(face[centre + k], axes[f][k], size % 2 ? 0 : 1) << "face " << f << " size " << size;
         }
         glDeleteTextures(1, &tex);
     }
@@ -296,17 +240,14 @@ TEST(SkeletonMarkers, BonesAndAxesInFrontOfTheModelWithoutWritingDepth) {
     makeSquare(wall, 1.0f, 0.5f); // fills the depth buffer in front of the skeleton
     Model skeleton;
     skeleton.joints.resize(2);
-    const float identity[9] = {0.25f, 0, 0, 0, 0.25f, 0, 0, 0, 0.25f}; // axes half a unit long
-    for (Joint& j : skeleton.joints) std::copy(identity, identity + 9, j.rot);
+    // Axes half a unit long; joints at the pixel centres (16.5, 16.5) and (48.5, 48.5).
+    for (Joint& j : skeleton.joints) j.rot[0] = j.rot[4] = j.rot[8] = 0.25f;
     skeleton.joints[0].parent = -1;
     skeleton.joints[1].parent = 0;
-    // Joints at the pixel centres (16.5, 16.5) and (48.5, 48.5) of the window.
-    const float a = 2 * 16.5f / kSize - 1, b = 2 * 48.5f / kSize - 1;
-    skeleton.joints[0].pos[0] = skeleton.joints[0].pos[1] = a;
-    skeleton.joints[1].pos[0] = skeleton.joints[1].pos[1] = b;
+    skeleton.joints[0].pos[0] = skeleton.joints[0].pos[1] = 2 * 16.5f / kSize - 1;
+    skeleton.joints[1].pos[0] = skeleton.joints[1].pos[1] = 2 * 48.5f / kSize - 1;
     beginFrame();
-    const float black[4] = {0, 0, 0, 1};
-    render::drawAmbientPass(wall, black, probedCapabilities());
+    drawAmbient(wall, 0, 0, 0);
     render::drawSkeleton(skeleton);
     expectColour(pixelAt(32, 32), 153, 153, 255, 3, "bone");
     expectColour(pixelAt(20, 16), 255, 0, 0, 3, "red axis of joint 0");
@@ -314,8 +255,7 @@ TEST(SkeletonMarkers, BonesAndAxesInFrontOfTheModelWithoutWritingDepth) {
     expectColour(pixelAt(48, 52), 0, 255, 0, 3, "green axis of joint 1");
     expectColour(pixelAt(52, 48), 255, 0, 0, 3, "red axis of joint 1");
     EXPECT_NEAR(depthAt(32, 32), 0.25f, 1e-3f); // still the wall's
-    expectInteger(GL_DEPTH_FUNC, GL_LESS);
-    expectInteger(GL_TEXTURE_2D, GL_TRUE);
+    expectStates({{GL_DEPTH_FUNC, GL_LESS}, {GL_TEXTURE_2D, GL_TRUE}});
 }
 
 TEST(SkeletonMarkers, CameraFrustumNearRectangleInWhite) {
@@ -323,17 +263,15 @@ TEST(SkeletonMarkers, CameraFrustumNearRectangleInWhite) {
     Model camera;
     camera.joints.resize(1);
     camera.cameraJoint = 0;
-    // c0 along -z (towards the viewer), c1 along x, c2 along y, scaled so the near
-    // rectangle spans half the view.
+    // c0 along -z (towards the viewer), c1 along x, c2 along y: the near rectangle spans half the view.
     const float rot[9] = {0, 0, -0.1f, 0.25f, 0, 0, 0, 0.25f, 0};
     std::copy(rot, rot + 9, camera.joints[0].rot);
     camera.joints[0].pos[0] = camera.joints[0].pos[1] = 1.0f / kSize; // edges on pixel centres
     beginFrame();
     render::drawCameraJoints(camera);
-    // The near rectangle's left edge runs through window x = 16.5.
-    expectColour(pixelAt(16, 32), 255, 255, 255, 3, "near rectangle");
-    expectColour(pixelAt(kSize / 2, kSize / 2), 0, 0, 0, 0, "inside");
-    expectInteger(GL_LINE_WIDTH, 1);
+    expectColour(pixelAt(16, 32), 255, 255, 255, 3, "near rectangle's left edge");
+    expectColour(pixelAt(kMid, kMid), 0, 0, 0, 0, "inside");
+    expectStates({{GL_LINE_WIDTH, 1}});
 }
 
 TEST(SdlKeys, KeypadArrowsAndPagesActAsTheMainKeys) {
@@ -345,8 +283,7 @@ TEST(SdlKeys, KeypadArrowsAndPagesActAsTheMainKeys) {
     }
 }
 
-// What the panel and its back end change while drawing comes back: matrices, client arrays,
-// attributes, the viewport and the clear colour.
+// Matrices, client arrays, attributes, the viewport and the clear colour come back after the panel.
 TEST(PanelGlState, PutsBackWhatThePanelChanges) {
     REQUIRE_CONTEXT();
     glMatrixMode(GL_MODELVIEW);
@@ -370,21 +307,17 @@ TEST(PanelGlState, PutsBackWhatThePanelChanges) {
         render::clearForChooser(8, 8);
         glMatrixMode(GL_TEXTURE);
     }
-    expectInteger(GL_MATRIX_MODE, GL_MODELVIEW);
+    expectStates({{GL_MATRIX_MODE, GL_MODELVIEW}, {GL_NORMAL_ARRAY, GL_TRUE}, {GL_COLOR_ARRAY, GL_FALSE},
+                  {GL_SCISSOR_TEST, GL_FALSE}, {GL_DEPTH_WRITEMASK, GL_FALSE}, {GL_MODELVIEW_STACK_DEPTH, 1}});
     float m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     EXPECT_EQ(m[12] + 10 * m[13] + 100 * m[14], 321.0f);
-    EXPECT_TRUE(glIsEnabled(GL_NORMAL_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
-    expectInteger(GL_DEPTH_WRITEMASK, GL_FALSE);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2] * 100 + viewport[3], 1719);
     float clear[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
     EXPECT_EQ(clear[2], 0.75f);
-    expectInteger(GL_MODELVIEW_STACK_DEPTH, 1);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDepthMask(GL_TRUE);
     glLoadIdentity();

@@ -3,19 +3,12 @@
 // own, pixels and state read back.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
-#include <GL/glext.h>
-
 #include <cmath>
-#include <vector>
 
-#include "base/gl_capabilities.h"
-#include "offscreen_gl.h"
 #include "program_run.h"
 #include "render/frame_passes.h"
 #include "render/frame_state.h"
-#include "render/gl_probe.h"
-#include "render/logic/capability_probe.h"
+#include "tests/gl/gl_checks.h"
 
 namespace {
 
@@ -23,12 +16,15 @@ namespace {
 
 constexpr int kWidth = 640, kHeight = 480, kHalf = kWidth / 2;
 
-Picture runScene(const char* name, const std::string& scene, const std::string& presses, int frames,
+// The picture after `frames` frames with `presses`, of scene.txt (the text) or of the demo (null).
+Picture runScene(const char* name, const char* scene, const std::string& presses, int frames,
                  const char* size = "640x480") {
     ViewerRun run(name);
-    writeFile(run.dir / "scene.txt", scene);
-    run.start(std::string("--headless --screenshot shot.png --size ") + size + " --frames " + std::to_string(frames) +
-              (presses.empty() ? "" : " --press \"" + presses + "\""));
+    if (scene) writeFile(run.dir / "scene.txt", scene);
+    else fs::copy(OSTRELLE_DEMO_DIR, run.dir / "demo", fs::copy_options::recursive);
+    run.start(std::string("--headless --no-dialogs --screenshot shot.png --size ") + size + " --frames " +
+              std::to_string(frames) + (presses.empty() ? "" : " --press \"" + presses + "\"") +
+              (scene ? "" : " --time 1.0 demo"));
     Picture picture;
     EXPECT_TRUE(picture.load(run.dir / "shot.png")) << run.err;
     EXPECT_EQ(run.log().find("GL_INVALID"), std::string::npos) << name;
@@ -39,8 +35,7 @@ const unsigned char* pixel(const Picture& p, int x, int y) {
     return &p.rgb[(static_cast<size_t>(y) * static_cast<size_t>(p.width) + static_cast<size_t>(x)) * 3];
 }
 
-// The columns of the strongly red pixels within [fromX, toX): their span and centre.
-struct RedColumns {
+struct RedColumns { // the columns of the strongly red pixels within [fromX, toX)
     int first = -1, last = -1;
     int width() const { return first < 0 ? 0 : last - first + 1; }
     float centre() const { return 0.5f * static_cast<float>(first + last + 1); }
@@ -69,8 +64,7 @@ int whiteIn(const Picture& p, int fromX, int toX) {
     return n;
 }
 
-// Pixels of the top `rows` rows that differ by more than 2 in a channel between the half-width
-// views starting at columns xa of a and xb of b.
+// Pixels of the top `rows` rows differing by more than 2 between the views at columns xa and xb.
 int viewDifferences(const Picture& a, int xa, const Picture& b, int xb, int rows) {
     int n = 0;
     for (int y = 0; y < rows; ++y)
@@ -85,8 +79,7 @@ int viewDifferences(const Picture& a, int xa, const Picture& b, int xb, int rows
 const char* const kOneLight = "basepath /tmp/\nnumlights 1\nlight 0\nlightpos 0 0 0\nlightcolor_d 1 0 0\n";
 
 TEST(Stereo, MarkerSeenFromEyesTenUnitsApartEightPixelsLeftSevenRight) {
-    // An eye 5 units to the side of a point 150 units ahead sees it this many pixels off the
-    // centre of a 320 x 480 view with a 45 degree vertical field of view.
+    // An eye 5 units aside sees a point 150 ahead this far off the centre of a 320 x 480, 45 degree view.
     const double focal = 1.0 / std::tan(std::acos(-1.0) / 8) * kHeight / kHalf;
     const float shift = static_cast<float>(focal * 5.0 / 150.0 * kHalf / 2);
     struct Case {
@@ -115,24 +108,13 @@ TEST(Stereo, TextOnlyInTheFirstView) {
 }
 
 TEST(Stereo, LeftViewOfParallelIsRightViewOfCrossed) {
-    const fs::path demo = OSTRELLE_DEMO_DIR;
-    if (!fs::exists(demo / "scene.txt")) GTEST_SKIP() << "the build wrote no demo scene at " << demo;
-    auto drawDemo = [&](const char* name, const char* keys, int frames) {
-        ViewerRun run(name);
-        fs::copy(demo, run.dir / "demo", fs::copy_options::recursive);
-        run.start(std::string("--headless --no-dialogs --size 640x480 --time 1.0 --screenshot shot.png demo") +
-                  " --frames " + std::to_string(frames) + " --press \"" + keys + "\"");
-        Picture picture;
-        EXPECT_TRUE(picture.load(run.dir / "shot.png")) << run.err;
-        return picture;
-    };
-    Picture parallel = drawDemo("demo_parallel", "R", 2), crossed = drawDemo("demo_crossed", "R R", 3);
+    if (!fs::exists(fs::path(OSTRELLE_DEMO_DIR) / "scene.txt")) GTEST_SKIP() << "the build wrote no demo scene";
+    Picture parallel = runScene("demo_parallel", nullptr, "R", 2), crossed = runScene("demo_crossed", nullptr, "R R", 3);
     ASSERT_EQ(parallel.width, kWidth);
     ASSERT_EQ(crossed.width, kWidth);
     const int aboveText = kHeight - 80; // the status and hint lines sit in the bottom rows
-    // The same view drawn 320 pixels further right may round an edge pixel the other way: a few
-    // dozen lone pixels along the edges of shadows and highlights, against thousands for a view
-    // from the wrong eye.
+    // A view drawn 320 pixels further right may round a few dozen lone edge pixels otherwise;
+    // a view from the wrong eye differs in thousands.
     const int roundedEdges = 64;
     EXPECT_LE(viewDifferences(parallel, 0, crossed, kHalf, aboveText), roundedEdges);
     EXPECT_LE(viewDifferences(parallel, kHalf, crossed, 0, aboveText), roundedEdges);
@@ -158,8 +140,6 @@ TEST(Glow, SwitchedByF5AndSkippedAbove1024Pixels) {
     }
 }
 
-// ---- the glow pass, called directly ----
-
 constexpr int kWindowW = 1100, kWindowH = 800; // room for a picture just over the size limit
 
 OffscreenGl gl;
@@ -170,9 +150,8 @@ void openContext() {
     static bool tried = false;
     if (tried) return;
     tried = true;
-    ready = gl.open("glow", kWindowW, kWindowH);
+    ready = openProbed(gl, "glow", kWindowW, kWindowH);
     if (!ready) return;
-    render::probeGlCapabilities([](const char* name) { return SDL_GL_GetProcAddress(name); }, false);
     glEnable(GL_TEXTURE_2D);
     render::createGlowTextures(glowTex1024, glowTex64);
 }
@@ -182,8 +161,8 @@ struct CloseContext : ::testing::Environment {
 };
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new CloseContext);
 
-// A render region of w x h in grey `background`, with a white square of `side` pixels in its
-// middle, drawn in the frame's state; the window beyond the region is blue.
+// A w x h region in grey `background` with a white square of `side` in its middle, in the
+// frame's state; the window beyond it blue.
 void drawPicture(int w, int h, float background, int side) {
     glViewport(0, 0, kWindowW, kWindowH);
     glClearColor(0, 0, 1, 0);
@@ -212,29 +191,20 @@ void drawPicture(int w, int h, float background, int side) {
     glViewport(0, 0, w, h);
 }
 
-std::vector<unsigned char> readWindow() {
-    std::vector<unsigned char> rgb(static_cast<size_t>(kWindowW) * kWindowH * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, kWindowW, kWindowH, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    return rgb;
-}
+std::vector<unsigned char> readWindow() { return readRgb(kWindowW, kWindowH); }
 
 int red(const std::vector<unsigned char>& rgb, int x, int y) {
     return rgb[(static_cast<size_t>(y) * kWindowW + static_cast<size_t>(x)) * 3];
 }
 
-void expectInteger(GLenum name, GLint expected) {
-    GLint value = 0;
-    glGetIntegerv(name, &value);
-    EXPECT_EQ(value, expected) << "state 0x" << std::hex << name;
-}
+#define REQUIRE_COMBINERS()                                                   \
+    openContext();                                                           \
+    if (!ready) GTEST_SKIP() << "no offscreen GL context";                   \
+    const GlCapabilities& caps = probedCapabilities();                       \
+    if (!caps.hasEnvCombine || !caps.hasMultitexture) GTEST_SKIP() << "the driver offers no combiners"
 
 TEST(Glow, BrightSquareSpreadsAndTheDarkBackgroundHalves) {
-    openContext();
-    if (!ready) GTEST_SKIP() << "no offscreen GL context";
-    const GlCapabilities& caps = probedCapabilities();
-    if (!caps.hasEnvCombine || !caps.hasMultitexture) GTEST_SKIP() << "the driver offers no combiners";
+    REQUIRE_COMBINERS();
     const int w = 640, h = 480, side = 64;
     drawPicture(w, h, 0.1f, side);
     const std::vector<unsigned char> before = readWindow();
@@ -244,8 +214,8 @@ TEST(Glow, BrightSquareSpreadsAndTheDarkBackgroundHalves) {
 
     const int background = red(before, 20, 20), edge = w / 2 + side / 2;
     ASSERT_NEAR(background, 26, 1);
-    // Blurred 1.8 x 0.1 stays below the threshold: the background keeps half its value, in the
-    // lower-left corner where the blurred copy was made as elsewhere.
+    // Blurred 1.8 x 0.1 stays below the threshold: the background halves, in the corner where the
+    // blurred copy was made as elsewhere.
     EXPECT_NEAR(red(after, 20, 20), background / 2, 2);
     EXPECT_NEAR(red(after, 200, 20), background / 2, 2);
     // Blurred white saturates: 0.5 x (1 - 0.25) + 0.5 x 1.
@@ -258,30 +228,19 @@ TEST(Glow, BrightSquareSpreadsAndTheDarkBackgroundHalves) {
     EXPECT_EQ(after[(static_cast<size_t>(h / 2) * kWindowW + 700) * 3 + 2], 255);
 
     // The state the next frame expects.
-    expectInteger(GL_VIEWPORT, 0);
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], w);
-    EXPECT_EQ(viewport[3], h);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
-    expectInteger(GL_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB);
-    expectInteger(GL_FRONT_FACE, GL_CW);
-    expectInteger(GL_MODELVIEW_STACK_DEPTH, 1);
-    expectInteger(GL_PROJECTION_STACK_DEPTH, 1);
-    GLint env = 0;
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
-    EXPECT_EQ(env, GL_MODULATE);
+    EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{0, 0, w, h}));
+    expectStates({{GL_BLEND, GL_FALSE}, {GL_DEPTH_TEST, GL_TRUE}, {GL_ALPHA_TEST, GL_TRUE},
+                  {GL_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB}, {GL_FRONT_FACE, GL_CW}, {GL_MODELVIEW_STACK_DEPTH, 1},
+                  {GL_PROJECTION_STACK_DEPTH, 1}});
+    expectModulateAndColourWrites();
 }
 
-// Skipped without a trace: switched off, a picture larger than the capture texture, or one
-// smaller than the blurred corner it copies back.
+// Not a pixel changed when switched off, larger than the capture texture or smaller than the
+// blurred corner it copies back.
 TEST(Glow, SkippedOutsideItsLimitsWithoutATrace) {
-    openContext();
-    if (!ready) GTEST_SKIP() << "no offscreen GL context";
-    const GlCapabilities& caps = probedCapabilities();
-    if (!caps.hasEnvCombine || !caps.hasMultitexture) GTEST_SKIP() << "the driver offers no combiners";
+    REQUIRE_COMBINERS();
     struct Case {
         int glowOn, width, height;
         bool drawn;

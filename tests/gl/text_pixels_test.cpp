@@ -1,11 +1,5 @@
-// tests/gl/text_pixels_test.cpp -- the texture text against the glBitmap text it replaces:
-// the overlay's lines drawn both ways over the same background, colour and depth compared
-// byte for byte; and the state the text leaves for the frame.
-#include <gtest/gtest.h>
-
-#include <GL/gl.h>
-#include <GL/glext.h>
-
+// tests/gl/text_pixels_test.cpp -- the texture text against the glBitmap text it replaces, the
+// overlay drawn both ways and colour and depth compared byte for byte; the state it leaves.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,12 +7,11 @@
 #include "app/text_lines.h"
 #include "render/bitmap_font.h"
 #include "tests/gl/bitmap_text_reference.h"
-#include "tests/gl/offscreen_gl.h"
+#include "tests/gl/gl_checks.h"
 
 namespace {
 
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
+constexpr int kWidth = 640, kHeight = 480;
 
 struct Picture {
     std::vector<unsigned char> rgba;
@@ -44,8 +37,7 @@ int differingPixels(const Picture& a, const Picture& b) {
     return n;
 }
 
-// Colour, alpha and depth all vary across the window; the depth crosses the text's (0.5), so
-// the left part of the text is hidden and the right part written.
+// Colour, alpha and depth vary across the window; the depth crosses the text's (0.5), hiding its left part.
 void drawBackground() {
     glViewport(0, 0, kWidth, kHeight);
     glMatrixMode(GL_PROJECTION);
@@ -60,15 +52,10 @@ void drawBackground() {
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
+    const float corners[4][7] = {{0.9f, 0.1f, 0.3f, 0.2f, -1, -1, -0.6f}, {0.2f, 0.8f, 0.1f, 0.9f, 0.8f, -1, 0.4f},
+                                 {0.1f, 0.3f, 0.9f, 0.6f, 0.8f, 1, 0.4f}, {0.6f, 0.6f, 0.2f, 0.1f, -1, 1, -0.6f}};
     glBegin(GL_QUADS);
-    glColor4f(0.9f, 0.1f, 0.3f, 0.2f);
-    glVertex3f(-1, -1, -0.6f);
-    glColor4f(0.2f, 0.8f, 0.1f, 0.9f);
-    glVertex3f(0.8f, -1, 0.4f);
-    glColor4f(0.1f, 0.3f, 0.9f, 0.6f);
-    glVertex3f(0.8f, 1, 0.4f);
-    glColor4f(0.6f, 0.6f, 0.2f, 0.1f);
-    glVertex3f(-1, 1, -0.6f);
+    for (const float* c : corners) glColor4fv(c), glVertex3fv(c + 4);
     glEnd();
 }
 
@@ -95,6 +82,9 @@ void printOverlay(Print print, float columnShift, float rowShift) {
     print("\x01\x7f\xff~ bytes outside 32..127", 20 + columnShift, 1 + rowShift);
 }
 
+OffscreenGl gl;
+unsigned int textureFont = 0, bitmapFont = 0;
+
 class TextPixels : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -110,13 +100,7 @@ protected:
     void SetUp() override {
         if (textureFont == 0 || bitmapFont == 0) GTEST_SKIP() << "no offscreen context or no font";
     }
-    static OffscreenGl gl;
-    static unsigned int textureFont;
-    static unsigned int bitmapFont;
 };
-OffscreenGl TextPixels::gl;
-unsigned int TextPixels::textureFont = 0;
-unsigned int TextPixels::bitmapFont = 0;
 
 struct TextCase {
     const char* name;
@@ -149,20 +133,16 @@ TEST_F(TextPixels, SamePixelsAndDepthsAsGlBitmapText) {
             setFrameState(c.viewport);
             if (!c.alphaTest) glDisable(GL_ALPHA_TEST);
             glColor4fv(c.colour);
-            if (way == 0)
-                printOverlay([](const char* t, float x, float y) { reference::printBitmapText(bitmapFont, t, x, y); },
-                             c.columnShift, c.rowShift);
-            else
-                printOverlay([](const char* t, float x, float y) { render::printText(textureFont, t, x, y); },
-                             c.columnShift, c.rowShift);
+            printOverlay(
+                [way](const char* t, float x, float y) {
+                    way ? render::printText(textureFont, t, x, y) : reference::printBitmapText(bitmapFont, t, x, y);
+                },
+                c.columnShift, c.rowShift);
             pictures[way] = readPicture();
         }
         EXPECT_EQ(differingPixels(pictures[0], pictures[1]), 0);
-        int written = differingPixels(background, pictures[1]);
-        if (c.drawsSomething)
-            EXPECT_GT(written, 2000);
-        else
-            EXPECT_EQ(written, 0);
+        const int written = differingPixels(background, pictures[1]);
+        EXPECT_TRUE(c.drawsSomething ? written > 2000 : written == 0) << written << " pixels written";
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
@@ -188,21 +168,11 @@ TEST_F(TextPixels, LeavesTheStateTheFrameExpects) {
     glColor4f(1, 1, 1, 1);
     render::printText(textureFont, helpLines[0].text, 0, 1);
 
-    const struct {
-        GLenum name;
-        GLint value;
-    } kExpected[] = {{GL_ACTIVE_TEXTURE, GL_TEXTURE0}, {GL_TEXTURE_BINDING_2D, static_cast<GLint>(texture)},
-                     {GL_TEXTURE_2D, GL_FALSE}, {GL_BLEND, GL_FALSE}, {GL_BLEND_SRC, GL_ONE}, {GL_BLEND_DST, GL_ZERO},
-                     {GL_ALPHA_TEST, GL_TRUE}, {GL_ALPHA_TEST_FUNC, GL_GREATER}, {GL_CULL_FACE, GL_TRUE},
-                     {GL_DEPTH_FUNC, GL_LESS}, {GL_DEPTH_WRITEMASK, GL_TRUE}, {GL_MATRIX_MODE, GL_MODELVIEW}};
-    for (const auto& e : kExpected) {
-        GLint value = 0;
-        glGetIntegerv(e.name, &value);
-        EXPECT_EQ(value, e.value) << "state 0x" << std::hex << e.name;
-    }
-    GLint mode = 0;
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODULATE);
+    expectStates({{GL_ACTIVE_TEXTURE, GL_TEXTURE0}, {GL_TEXTURE_BINDING_2D, static_cast<GLint>(texture)},
+                  {GL_TEXTURE_2D, GL_FALSE}, {GL_BLEND, GL_FALSE}, {GL_BLEND_SRC, GL_ONE}, {GL_BLEND_DST, GL_ZERO},
+                  {GL_ALPHA_TEST, GL_TRUE}, {GL_ALPHA_TEST_FUNC, GL_GREATER}, {GL_CULL_FACE, GL_TRUE},
+                  {GL_DEPTH_FUNC, GL_LESS}, {GL_DEPTH_WRITEMASK, GL_TRUE}, {GL_MATRIX_MODE, GL_MODELVIEW}});
+    expectModulateAndColourWrites();
     float ref = 0;
     glGetFloatv(GL_ALPHA_TEST_REF, &ref);
     EXPECT_EQ(ref, 0.5f);
