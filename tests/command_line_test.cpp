@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <set>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -30,10 +28,9 @@ std::string triangleMesh(const fs::path& dir, const std::string& tris = "numtris
            "weight 0 0 1 ( 0 0 0 )\nweight 1 0 1 ( 1 0 0 )\nweight 2 0 1 ( 0 1 0 )\n}\n";
 }
 
-class CommandLine : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("ostrelle_command_line_" + std::to_string(::getpid()));
+struct CommandLine : ::testing::Test {
+    fs::path dir = fs::temp_directory_path() / ("ostrelle_command_line_" + std::to_string(::getpid()));
+    CommandLine() {
         fs::create_directories(dir / "exports");
         TgaFixture skin;
         skin.body.assign(3, 0x80);
@@ -42,8 +39,7 @@ protected:
         std::ofstream(dir / "exports" / "broken.md5mesh") << triangleMesh(dir, "numtris 1\ntri 0 0 1 7");
         std::ofstream(dir / "huge.md5mesh") << "MD5Version 10\nnumJoints 2000000000\nnumMeshes 1\n";
     }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
+    ~CommandLine() override { fs::remove_all(dir); }
 };
 
 // True when a line of `text` begins with `start`.

@@ -20,29 +20,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class DumpScene : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("ostrelle_dump_scene_" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        if (!dir.empty()) fs::remove_all(dir);
-    }
-    fs::path dir;
-};
-
-void writeText(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
-
-// The program's dump of each saved scene and of the file it came from.
-class SavedScene : public DumpScene {
-protected:
+struct DumpScene : ::testing::Test {
+    fs::path dir = fs::temp_directory_path() / ("ostrelle_dump_scene_" + std::to_string(::getpid()));
+    DumpScene() { fs::create_directories(dir); }
+    ~DumpScene() override { fs::remove_all(dir); }
+    // The program's dump of a scene file.
     std::string dump(const fs::path& file) {
         ProgramRun run = runProgram(dir, "--dump-scene '" + file.string() + "'");
         EXPECT_EQ(run.status, 0) << run.err;
         return run.out;
     }
 };
+using SavedScene = DumpScene;
+
+void writeText(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
 
 struct RoundTrip {
     const char* what;
@@ -72,14 +63,9 @@ const RoundTrip kRoundTrips[] = {
 
 // The reading itself is SceneReader's; here: every field reaches the JSON, absent names as null.
 TEST_F(DumpScene, PrintsTheSceneAndTheMessageBoxes) {
-    std::ofstream(dir / "my scene.txt") << "basepath C:\\put_your_game_directory_here\\base\n"
-                                           "backgroundcolor 0.1 0.2\n"
-                                           "campos 1 2 3\n"
-                                           "numlights 2\n"
-                                           "light 1\n"
-                                           "bind_to_bone lamp 0\n"
-                                           "nummodels 1\n"
-                                           "modelname models/m.md5mesh\n";
+    writeText(dir / "my scene.txt", "basepath C:\\put_your_game_directory_here\\base\nbackgroundcolor 0.1 0.2\n"
+                                    "campos 1 2 3\nnumlights 2\nlight 1\nbind_to_bone lamp 0\nnummodels 1\n"
+                                    "modelname models/m.md5mesh\n");
     ProgramRun run = runProgram(dir, "--dump-scene 'my scene.txt'");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("Ostrelle Startup: Don't forget to edit the basepath in scene.txt.\n"), std::string::npos)

@@ -13,10 +13,14 @@ using render::LightPath;
 
 namespace {
 
-GlCapabilities fullCaps(int units) {
+GlCapabilities fullCaps(int units, int combiners = 0, int combine4 = 1, int dot3 = 1) {
     GlCapabilities caps;
-    caps.hasCubeMap = caps.hasEnvDot3 = caps.hasMultitexture = caps.hasCombine4 = 1;
+    caps.hasCubeMap = caps.hasMultitexture = 1;
+    caps.hasEnvDot3 = dot3;
+    caps.hasCombine4 = combine4;
     caps.maxTextureUnits = units;
+    caps.hasRegisterCombiners = combiners > 0;
+    caps.maxGeneralCombiners = combiners;
     return caps;
 }
 
@@ -30,17 +34,17 @@ Vertex turnedVertex(float x, float y, float z) {
     return v;
 }
 
+void expectNear(const float* got, std::initializer_list<float> want, float tolerance) {
+    int i = 0;
+    for (float w : want) EXPECT_NEAR(got[i++], w, tolerance) << "component " << i - 1;
+}
+
 } // namespace
 
 TEST(LightPlan, PathAndHighlightFollowUnitsCombinersAndMaterials) {
     const render::MeshMaterials all{true, true, true}, noNormal{true, false, true}, noDiffuse{false, true, true};
-    GlCapabilities rc8 = fullCaps(4), rc2 = fullCaps(2), rc2NoCombine4 = fullCaps(2), noDot3 = fullCaps(4);
-    rc8.hasRegisterCombiners = 1, rc8.maxGeneralCombiners = 8;
-    rc2.hasRegisterCombiners = 1, rc2.maxGeneralCombiners = 2;
-    rc2NoCombine4.hasRegisterCombiners = 1, rc2NoCombine4.maxGeneralCombiners = 2, rc2NoCombine4.hasCombine4 = 0;
-    noDot3.hasEnvDot3 = 0;
-    GlCapabilities noCombine4 = fullCaps(4);
-    noCombine4.hasCombine4 = 0;
+    const GlCapabilities rc8 = fullCaps(4, 8), rc2 = fullCaps(2, 2), rc2NoCombine4 = fullCaps(2, 2, 0),
+                         noDot3 = fullCaps(4, 0, 1, 0), noCombine4 = fullCaps(4, 0, 0);
     struct Case {
         const char* what;
         GlCapabilities caps;
@@ -66,13 +70,14 @@ TEST(LightPlan, PathAndHighlightFollowUnitsCombinersAndMaterials) {
         {"highlight only", fullCaps(4), true, noDiffuse, LightPath::FourUnit, Highlight::FourUnitEnvironment, false},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         const render::LightPlan plan = render::planLightMesh(c.caps, c.filtered, c.materials, true, false);
-        EXPECT_EQ(plan.path, c.path) << c.what;
-        EXPECT_EQ(plan.highlight, c.highlight) << c.what;
-        EXPECT_EQ(plan.diffuse, c.diffuse) << c.what;
+        EXPECT_EQ(plan.path, c.path);
+        EXPECT_EQ(plan.highlight, c.highlight);
+        EXPECT_EQ(plan.diffuse, c.diffuse);
         // The facing list is built exactly for the highlight that draws it.
-        EXPECT_EQ(plan.facingList, c.highlight != Highlight::None) << c.what;
-        EXPECT_EQ(plan.filterValues, c.filtered && c.diffuse) << c.what;
+        EXPECT_EQ(plan.facingList, c.highlight != Highlight::None);
+        EXPECT_EQ(plan.filterValues, c.filtered && c.diffuse);
     }
     // Specular switch off, or shadows on: no list; shadows keep the highlight itself.
     EXPECT_EQ(render::planLightMesh(fullCaps(4), false, all, false, false).highlight, Highlight::None);
@@ -87,15 +92,9 @@ TEST(LightVectors, TangentFrameAndHalfAngleScaledByThree) {
     float ts[6], ha[6];
     render::tangentSpaceLightVectors(verts, 2, light, eye, ts, ha);
     // l = (0, 3, 4): (l.S, l.T, l.N) = (3, 4, 0); v = (5, 0, 0) turns into (0, 0, 5).
-    EXPECT_NEAR(ts[0], 3, 1e-5f);
-    EXPECT_NEAR(ts[1], 4, 1e-5f);
-    EXPECT_NEAR(ts[2], 0, 1e-5f);
-    EXPECT_NEAR(ha[0], 3 * 0.6f, 1e-3f);
-    EXPECT_NEAR(ha[1], 3 * 0.8f, 1e-3f);
-    EXPECT_NEAR(ha[2], 3 * 1.0f, 1e-3f);
-    // The second vertex: l = (-1, 3, 4), still unnormalised in tslight.
-    EXPECT_NEAR(ts[3], 3, 1e-5f);
-    EXPECT_NEAR(ts[5], -1, 1e-5f);
+    expectNear(ts, {3, 4, 0}, 1e-5f);
+    expectNear(ha, {3 * 0.6f, 3 * 0.8f, 3 * 1.0f}, 1e-3f);
+    expectNear(ts + 3, {3, 4, -1}, 1e-5f); // l = (-1, 3, 4), still unnormalised in tslight
 }
 
 TEST(LightVectors, LightOrEyeOnTheVertexGivesNoNaN) {
@@ -104,10 +103,7 @@ TEST(LightVectors, LightOrEyeOnTheVertexGivesNoNaN) {
     float ts[3], ha[3];
     render::tangentSpaceLightVectors(verts, 1, at, eye, ts, ha);
     for (float c : ts) EXPECT_EQ(c, 0.0f);
-    // Only the eye's unit vector (0, 0, 1) remains: T along z.
-    EXPECT_NEAR(ha[0], 0, 1e-5f);
-    EXPECT_NEAR(ha[1], 3, 1e-3f);
-    EXPECT_NEAR(ha[2], 0, 1e-5f);
+    expectNear(ha, {0, 3, 0}, 1e-3f); // only the eye's unit vector (0, 0, 1) remains: T along z
 }
 
 TEST(FilterValues, WeightFallsFromNearToFarRadius) {
@@ -136,9 +132,7 @@ TEST(FilterValues, CoordinatesInTheLightsFrameAndColourCarriesTheWeight) {
     float texcoord[3], colour[4];
     render::filterSpaceValues(verts, 1, light, lightPos, texcoord, colour);
     // d = (0, 0, 20): c1.d = 0, c2.d = 20, c3.d = 0.
-    EXPECT_NEAR(texcoord[0], 0, 1e-5f);
-    EXPECT_NEAR(texcoord[1], 20, 1e-5f);
-    EXPECT_NEAR(texcoord[2], 0, 1e-5f);
+    expectNear(texcoord, {0, 20, 0}, 1e-5f);
     EXPECT_EQ(colour[0], 0.25f);
     EXPECT_EQ(colour[2], 0.75f);
     EXPECT_NEAR(colour[3], 0.5f, 1e-3f);

@@ -94,9 +94,8 @@ TEST(PanelBars, PositionsAndSpeedsBothWays) {
                           Case{-9, 0}}) {
         EXPECT_EQ(ui::bars::speedPosition(c.speed), c.position) << c.speed;
     }
-    EXPECT_FLOAT_EQ(ui::bars::speedAtPosition(1000), 4.0f);
-    EXPECT_FLOAT_EQ(ui::bars::speedAtPosition(0), -4.0f);
-    EXPECT_FLOAT_EQ(ui::bars::speedAtPosition(625), 1.0f);
+    for (const Case& c : {Case{-4, 0}, Case{1, 625}, Case{4, 1000}})
+        EXPECT_FLOAT_EQ(ui::bars::speedAtPosition(c.position), c.speed) << c.position;
 
     struct TimeCase {
         double time;
@@ -112,9 +111,7 @@ TEST(PanelBars, PositionsAndSpeedsBothWays) {
 TEST_F(PanelFixture, RefreshShowsTheSceneOnEveryPage) {
     scene.showSkeleton = true;
     scene.specular = 0;
-    scene.shadowMode = 2;
-    scene.renderMode = 1;
-    scene.stereoMode = 2;
+    scene.shadowMode = 2, scene.renderMode = 1, scene.stereoMode = 2;
     scene.animSpeed = -0.5f;
     scene.animTime = 7.25;
     addLight(scene);
@@ -124,19 +121,12 @@ TEST_F(PanelFixture, RefreshShowsTheSceneOnEveryPage) {
     scene.selectedLight = 0;
     panel.refresh();
     const ui::PanelView& v = panel.view();
-    EXPECT_TRUE(v.showSkeleton);
-    EXPECT_FALSE(v.specular);
-    EXPECT_EQ(v.shadowMode, 2);
-    EXPECT_EQ(v.renderMode, 1);
-    EXPECT_EQ(v.stereoMode, 2);
-    EXPECT_EQ(v.light.high, 1);
-    EXPECT_EQ(v.light.position, 0);
-    EXPECT_EQ(v.model.high, 0);
+    EXPECT_TRUE(v.showSkeleton && !v.specular);
+    EXPECT_EQ(std::vector<int>({v.shadowMode, v.renderMode, v.stereoMode}), std::vector<int>({2, 1, 2}));
+    EXPECT_EQ(std::vector<int>({v.light.high, v.light.position, v.model.high}), std::vector<int>({1, 0, 0}));
     EXPECT_EQ(v.modelFile, "models/bob.md5mesh");
-    EXPECT_EQ(v.speedBar, 437);
-    EXPECT_EQ(v.timeBar, 450);
-    EXPECT_EQ(v.speedText, "-0.500");
-    EXPECT_EQ(v.timeText, "7.250");
+    EXPECT_EQ(std::vector<int>({v.speedBar, v.timeBar}), std::vector<int>({437, 450}));
+    EXPECT_EQ(v.speedText + " " + v.timeText, "-0.500 7.250");
     // The camera box is checked and enabled only with a camera animation loaded.
     EXPECT_FALSE(v.cameraActive);
     EXPECT_FALSE(v.cameraActiveEnabled);
@@ -173,10 +163,9 @@ TEST_F(PanelFixture, RemovingTheOnlyModelLeavesRangeZeroAndNoModelsLoaded) {
     panel.refresh();
     panel.removeModel();
     EXPECT_EQ(scene.nummodels, 0);
-    EXPECT_EQ(panel.view().model.low, 0);
-    EXPECT_EQ(panel.view().model.high, 0);
-    EXPECT_EQ(panel.view().model.position, 0);
-    EXPECT_EQ(panel.view().modelFile, "") << "the removed model's name stays on show";
+    const ui::PanelView& v = panel.view();
+    EXPECT_EQ(std::vector<int>({v.model.low, v.model.high, v.model.position}), std::vector<int>({0, 0, 0}));
+    EXPECT_EQ(v.modelFile, "") << "the removed model's name stays on show";
     const std::string status = formatStatusLine(scene.model_in_focus, nullptr, !scene.models.empty(), 0);
     EXPECT_NE(status.find(" no models loaded"), std::string::npos) << status;
     panel.removeModel(); // nothing left to remove
@@ -204,11 +193,9 @@ TEST_F(PanelFixture, EventTable) {
     panel.setStereoMode(1);
     panel.setShowSkeleton(true);
     panel.setSpecular(false);
-    EXPECT_EQ(scene.shadowMode, 0);
-    EXPECT_EQ(scene.renderMode, 2);
-    EXPECT_EQ(scene.stereoMode, 1);
+    EXPECT_EQ(std::vector<int>({scene.shadowMode, scene.renderMode, scene.stereoMode, scene.specular}),
+              std::vector<int>({0, 2, 1, 0}));
     EXPECT_TRUE(scene.showSkeleton);
-    EXPECT_EQ(scene.specular, 0);
 
     // "Active" needs a loaded camera animation.
     panel.setCameraActive(true);
@@ -220,9 +207,7 @@ TEST_F(PanelFixture, EventTable) {
     panel.saveScene();
     panel.frameModel();
     panel.cancel();
-    EXPECT_EQ(host.saves, 1);
-    EXPECT_EQ(host.frames, 1);
-    EXPECT_TRUE(host.quitting);
+    EXPECT_TRUE(host.saves == 1 && host.frames == 1 && host.quitting);
 }
 
 TEST_F(PanelFixture, LoadMeshWithoutModelsAddsSlotZeroAndCancelLeavesItEmpty) {
@@ -379,14 +364,10 @@ TEST(ChooserLogic, FolderListingStartingFolderAndTypedPaths) {
 TEST(ChooserLogic, ColourBytesTruncateAndComeBackAsByteOver255) {
     const float in[3] = {0.5f, 1.0f, 0.999f};
     const ui::ColourBytes bytes = ui::colourToBytes(in);
-    EXPECT_EQ(bytes.r, 127);
-    EXPECT_EQ(bytes.g, 255);
-    EXPECT_EQ(bytes.b, 254);
+    EXPECT_EQ(std::vector<int>({bytes.r, bytes.g, bytes.b}), std::vector<int>({127, 255, 254}));
     const float odd[3] = {-0.5f, 7.0f, std::nanf("")};
     const ui::ColourBytes clamped = ui::colourToBytes(odd);
-    EXPECT_EQ(clamped.r, 0);
-    EXPECT_EQ(clamped.g, 255);
-    EXPECT_EQ(clamped.b, 0);
+    EXPECT_EQ(std::vector<int>({clamped.r, clamped.g, clamped.b}), std::vector<int>({0, 255, 0}));
     float out[4] = {0, 0, 0, 0.5f};
     ui::bytesToColour(bytes, out);
     EXPECT_FLOAT_EQ(out[0], 127 / 255.0f);

@@ -67,16 +67,12 @@ TEST(MarkerGeometry, CameraFrustumOpensAlongTheFirstColumn) {
 TEST(MarkerGeometry, BonesOnlyToParentsInsideTheSkeleton) {
     Model model;
     model.joints.resize(3);
-    model.joints[0].parent = -1;
-    model.joints[1].parent = 0;
-    model.joints[2].parent = 7;
+    model.joints[0].parent = -1, model.joints[1].parent = 0, model.joints[2].parent = 7;
     model.joints[0].pos[2] = 4;
     model.joints[1].pos[0] = 1;
     render::MarkerLine bone;
-    EXPECT_FALSE(render::boneLine(model, 0, bone));
+    for (int j : {0, 2, 3}) EXPECT_FALSE(render::boneLine(model, j, bone)) << j;
     ASSERT_TRUE(render::boneLine(model, 1, bone));
     expectVec(bone.from, 0, 0, 4);
     expectVec(bone.to, 1, 0, 0);
-    EXPECT_FALSE(render::boneLine(model, 2, bone));
-    EXPECT_FALSE(render::boneLine(model, 3, bone));
 }

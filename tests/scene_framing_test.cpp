@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 
@@ -35,6 +36,10 @@ struct Seen {
     double centreX = 0, centreY = 0; // where the box's centre lands, in the same fractions
 };
 
+std::array<float, 3> centreOf(const Bounds& box) {
+    return {(box.min[0] + box.max[0]) / 2, (box.min[1] + box.max[1]) / 2, (box.min[2] + box.max[2]) / 2};
+}
+
 Seen look(const Scene& s, const Bounds& box, double aspect) {
     const double t = std::tan(kFreeCameraFov * kPi / 360);
     Seen seen;
@@ -53,10 +58,8 @@ Seen look(const Scene& s, const Bounds& box, double aspect) {
         seen.reach = std::max({seen.reach, std::fabs(fx), std::fabs(fy)});
         seen.nearest = std::min(seen.nearest, depth);
     }
-    const float centre[3] = {(box.min[0] + box.max[0]) / 2, (box.min[1] + box.max[1]) / 2,
-                             (box.min[2] + box.max[2]) / 2};
     double depth;
-    project(centre, seen.centreX, seen.centreY, depth);
+    project(centreOf(box).data(), seen.centreX, seen.centreY, depth);
     return seen;
 }
 
@@ -72,10 +75,9 @@ std::unique_ptr<Model> triangleModel() {
     auto model = std::make_unique<Model>();
     model->verts.resize(1);
     model->tris.resize(1);
-    const float corners[4][3] = {{-1, 0, 0}, {1, 0, 0}, {0, 0, 4}, {500, 500, 500}};
-    for (const auto& c : corners) {
+    for (const auto& c : {Vec3{-1, 0, 0}, Vec3{1, 0, 0}, Vec3{0, 0, 4}, Vec3{500, 500, 500}}) {
         Vertex v;
-        std::copy(c, c + 3, v.pos);
+        std::copy(c.begin(), c.end(), v.pos);
         model->verts[0].push_back(v);
     }
     Triangle tri;
@@ -131,10 +133,8 @@ TEST(Framing, HomeFramesTheFocusModelsTrianglesUnderItsPlacement) {
     Bounds box;
     ASSERT_TRUE(modelBounds(*scene.models[0], box));
     // Turned by 90 degrees and moved: x from -1..1 became y; the unused vertex is left out.
-    EXPECT_NEAR(box.min[0], 50, 1e-4);
-    EXPECT_NEAR(box.max[0], 50, 1e-4);
-    EXPECT_NEAR(box.min[1], -1, 1e-4);
-    EXPECT_NEAR(box.max[2], 4, 1e-4);
+    for (auto [got, want] : {std::pair{box.min[0], 50}, {box.max[0], 50}, {box.min[1], -1}, {box.max[2], 4}})
+        EXPECT_NEAR(got, want, 1e-4);
     EXPECT_NEAR(look(scene, box, 1.0).reach, kFramedFill, 1e-3);
     scene.model_in_focus = -1;
     EXPECT_FALSE(frameModelInFocus(scene, 1.0));
@@ -155,16 +155,13 @@ TEST(Framing, AModelFileGetsASceneOfItsOwnLitFromAboveAndInFront) {
 
     Bounds box;
     ASSERT_TRUE(modelBounds(*scene.models[0], box));
-    const Seen seen = look(scene, box, 4.0 / 3);
-    EXPECT_NEAR(seen.reach, kFramedFill, 1e-3);
+    EXPECT_NEAR(look(scene, box, 4.0 / 3).reach, kFramedFill, 1e-3);
     const Light& light = scene.lights[0];
     EXPECT_EQ(light.lightpos[3], 1.0f);
     EXPECT_GT(light.lightpos[2], box.max[2]); // above
     double lightEye[3], centreEye[3];
-    const float centre[3] = {(box.min[0] + box.max[0]) / 2, (box.min[1] + box.max[1]) / 2,
-                             (box.min[2] + box.max[2]) / 2};
     toEye(scene, light.lightpos, lightEye);
-    toEye(scene, centre, centreEye);
+    toEye(scene, centreOf(box).data(), centreEye);
     EXPECT_GT(lightEye[2], centreEye[2]); // nearer the viewer than the model
     EXPECT_GT(-lightEye[2], 1.0); // and still in front of the camera
 }

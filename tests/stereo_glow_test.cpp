@@ -2,43 +2,33 @@
 // marker sizes, when the glow runs and where it samples.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "render/logic/stereo_glow.h"
 
-TEST(StereoNumbers, EyesTenUnitsApartAndCrossedSwapsThem) {
-    struct Case {
+TEST(StereoNumbers, EyeShiftsViewportsAndMarkers) {
+    struct Eyes {
         int mode;
         float first, second;
-    } cases[] = {{0, 0, 0}, {1, 5, -5}, {2, -5, 5}, {3, 0, 0}, {-1, 0, 0}};
-    for (const Case& c : cases) {
-        EXPECT_EQ(render::stereoEyeShift(c.mode, 0), c.first) << "mode " << c.mode;
-        EXPECT_EQ(render::stereoEyeShift(c.mode, 1), c.second) << "mode " << c.mode;
-        EXPECT_EQ(render::stereoEyeShift(c.mode, 2), 0.0f) << "mode " << c.mode;
+    } eyes[] = {{0, 0, 0}, {1, 5, -5}, {2, -5, 5}, {3, 0, 0}, {-1, 0, 0}}; // crossed swaps the eyes
+    for (const Eyes& c : eyes) {
+        SCOPED_TRACE(c.mode);
+        EXPECT_EQ(render::stereoEyeShift(c.mode, 0), c.first);
+        EXPECT_EQ(render::stereoEyeShift(c.mode, 1), c.second);
+        EXPECT_EQ(render::stereoEyeShift(c.mode, 2), 0.0f);
     }
-    EXPECT_EQ(render::stereoEyeShift(1, 0) - render::stereoEyeShift(1, 1), 10.0f);
-}
-
-TEST(StereoNumbers, HalvesOfTheRenderRegionInIntegerDivision) {
-    struct Case {
-        int width, height, eye;
-        render::ViewRect expected;
-    } cases[] = {{640, 480, 0, {0, 0, 320, 480}},
-                 {640, 480, 1, {320, 0, 320, 480}},
-                 {641, 300, 0, {0, 0, 320, 300}},
-                 {641, 300, 1, {320, 0, 320, 300}},
-                 {1, 1, 1, {0, 0, 0, 1}}};
-    for (const Case& c : cases) {
-        render::ViewRect got = render::stereoViewRect(c.width, c.height, c.eye);
-        EXPECT_EQ(got.x, c.expected.x) << c.width << " eye " << c.eye;
-        EXPECT_EQ(got.y, c.expected.y);
-        EXPECT_EQ(got.width, c.expected.width) << c.width << " eye " << c.eye;
-        EXPECT_EQ(got.height, c.expected.height);
+    // Half the render width in integer division, the full height.
+    struct View {
+        int width, height, eye, x, w;
+    } views[] = {{640, 480, 0, 0, 320}, {640, 480, 1, 320, 320}, {641, 300, 1, 320, 320}, {1, 1, 1, 0, 0}};
+    for (const View& c : views) {
+        const render::ViewRect got = render::stereoViewRect(c.width, c.height, c.eye);
+        EXPECT_EQ(std::vector<int>({got.x, got.y, got.width, got.height}), std::vector<int>({c.x, 0, c.w, c.height}))
+            << c.width << " eye " << c.eye;
     }
-}
-
-TEST(StereoNumbers, SelectedMarkerEightInTheFirstViewSevenInTheSecond) {
+    // The selected light's marker is one pixel smaller in the second view.
     EXPECT_EQ(render::lightMarkerSize(true, 0), 8.0f);
     EXPECT_EQ(render::lightMarkerSize(true, 1), 7.0f);
-    EXPECT_EQ(render::lightMarkerSize(false, 0), 5.0f);
     EXPECT_EQ(render::lightMarkerSize(false, 1), 5.0f);
 }
 

@@ -41,23 +41,18 @@ TEST(Projection, InverseRigidTransformUndoesRotationAndTranslation) {
 
 TEST(Projection, AnimatedCameraWithoutAUsableFovLooksThrough45Degrees) {
     EXPECT_DOUBLE_EQ(animatedCameraFov(78.0f), 78.0);
-    EXPECT_DOUBLE_EQ(animatedCameraFov(0.0f), 45.0); // a camera joint without a fov channel
-    EXPECT_DOUBLE_EQ(animatedCameraFov(-10.0f), 45.0);
-    EXPECT_DOUBLE_EQ(animatedCameraFov(180.0f), 45.0);
+    for (float fov : {0.0f, -10.0f, 180.0f}) EXPECT_DOUBLE_EQ(animatedCameraFov(fov), 45.0) << fov; // 0: no channel
 }
 
 // A model name is text, never a format: "%s" in it prints as it stands.
-TEST(TextLines, StatusLineFormats) {
+TEST(TextLines, StatusLineFormatsAndNamesASlotWhoseModelIsMissing) {
     EXPECT_EQ(formatStatusLine(0, nullptr, false, 0),
               "current model in focus (PgUp/Dwn): 0  no models loaded 0.000000");
     EXPECT_EQ(formatStatusLine(1, nullptr, true, 0.5f), "current model in focus (PgUp/Dwn): 1 (null) 0.500000");
     EXPECT_EQ(formatStatusLine(0, "models/a%s.md5mesh", true, -0.25f),
               "current model in focus (PgUp/Dwn): 0 models/a%s.md5mesh -0.250000");
-}
-
-// A slot whose model did not load shows the name the scene gave it; the problem of the load is
-// kept with the model for standard error.
-TEST(TextLines, StatusLineNamesASlotWhoseModelIsMissing) {
+    // A slot whose model did not load shows the name the scene gave it; the load's problem stays
+    // with the model for standard error.
     ScopedLogCapture log;
     Scene scene;
     scene.nummodels = 2;
@@ -88,25 +83,27 @@ TEST(FrameCounter, FirstUpdateOnSecondCallShowsFourTimesTheFrames) {
     EXPECT_FALSE(none.tick(5000, 0, title)); // no counter: the title never changes
 }
 
-TEST(ViewerOptions, ParsesEveryOptionAndImpliesNoDialogs) {
-    std::vector<const char*> args = {"ostrelle", "scenes/a", "--screenshot", "x.png", "--frames", "5", "--time",
-                                     "1.5", "--size", "320x200", "--press", "F2 q Shift+PageDown",
-                                     "--caps", "units=2,-regcomb", "--panel-page", "scene", "--panel-shot",
-                                     "p.png", "--drop", "a.obj", "--drop", "b.md5anim"};
-    ViewerOptions o;
+namespace {
+bool parse(std::vector<const char*> args, ViewerOptions& o) {
     std::string error;
-    ASSERT_TRUE(parseViewerOptions(static_cast<int>(args.size()), const_cast<char**>(args.data()), o, error)) << error;
+    return parseViewerOptions(static_cast<int>(args.size()), const_cast<char**>(args.data()), o, error);
+}
+} // namespace
+
+TEST(ViewerOptions, ParsesEveryOptionAndImpliesNoDialogs) {
+    ViewerOptions o;
+    ASSERT_TRUE(parse({"ostrelle", "scenes/a", "--screenshot", "x.png", "--frames", "5", "--time", "1.5", "--size",
+                       "320x200", "--press", "F2 q Shift+PageDown", "--caps", "units=2,-regcomb", "--panel-page",
+                       "scene", "--panel-shot", "p.png", "--drop", "a.obj", "--drop", "b.md5anim"},
+                      o));
     EXPECT_EQ(o.directory, "scenes/a");
     EXPECT_EQ(o.screenshotFile, "x.png");
     EXPECT_EQ(o.frames, 5);
-    EXPECT_TRUE(o.hasTime);
-    EXPECT_DOUBLE_EQ(o.time, 1.5);
-    EXPECT_EQ(o.width, 320);
-    EXPECT_EQ(o.height, 200);
+    EXPECT_TRUE(o.hasTime && o.time == 1.5);
+    EXPECT_TRUE(o.width == 320 && o.height == 200);
     ASSERT_EQ(o.presses.size(), 3u);
-    EXPECT_EQ(o.presses[0].key, 0x71);
-    EXPECT_EQ(o.presses[1].key, 'Q');
-    EXPECT_EQ(o.presses[2].key, 0x22);
+    EXPECT_EQ(std::vector<int>({o.presses[0].key, o.presses[1].key, o.presses[2].key}),
+              std::vector<int>({0x71, 'Q', 0x22}));
     EXPECT_TRUE(o.presses[2].shift);
     EXPECT_TRUE(o.noDialogs);
     EXPECT_EQ(o.caps, "units=2,-regcomb");
@@ -114,22 +111,19 @@ TEST(ViewerOptions, ParsesEveryOptionAndImpliesNoDialogs) {
     EXPECT_EQ(o.panelShotFile, "p.png");
     EXPECT_EQ(o.drops, (std::vector<std::string>{"a.obj", "b.md5anim"}));
 
-    for (std::vector<const char*> bad : {std::vector<const char*>{"o", "--size", "12"},
-                                         {"o", "--frames", "0"}, {"o", "--press", "Hyper+Q"},
-                                         {"o", "--frames"}, {"o", "--bogus"}, {"o", "a", "b"},
-                                         {"o", "--panel-page", "Lights"}}) {
+    for (std::vector<const char*> bad :
+         {std::vector<const char*>{"o", "--size", "12"}, {"o", "--frames", "0"}, {"o", "--press", "Hyper+Q"},
+          {"o", "--frames"}, {"o", "--bogus"}, {"o", "a", "b"}, {"o", "--panel-page", "Lights"},
+          {"o", "a.ase", "b.md5anim", "c"}, {"o", "scenes/a", "a.ase"}}) {
         ViewerOptions p;
-        EXPECT_FALSE(parseViewerOptions(static_cast<int>(bad.size()), const_cast<char**>(bad.data()), p, error))
-            << bad[1];
+        EXPECT_FALSE(parse(bad, p)) << bad[1];
     }
-    std::vector<const char*> headless = {"o", "--headless"};
     ViewerOptions h;
-    ASSERT_TRUE(parseViewerOptions(2, const_cast<char**>(headless.data()), h, error));
+    ASSERT_TRUE(parse({"o", "--headless"}, h));
     EXPECT_TRUE(h.noDialogs);
     // A windowed screenshot run may keep the choosers while message boxes go to the console.
-    std::vector<const char*> choosers = {"o", "--screenshot", "x.png", "--console-messages"};
     ViewerOptions c;
-    ASSERT_TRUE(parseViewerOptions(4, const_cast<char**>(choosers.data()), c, error));
+    ASSERT_TRUE(parse({"o", "--screenshot", "x.png", "--console-messages"}, c));
     EXPECT_FALSE(c.noDialogs);
     EXPECT_TRUE(c.consoleMessages);
 }
@@ -147,19 +141,10 @@ TEST(ViewerOptions, ModelFileThenItsAnimationInsteadOfAFolder) {
     };
     for (const Case& c : cases) {
         ViewerOptions o;
-        std::string error;
-        ASSERT_TRUE(parseViewerOptions(static_cast<int>(c.args.size()), const_cast<char**>(c.args.data()), o, error))
-            << error;
+        ASSERT_TRUE(parse(c.args, o)) << c.args[1];
         EXPECT_EQ(o.directory, c.directory);
         EXPECT_EQ(o.modelFile, c.model);
         EXPECT_EQ(o.animFile, c.anim);
-    }
-    for (std::vector<const char*> bad : {std::vector<const char*>{"o", "a.ase", "b.md5anim", "c"},
-                                         {"o", "scenes/a", "a.ase"}}) {
-        ViewerOptions p;
-        std::string error;
-        EXPECT_FALSE(parseViewerOptions(static_cast<int>(bad.size()), const_cast<char**>(bad.data()), p, error))
-            << bad[2];
     }
 }
 
@@ -210,11 +195,8 @@ TEST(CapabilityProbe, FlagsLimitsAndStandardOutputMessages) {
 
 TEST(CapabilityLimits, UnitsAndFlagsAreLimitedAndLogged) {
     GlCapabilities caps;
-    caps.hasMultitexture = 1;
-    caps.maxTextureUnits = 8;
-    caps.hasRegisterCombiners = 1;
-    caps.maxGeneralCombiners = 8;
-    caps.hasCubeMap = 1;
+    caps.hasMultitexture = caps.hasRegisterCombiners = caps.hasCubeMap = 1;
+    caps.maxTextureUnits = caps.maxGeneralCombiners = 8;
     std::string log, error;
     ASSERT_TRUE(applyCapabilityLimits("units=2, -regcomb -cubemap", caps, log, error)) << error;
     EXPECT_EQ(caps.maxTextureUnits, 2);
