@@ -122,7 +122,7 @@ TEST(TextScan, EveryConversionAndLineFollowsItsRow) {
             float f = 12345;
             ok = row.scan == Scan::Int ? cursor.readInt(i)
                                        : cursor.readFloat(f, row.scan == Scan::Float ? FloatSyntax::C : FloatSyntax::Decimal);
-            value = row.scan == Scan::Int ? i : f;
+            value = row.scan == Scan::Int ? static_cast<double>(i) : static_cast<double>(f);
             if (!ok) {
                 EXPECT_EQ(value, 12345) << "a failed conversion leaves the value";
             }
