@@ -38,8 +38,7 @@ TEST(AseReader, EachGeomObjectIsAMeshWithItsOwnNumbering) {
     staticmodel::readAseText(model, std::string(kMaterials) + geomObject(5, false, 1) + geomObject(7, true, 1));
     ASSERT_EQ(model.numMeshes(), 2);
     EXPECT_EQ(model.numJoints(), 0);
-    EXPECT_EQ(model.numTris(0), 1);
-    EXPECT_EQ(model.numTris(1), 2);
+    EXPECT_EQ(std::make_pair(model.numTris(0), model.numTris(1)), std::make_pair(1, 2));
     EXPECT_TRUE(model.meshLoaded[0] && model.meshLoaded[1]);
     // Positions as read, no axis change; texture coordinates as read, no flip.
     EXPECT_EQ(model.corners[0][0].pos[0], 5);
@@ -53,13 +52,10 @@ TEST(AseReader, VertexWithOtherTextureCoordinatesIsCopiedForThatCorner) {
     Model model;
     staticmodel::readAseText(model, geomObject(0, true, 9));
     ASSERT_EQ(model.numMeshes(), 1);
-    // Triangle 1 is (2, 1, 0) with texture vertices (2, 1, 1): vertex 2 and 1 agree with
-    // what they have, vertex 0 (0, 0) differs from (1, 0.5) and is copied as vertex 3.
+    // Triangle 1 is (2, 1, 0) with texture vertices (2, 1, 1): vertex 0 wants (1, 0.5), is copied as vertex 3.
     EXPECT_EQ(model.numVerts[0], 4);
-    const Triangle& tri = model.tris[0][1];
-    EXPECT_EQ(tri.v[0], 2);
-    EXPECT_EQ(tri.v[1], 1);
-    EXPECT_EQ(tri.v[2], 3);
+    const int* v = model.tris[0][1].v;
+    EXPECT_EQ(std::vector<int>(v, v + 3), (std::vector<int>{2, 1, 3}));
     const Vertex& copy = model.verts[0][3];
     EXPECT_EQ(copy.pos[0], model.verts[0][0].pos[0]);
     EXPECT_EQ(copy.u, 1.0f);
@@ -77,18 +73,13 @@ TEST(AseReader, MaterialRefLooksUpTheBitmapOnlyWhereThereIsOne) {
 }
 
 TEST(AseReader, TextureFacesNeedTheirCountAndAcceptTheShortName) {
-    std::string text = geomObject(0, false, 0);
-    std::string withShortName = text;
-    withShortName.replace(withShortName.find("*MESH_NUMTVFACES"), 16, "*MESH_NUMTFACES");
-    Model model;
-    staticmodel::readAseText(model, withShortName);
-    EXPECT_EQ(model.corners[0][1].u, 1.0f);
-
-    std::string without = text;
-    without.replace(without.find("*MESH_NUMTVFACES"), 16, "*MESH_NUMTVFACE_");
-    Model ignored;
-    staticmodel::readAseText(ignored, without);
-    EXPECT_EQ(ignored.corners[0][1].u, 0.0f);
+    for (const auto& [name, u] : {std::make_pair("*MESH_NUMTFACES", 1.0f), std::make_pair("*MESH_NUMTVFACE_", 0.0f)}) {
+        std::string text = geomObject(0, false, 0);
+        text.replace(text.find("*MESH_NUMTVFACES"), 16, name);
+        Model model;
+        staticmodel::readAseText(model, text);
+        EXPECT_EQ(model.corners[0][1].u, u) << name;
+    }
 }
 
 TEST(AseReader, NumbersOutsideTheirCountsAreIgnored) {

@@ -12,6 +12,8 @@
 #include "model/static_readers.h"
 #include "tests/static_model_check.h"
 
+using namespace std::string_literals;
+
 namespace {
 
 // Builds big-endian LWO2 bytes chunk by chunk.
@@ -29,32 +31,19 @@ public:
         return out + type + chunks_;
     }
 
-    static void u2(std::string& s, uint32_t v) {
-        s += static_cast<char>(v >> 8);
-        s += static_cast<char>(v);
-    }
-    static void u4(std::string& s, uint32_t v) {
-        u2(s, v >> 16);
-        u2(s, v & 0xFFFF);
-    }
+    static void u2(std::string& s, uint32_t v) { s += {static_cast<char>(v >> 8), static_cast<char>(v)}; }
+    static void u4(std::string& s, uint32_t v) { u2(s, v >> 16), u2(s, v & 0xFFFF); }
     static void f4(std::string& s, float f) {
         uint32_t bits;
         memcpy(&bits, &f, 4);
         u4(s, bits);
     }
-    static std::string s0(const std::string& text) {
-        std::string s = text + '\0';
-        if (s.size() % 2) s += '\0';
-        return s;
-    }
+    static std::string s0(const std::string& text) { return text + (text.size() % 2 ? "\0"s : "\0\0"s); }
     // Points i = 0..n-1 at (i, 10 + i, 20 + i).
     static std::string points(int n) {
         std::string s;
-        for (int i = 0; i < n; ++i) {
-            f4(s, static_cast<float>(i));
-            f4(s, 10.0f + i);
-            f4(s, 20.0f + i);
-        }
+        for (int i = 0; i < n; ++i)
+            for (float offset : {0.0f, 10.0f, 20.0f}) f4(s, offset + i);
         return s;
     }
     static std::string faces(const std::vector<std::vector<uint32_t>>& polygons) {
@@ -67,10 +56,7 @@ public:
     }
     static std::string surfaceTags(const std::vector<std::pair<uint32_t, uint32_t>>& entries) {
         std::string s = "SURF";
-        for (auto [poly, tag] : entries) {
-            u2(s, poly);
-            u2(s, tag);
-        }
+        for (auto [poly, tag] : entries) u2(s, poly), u2(s, tag);
         return s;
     }
 
@@ -110,9 +96,7 @@ TEST(LwoReader, VariableLengthIndicesHaveTwoForms) {
     Model model;
     read(model, Lwo().chunk("TAGS", Lwo::s0("a")).chunk("PNTS", Lwo::points(258)).chunk("POLS", pols).bytes());
     ASSERT_EQ(model.numTris(0), 1);
-    EXPECT_EQ(pointAt(model, 0, 0), 256);
-    EXPECT_EQ(pointAt(model, 0, 1), 256);
-    EXPECT_EQ(pointAt(model, 0, 2), 257);
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(pointAt(model, 0, c), c < 2 ? 256 : 257) << c;
 }
 
 TEST(LwoReader, SurfacesMakeMeshesWithTheirOwnCopiesOfSharedPoints) {
@@ -124,39 +108,27 @@ TEST(LwoReader, SurfacesMakeMeshesWithTheirOwnCopiesOfSharedPoints) {
                     .chunk("PTAG", Lwo::surfaceTags({{0, 1}, {1, 9}, {1, 2}, {2, 1}, {7, 2}, {3, 9}}))
                     .bytes());
     ASSERT_EQ(model.numMeshes(), 2); // tag 9 is no tag: polygon 3 is left out
-    EXPECT_EQ(model.numTris(0), 2);
-    EXPECT_EQ(model.numVerts[0], 4);
-    EXPECT_EQ(model.numTris(1), 1);
-    EXPECT_EQ(model.numVerts[1], 3); // points 1 and 2 again, as this mesh's own vertices
+    EXPECT_EQ(std::make_pair(model.numTris(0), model.numVerts[0]), std::make_pair(2, 4));
+    EXPECT_EQ(std::make_pair(model.numTris(1), model.numVerts[1]), std::make_pair(1, 3)); // points 1, 2 again, its own
     EXPECT_EQ(pointAt(model, 1, 0), 2);
     EXPECT_EQ(log.text, "couldn't find texture metal\ncouldn't find texture wood\n");
     EXPECT_TRUE(model.meshLoaded[0]);
 }
 
 TEST(LwoReader, PolygonTextureCoordinatesSplitPointsAndFillMissingOnes) {
-    std::string vmap = "TXUV";
-    Lwo::u2(vmap, 2);
-    vmap += Lwo::s0("uv");
-    for (uint32_t p : {0u, 1u, 2u}) {
-        Lwo::u2(vmap, p);
-        Lwo::f4(vmap, 0.1f * (p + 1));
-        Lwo::f4(vmap, 0.5f);
-    }
-    Lwo::u2(vmap, 40); // no such point
-    Lwo::f4(vmap, 1);
-    Lwo::f4(vmap, 1);
-    std::string vmad = "TXUV";
-    Lwo::u2(vmad, 2);
-    vmad += Lwo::s0("uv");
-    auto entry = [&](uint32_t point, uint32_t poly, float u, float v) {
-        Lwo::u2(vmad, point);
-        Lwo::u2(vmad, poly);
-        Lwo::f4(vmad, u);
-        Lwo::f4(vmad, v);
+    // One "TXUV" map entry: its indices (point, or point and polygon) and coordinates.
+    auto entry = [](std::string& map, std::initializer_list<uint32_t> indices, float u, float v) {
+        if (map.empty()) map = "TXUV\0\x02"s + Lwo::s0("uv");
+        for (uint32_t i : indices) Lwo::u2(map, i);
+        Lwo::f4(map, u);
+        Lwo::f4(map, v);
     };
-    entry(0, 1, 0.9f, 0.9f); // point 0 differs in polygon 1
-    entry(3, 1, 0.7f, 0.6f); // point 3 has no VMAP entry: it takes these
-    entry(3, 5, 0.2f, 0.2f); // no such polygon
+    std::string vmap, vmad;
+    for (uint32_t p : {0u, 1u, 2u}) entry(vmap, {p}, 0.1f * (p + 1), 0.5f);
+    entry(vmap, {40}, 1, 1);            // no such point
+    entry(vmad, {0, 1}, 0.9f, 0.9f);    // point 0 differs in polygon 1
+    entry(vmad, {3, 1}, 0.7f, 0.6f);    // point 3 has no VMAP entry: it takes these
+    entry(vmad, {3, 5}, 0.2f, 0.2f);    // no such polygon
     Model model;
     read(model, Lwo().chunk("TAGS", Lwo::s0("a"))
                     .chunk("PNTS", Lwo::points(4))

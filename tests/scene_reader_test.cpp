@@ -5,6 +5,8 @@
 #include <fstream>
 #include <vector>
 
+using namespace std::string_literals;
+
 #include "base/debug_log.h"
 #include "base/dialogs.h"
 #include "base/basepath.h"
@@ -38,31 +40,12 @@ void expectFloats(const float* got, std::vector<float> want) {
 
 TEST(SceneReader, ExampleFileSetsEveryKey) {
     const char* text =
-        "// data directory of the game\n"
-        "basepath C:\\games\\somegame\\base\n"
-        "displaylights 0\n"
-        "camanim cams/intro.md5anim\n"
-        "camjointname \"cam1\"\n"
-        "campos 1 2 3\n"
-        "backgroundcolor 0.2 0.2 0.3\n"
-        "lightcolor_a 0.3 0.4 0.5\n"
-        "numlights 2\n"
-        "light 0\n"
-        "lightpos 0 -100 80\n"
-        "lightcolor_d 1 0.9 0.8\n"
-        "lightcolor_s 0.5 0.6 0.7\n"
-        "light 1\n"
-        "lightpos 50 50 120\n"
-        "cubemap 1\n"
-        "light_nearradius 5\n"
-        "light_farradius 250.5\n"
-        "bind_to_bone lamp 3\n"
-        "posoffset 0 0 10\n"
-        "nummodels 2\n"
-        "model 1\n"
-        "modelname models/monster/monster.md5mesh\n"
-        "modelanim models/monster/idle.md5anim\n"
-        "modelpos 4 5 6\n"
+        "// data directory of the game\nbasepath C:\\games\\somegame\\base\ndisplaylights 0\n"
+        "camanim cams/intro.md5anim\ncamjointname \"cam1\"\ncampos 1 2 3\nbackgroundcolor 0.2 0.2 0.3\n"
+        "lightcolor_a 0.3 0.4 0.5\nnumlights 2\nlight 0\nlightpos 0 -100 80\nlightcolor_d 1 0.9 0.8\n"
+        "lightcolor_s 0.5 0.6 0.7\nlight 1\nlightpos 50 50 120\ncubemap 1\nlight_nearradius 5\n"
+        "light_farradius 250.5\nbind_to_bone lamp 3\nposoffset 0 0 10\nnummodels 2\nmodel 1\n"
+        "modelname models/monster/monster.md5mesh\nmodelanim models/monster/idle.md5anim\nmodelpos 4 5 6\n"
         "modelangle 90\n";
     Scene scene;
     readSceneText(scene, text);
@@ -74,8 +57,7 @@ TEST(SceneReader, ExampleFileSetsEveryKey) {
     expectFloats(scene.backgroundColor, {0.2f, 0.2f, 0.3f, 0});
     expectFloats(scene.globalAmbient, {0.3f, 0.4f, 0.5f, 1});
 
-    ASSERT_EQ(scene.numlights, 2);
-    ASSERT_EQ(scene.lights.size(), 2u);
+    ASSERT_TRUE(scene.numlights == 2 && scene.lights.size() == 2u);
     const Light& l0 = scene.lights[0];
     expectFloats(l0.lightpos, {0, -100, 80, 1});
     expectFloats(l0.lightcolor_d, {1, 0.9f, 0.8f, 1});
@@ -90,8 +72,7 @@ TEST(SceneReader, ExampleFileSetsEveryKey) {
     expectFloats(l1.posoffset, {0, 0, 10});
     expectFloats(l1.orientation, {1, 0, 0, 0, 0, 1, 0, 1, 0});
 
-    ASSERT_EQ(scene.nummodels, 2);
-    ASSERT_EQ(scene.models.size(), 2u);
+    ASSERT_TRUE(scene.nummodels == 2 && scene.models.size() == 2u);
     EXPECT_FALSE(scene.models[1]); // reading loads no model
     EXPECT_EQ(scene.modelname[1].value_or("-"), "models/monster/monster.md5mesh");
     EXPECT_EQ(scene.modelanim[1].value_or("-"), "models/monster/idle.md5anim");
@@ -189,10 +170,8 @@ TEST(SceneReader, NamesDropQuotesAndEndAtBlanks) {
 TEST(SceneReader, BindToBoneTakesNameThenSlot) {
     Scene scene;
     readSceneText(scene, "numlights 2\nbind_to_bone \"hand\" 3\nlight 1\nbind_to_bone head\n");
-    EXPECT_EQ(scene.lights[0].boneName.value_or("-"), "hand");
-    EXPECT_EQ(scene.lights[0].boneModel, 3);
-    EXPECT_EQ(scene.lights[1].boneName.value_or("-"), "head");
-    EXPECT_EQ(scene.lights[1].boneModel, 0);
+    EXPECT_EQ(std::make_pair(scene.lights[0].boneName.value_or("-"), scene.lights[0].boneModel), std::make_pair("hand"s, 3));
+    EXPECT_EQ(std::make_pair(scene.lights[1].boneName.value_or("-"), scene.lights[1].boneModel), std::make_pair("head"s, 0));
 }
 
 TEST(SceneReader, BasepathKeepsBlanksLosesQuotesAndGetsASeparator) {
@@ -221,19 +200,15 @@ TEST(SceneReader, HostileCountsLeaveNoArraysAndSayWhy) {
     ScopedLogCapture log;
     Scene scene;
     readSceneText(scene, "numlights 2147483647\nnummodels 0x7fffffff\nlightpos 1 1 1\nmodelpos 1 1 1\n");
-    EXPECT_EQ(scene.numlights, 0);
-    EXPECT_TRUE(scene.lights.empty());
-    EXPECT_EQ(scene.nummodels, 0);
-    EXPECT_TRUE(scene.modelname.empty());
+    EXPECT_TRUE(scene.numlights == 0 && scene.lights.empty());
+    EXPECT_TRUE(scene.nummodels == 0 && scene.modelname.empty());
     EXPECT_EQ(log.text, "couldn\xB4t allocate memory for lighs\nscene data initialization failed\n");
 
     Scene negative;
     readSceneText(negative, "numlights -3\nnummodels -1\nnumlights abc\n");
-    EXPECT_EQ(negative.numlights, 0);
-    EXPECT_EQ(negative.nummodels, 0);
+    EXPECT_EQ(std::make_pair(negative.numlights, negative.nummodels), std::make_pair(0, 0));
     readSceneText(negative, "numlights 2\nnumlights abc\nnummodels 1\nnummodels\n");
-    EXPECT_EQ(negative.numlights, 2); // a count that does not convert does nothing
-    EXPECT_EQ(negative.nummodels, 1);
+    EXPECT_EQ(std::make_pair(negative.numlights, negative.nummodels), std::make_pair(2, 1)); // unconverted: no change
 }
 
 // The scene reader reads the decimal form only.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct TgaFixture {
@@ -37,13 +38,16 @@ struct TgaFixture {
     }
 };
 
-// A w x h uncompressed 8-bit grey file whose every pixel is `value`.
-inline TgaFixture greyTga(int w, int h, uint8_t value) {
+// A w x h file of the given type and depth whose pixel data is `body`.
+inline TgaFixture tgaOf(uint8_t type, int w, int h, uint8_t bits, std::vector<uint8_t> body) {
     TgaFixture t;
-    t.imageType = 3;
+    t.imageType = type;
     t.width = w;
     t.height = h;
-    t.bitsPerPixel = 8;
-    t.body.assign(size_t(w) * size_t(h), value);
+    t.bitsPerPixel = bits;
+    t.body = std::move(body);
     return t;
 }
+
+// A w x h uncompressed 8-bit grey file whose every pixel is `value`.
+inline TgaFixture greyTga(int w, int h, uint8_t value) { return tgaOf(3, w, h, 8, std::vector<uint8_t>(size_t(w) * size_t(h), value)); }

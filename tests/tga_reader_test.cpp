@@ -30,9 +30,7 @@ int decode(const TgaFixture& f, TgaImage& image) {
 
 } // namespace
 
-// The encoder's files all store the picture's top row first; only the top-left ones say so in
-// the descriptor. Decoding honours the origin bit: top-left files come out bottom row first,
-// the others in stored order.
+// The encoder stores the top row first but only top-left files say so; decoding honours the origin bit.
 TEST(TgaReader, RealVariantsDecodeToReferencePixels) {
     std::vector<uint8_t> rgb = readBytes(kTgaDir + "reference_64x48_top_row_first.rgb");
     std::vector<uint8_t> rgba = readBytes(kTgaDir + "reference_64x48_top_row_first.rgba");
@@ -80,14 +78,11 @@ TEST(TgaReader, ColourMappedAndMissingFilesAreRefused) {
     TgaImage image;
     EXPECT_EQ(readTga(std::string("/nonexistent/none.tga"), image), 0);
     for (uint8_t type : {uint8_t(1), uint8_t(9)}) {
-        TgaFixture f;
-        f.imageType = type;
-        f.bitsPerPixel = 8;
+        TgaFixture f = tgaOf(type, 1, 1, 8, {0, 0});
         f.colorMapType = 1;
         f.colorMapLength = 1;
         f.colorMapEntryBits = 24;
         f.colorMap = {1, 2, 3};
-        f.body = {0, 0};
         EXPECT_EQ(decode(f, image), 0) << int(type);
     }
     if (readBytes(kTgaDir + "palette8.tga").empty()) GTEST_SKIP() << "testdata/tga not found in " << kTgaDir;
@@ -96,72 +91,44 @@ TEST(TgaReader, ColourMappedAndMissingFilesAreRefused) {
     EXPECT_TRUE(image.pixels.empty());
 }
 
-TEST(TgaReader, IdFieldAndColourMapAreSkipped) {
-    TgaFixture f;
-    f.idField = "made by hand";
-    f.colorMapType = 1; // a true-colour file may still carry a palette
-    f.colorMapLength = 2;
-    f.colorMapEntryBits = 15; // two bytes per entry
-    f.colorMap = {9, 9, 9, 9};
-    f.body = {30, 20, 10}; // B, G, R
-    TgaImage image;
-    ASSERT_EQ(decode(f, image), 1);
-    EXPECT_EQ(image.pixels, (std::vector<uint8_t>{10, 20, 30}));
-}
-
-TEST(TgaReader, TopLeftAndBottomLeftOfOnePictureAreIdentical) {
-    // Picture rows: top = red, bottom = green (24-bit, stored B, G, R).
-    TgaFixture bottomLeft;
-    bottomLeft.width = 1;
-    bottomLeft.height = 2;
-    bottomLeft.body = {0, 255, 0, 0, 0, 255};
-    TgaFixture topLeft = bottomLeft;
+// Small files decode to the expected pixels (always R, G, B[, A]).
+TEST(TgaReader, HandMadeFilesDecode) {
+    TgaFixture withIdAndMap = tgaOf(2, 1, 1, 24, {30, 20, 10}); // B, G, R
+    withIdAndMap.idField = "made by hand";
+    withIdAndMap.colorMapType = 1; // a true-colour file may still carry a palette: skipped
+    withIdAndMap.colorMapLength = 2;
+    withIdAndMap.colorMapEntryBits = 15; // two bytes per entry
+    withIdAndMap.colorMap = {9, 9, 9, 9};
+    // One picture, top row red, bottom row green, stored bottom-left and top-left: identical output.
+    TgaFixture topLeft = tgaOf(2, 1, 2, 24, {0, 0, 255, 0, 255, 0});
     topLeft.descriptor = 0x20;
-    topLeft.body = {0, 0, 255, 0, 255, 0};
-    TgaImage a, b;
-    ASSERT_EQ(decode(bottomLeft, a), 1);
-    ASSERT_EQ(decode(topLeft, b), 1);
-    EXPECT_EQ(a.pixels, (std::vector<uint8_t>{0, 255, 0, 255, 0, 0}));
-    EXPECT_EQ(a.pixels, b.pixels);
-}
-
-TEST(TgaReader, RunLengthPacketsRepeatAndCopy) {
-    TgaFixture f;
-    f.imageType = 10;
-    f.width = 6;
-    f.bitsPerPixel = 32;
-    f.body = {0x82, 1, 2, 3, 4, 0x02, 10, 11, 12, 13, 20, 21, 22, 23, 30, 31, 32, 33};
-    TgaImage image;
-    ASSERT_EQ(decode(f, image), 1);
-    EXPECT_EQ(image.pixels, (std::vector<uint8_t>{3, 2, 1, 4, 3, 2, 1, 4, 3, 2, 1, 4, 12, 11, 10, 13, 22, 21, 20,
-                                                  23, 32, 31, 30, 33}));
-}
-
-TEST(TgaReader, RunLengthPacketsOverrunningTheImageAreCut) {
-    TgaFixture repeat = greyTga(3, 1, 0);
-    repeat.imageType = 11;
-    repeat.body = {0xFF, 7}; // 128 pixels asked, 3 fit
-    TgaImage image;
-    ASSERT_EQ(decode(repeat, image), 1);
-    EXPECT_EQ(image.pixels, (std::vector<uint8_t>{7, 7, 7}));
-
-    TgaFixture raw = repeat;
-    raw.body = {0x00, 5, 0x04, 1, 2}; // second raw packet promises 5 pixels, 2 fit, the rest is absent
-    ASSERT_EQ(decode(raw, image), 1);
-    EXPECT_EQ(image.pixels, (std::vector<uint8_t>{5, 1, 2}));
+    TgaFixture repeatCut = tgaOf(11, 3, 1, 8, {0xFF, 7}); // 128 pixels asked, 3 fit
+    TgaFixture rawCut = tgaOf(11, 3, 1, 8, {0x00, 5, 0x04, 1, 2}); // 5 promised, 2 fit, the rest absent
+    const struct {
+        const char* what;
+        TgaFixture file;
+        std::vector<uint8_t> pixels;
+    } cases[] = {
+        {"ID field and colour map", withIdAndMap, {10, 20, 30}},
+        {"bottom-left", tgaOf(2, 1, 2, 24, {0, 255, 0, 0, 0, 255}), {0, 255, 0, 255, 0, 0}},
+        {"top-left", topLeft, {0, 255, 0, 255, 0, 0}},
+        {"run-length repeat and copy",
+         tgaOf(10, 6, 1, 32, {0x82, 1, 2, 3, 4, 0x02, 10, 11, 12, 13, 20, 21, 22, 23, 30, 31, 32, 33}),
+         {3, 2, 1, 4, 3, 2, 1, 4, 3, 2, 1, 4, 12, 11, 10, 13, 22, 21, 20, 23, 32, 31, 30, 33}},
+        {"repeat packet past the end", repeatCut, {7, 7, 7}},
+        {"raw packet past the end", rawCut, {5, 1, 2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TgaImage image;
+        ASSERT_EQ(decode(c.file, image), 1);
+        EXPECT_EQ(image.pixels, c.pixels);
+    }
 }
 
 TEST(TgaReader, FilesShorterThanTheirHeaderSaysFail) {
-    TgaFixture plain;
-    plain.width = 2;
-    plain.height = 2;
-    plain.bitsPerPixel = 32;
-    plain.body.assign(16, 0x55);
-    TgaFixture rle = plain;
-    rle.imageType = 10;
-    rle.body = {0x81, 1, 2, 3, 4, 0x01, 5, 6, 7, 8, 9, 10, 11, 12};
-    TgaFixture idTooLong = plain;
-    idTooLong.idField = "id";
+    const TgaFixture plain = tgaOf(2, 2, 2, 32, std::vector<uint8_t>(16, 0x55));
+    const TgaFixture rle = tgaOf(10, 2, 2, 32, {0x81, 1, 2, 3, 4, 0x01, 5, 6, 7, 8, 9, 10, 11, 12});
     for (const TgaFixture* f : {&plain, &rle}) {
         std::vector<uint8_t> whole = f->bytes();
         TgaImage image;
@@ -173,6 +140,8 @@ TEST(TgaReader, FilesShorterThanTheirHeaderSaysFail) {
             EXPECT_TRUE(image.pixels.empty());
         }
     }
+    TgaFixture idTooLong = plain;
+    idTooLong.idField = "id";
     std::vector<uint8_t> shifted = idTooLong.bytes();
     shifted.resize(shifted.size() - 1); // pixel data now one byte short after the ID field
     TgaImage image;
@@ -180,22 +149,10 @@ TEST(TgaReader, FilesShorterThanTheirHeaderSaysFail) {
 }
 
 TEST(TgaReader, HostileSizesFailWithoutAllocating) {
-    TgaFixture huge = greyTga(1, 1, 0);
-    huge.imageType = 11;
-    huge.width = 32767;
-    huge.height = 32767;
-    huge.bitsPerPixel = 32;
-    huge.body = {0xFF, 1, 2, 3, 4};
-    TgaImage image;
-    EXPECT_EQ(decode(huge, image), 0);
-
-    TgaFixture negative = greyTga(1, 1, 0);
-    negative.width = -4;
-    EXPECT_EQ(decode(negative, image), 0);
-    TgaFixture empty = greyTga(1, 1, 0);
-    empty.height = 0;
-    EXPECT_EQ(decode(empty, image), 0);
-    TgaFixture noBytes = greyTga(1, 1, 0);
-    noBytes.bitsPerPixel = 4;
-    EXPECT_EQ(decode(noBytes, image), 0);
+    const TgaFixture cases[] = {tgaOf(11, 32767, 32767, 32, {0xFF, 1, 2, 3, 4}), tgaOf(3, -4, 1, 8, {0}),
+                                tgaOf(3, 1, 0, 8, {0}), tgaOf(3, 1, 1, 4, {0})};
+    for (const TgaFixture& f : cases) {
+        TgaImage image;
+        EXPECT_EQ(decode(f, image), 0) << f.width << " x " << f.height << " x " << int(f.bitsPerPixel);
+    }
 }
