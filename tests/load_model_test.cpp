@@ -167,7 +167,9 @@ TEST(LoadModel, ExtensionPicksTheReaderIgnoringCase) {
         ScopedLogCapture log;
         Model model(name, nullptr);
         EXPECT_EQ(log.text.find("not found, trying ") == std::string::npos, isStatic) << name;
-        if (isStatic) EXPECT_EQ(model.fileName, name);
+        if (isStatic) {
+            EXPECT_EQ(model.fileName, name);
+        }
     }
 }
 

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "program_run.h"
-#include "tests/tga_fixture.h"
+#include "../tga_fixture.h"
 
 namespace {
 std::vector<std::string> splitLines(const std::string& text) {
