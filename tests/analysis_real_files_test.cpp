@@ -16,18 +16,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Reads a model file of any of the four formats without textures mattering, and runs the
-// post-processing up to the analysis.
+// Reads a model file of any of the four formats and runs the post-processing up to the analysis.
 bool readPrepared(Model& model, const fs::path& file) {
     std::string bytes;
     if (!readWholeFile(file.string(), bytes)) return false;
     ScopedLogCapture quiet; // texture lookups and reader messages are not the point here
-    const std::string ext = file.extension().string();
-    const std::string lower = [&] {
-        std::string l = ext;
-        for (char& c : l) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-        return l;
-    }();
+    std::string lower = file.extension().string();
+    for (char& c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
     if (lower == ".md5mesh") {
         if (!md5::readMeshFromMemory(model, bytes, file.string())) return false;
     } else if (lower == ".obj") {

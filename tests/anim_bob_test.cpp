@@ -35,7 +35,7 @@ Quat slerp(Quat a, Quat b, double f) {
     const double theta = std::acos(dot);
     const double wa = std::sin((1 - f) * theta) / std::sin(theta), wb = std::sin(f * theta) / std::sin(theta);
     Quat out;
-    for (int i = 0; i < 4; ++i) out[static_cast<size_t>(i)] = wa * a[static_cast<size_t>(i)] + wb * b[static_cast<size_t>(i)];
+    for (size_t i = 0; i < 4; ++i) out[i] = wa * a[i] + wb * b[i];
     return out;
 }
 
@@ -50,9 +50,9 @@ Mat localMatrix(Quat q, const double p[3]) {
 
 Mat product(const Mat& a, const Mat& b) {
     Mat out{};
-    for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 4; ++r)
-            for (int k = 0; k < 4; ++k) out[static_cast<size_t>(4 * c + r)] += a[static_cast<size_t>(4 * k + r)] * b[static_cast<size_t>(4 * c + k)];
+    for (size_t c = 0; c < 4; ++c)
+        for (size_t r = 0; r < 4; ++r)
+            for (size_t k = 0; k < 4; ++k) out[4 * c + r] += a[4 * k + r] * b[4 * c + k];
     return out;
 }
 
@@ -60,14 +60,14 @@ Mat product(const Mat& a, const Mat& b) {
 std::vector<Mat> independentPose(const AnimationV10& anim, int frame0, int frame1, double frac) {
     std::vector<Mat> poses;
     for (int j = 0; j < anim.numJoints; ++j) {
-        const AnimJointV10& joint = anim.joints[static_cast<size_t>(j)];
-        const float* a = &anim.frames[static_cast<size_t>(frame0)][static_cast<size_t>(joint.startIndex)];
-        const float* b = &anim.frames[static_cast<size_t>(frame1)][static_cast<size_t>(joint.startIndex)];
+        const AnimJointV10& joint = anim.joints[at(j)];
+        const float* a = &anim.frames[at(frame0)][at(joint.startIndex)];
+        const float* b = &anim.frames[at(frame1)][at(joint.startIndex)];
         double p[3];
         for (int k = 0; k < 3; ++k) p[k] = a[k] + (static_cast<double>(b[k]) - a[k]) * frac;
         const Quat q = slerp(completed(a[3], a[4], a[5]), completed(b[3], b[4], b[5]), frac);
         const Mat local = localMatrix(q, p);
-        poses.push_back(joint.parent >= 0 ? product(poses[static_cast<size_t>(joint.parent)], local) : local);
+        poses.push_back(joint.parent >= 0 ? product(poses[at(joint.parent)], local) : local);
     }
     return poses;
 }
@@ -89,10 +89,8 @@ struct BobAnimation : ::testing::Test {
     void expectPose(const std::vector<Mat>& expected) {
         for (size_t j = 0; j < expected.size(); ++j) {
             const Joint& joint = model.joints[j];
-            for (int k = 0; k < 3; ++k) EXPECT_NEAR(joint.pos[k], expected[j][static_cast<size_t>(12 + k)], 2e-3) << joint.name;
-            for (int c = 0; c < 3; ++c)
-                for (int r = 0; r < 3; ++r)
-                    EXPECT_NEAR(joint.rot[3 * c + r], expected[j][static_cast<size_t>(4 * c + r)], 1e-4) << joint.name;
+            for (size_t k = 0; k < 3; ++k) EXPECT_NEAR(joint.pos[k], expected[j][12 + k], 2e-3) << joint.name;
+            for (size_t k = 0; k < 9; ++k) EXPECT_NEAR(joint.rot[k], expected[j][4 * (k / 3) + k % 3], 1e-4) << joint.name;
         }
     }
 

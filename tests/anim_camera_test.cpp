@@ -45,9 +45,8 @@ TEST_F(CameraFixture, RefcamCutsAndFovFollowTheLocalTime) {
     EXPECT_EQ(camera.cameraJoint, 1);
     EXPECT_NEAR(camera.jointFov[0], 78.0f, 1e-3f);
     camera.getCameraMatrix(-1, out); // camera2 at (0, 5, 0), placed at (1, 2, 3)
-    EXPECT_NEAR(out[12], 1.0f, 1e-4f);
-    EXPECT_NEAR(out[13], 7.0f, 1e-4f);
-    EXPECT_NEAR(out[14], 3.0f, 1e-4f);
+    const float expected[3] = {1, 7, 3};
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(out[12 + k], expected[k], 1e-4f) << k;
     EXPECT_EQ(out[15], 1.0f);
     EXPECT_EQ(out[16], 0.0f);
     camera.getCameraMatrix(0, out); // camera1 at x = 12 with its fov

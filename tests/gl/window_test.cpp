@@ -71,24 +71,35 @@ private:
     std::string display_;
 };
 
+#define START_XVFB(x)                                                                                  \
+    if (!haveTool("Xvfb") || !haveTool("xdotool")) GTEST_SKIP() << "Xvfb or xdotool not installed";   \
+    Xvfb x;                                                                                            \
+    if (!x.start()) GTEST_SKIP() << "Xvfb is installed but did not start"
+
 std::string xdotool(const Xvfb& x, const std::string& args) {
     return capture("DISPLAY=" + x.display() + " timeout 20 xdotool " + args + " 2>/dev/null");
 }
 
+std::string onDisplay(const Xvfb& x) { return "env -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=" + x.display(); }
+
 // One red light beside the axis of the free camera, so that turning the camera moves it.
-const char* const lightScene = "basepath /tmp/\n"
-                               "numlights 1\n"
-                               "light 0\n"
-                               "lightpos 40 0 30\n"
-                               "lightcolor_d 1 0 0\n";
+const char* const lightScene = "basepath /tmp/\nnumlights 1\nlight 0\nlightpos 40 0 30\nlightcolor_d 1 0 0\n";
+
+// The light scene drawn headless: what the window must show before any input.
+Picture lightStill(ViewerRun& run) {
+    writeFile(run.dir / "scene.txt", lightScene);
+    run.start("--headless --screenshot still.png --frames 2");
+    Picture picture;
+    EXPECT_TRUE(picture.load(run.dir / "still.png")) << run.err;
+    return picture;
+}
 
 // The viewer in the background on the X server; its window once it shows, the first of the
 // title's frame counts, and its end.
 class WindowRun {
 public:
     WindowRun(const Xvfb& x, ViewerRun& run, const std::string& args) : x_(x), run_(run) {
-        const std::string env = "env -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=" + x.display();
-        const std::string command = run.command(args, env);
+        const std::string command = run.command(args, onDisplay(x));
         child_ = fork();
         if (child_ == 0) {
             execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
@@ -104,6 +115,11 @@ public:
         }
     }
     const std::string& window() const { return window_; }
+    // Points at the window and focuses it: without a window manager the keys go where the pointer is.
+    void focus() const {
+        xdotool(x_, "mousemove --window " + window_ + " 200 200");
+        xdotool(x_, "windowfocus --sync " + window_);
+    }
     // The title once it shows the frame rate ("" when it never does).
     std::string frameRateTitle(const std::string& prefix) const {
         std::string title;
@@ -137,15 +153,9 @@ private:
 } // namespace
 
 TEST(XvfbWindow, TitleKeyDragAndEscape) {
-    if (!haveTool("Xvfb") || !haveTool("xdotool")) GTEST_SKIP() << "Xvfb or xdotool not installed";
-    Xvfb x;
-    if (!x.start()) GTEST_SKIP() << "Xvfb is installed but did not start";
-
+    START_XVFB(x);
     ViewerRun still("window_reference");
-    writeFile(still.dir / "scene.txt", lightScene);
-    still.start("--headless --screenshot still.png --frames 2");
-    Picture reference;
-    ASSERT_TRUE(reference.load(still.dir / "still.png")) << still.err;
+    const Picture reference = lightStill(still);
     float stillX = 0, stillY = 0;
     ASSERT_TRUE(reference.redCentre(stillX, stillY)) << "the light marker is not drawn";
 
@@ -165,9 +175,7 @@ TEST(XvfbWindow, TitleKeyDragAndEscape) {
     EXPECT_EQ(number.find_first_not_of("0123456789"), std::string::npos) << title;
     EXPECT_EQ(std::stoi(number) % 4, 0) << title;
 
-    // Without a window manager the keys go where the pointer is.
-    xdotool(x, "mousemove --window " + window + " 200 200");
-    xdotool(x, "windowfocus --sync " + window);
+    viewer.focus();
     xdotool(x, "key --clearmodifiers F1");
     // The buttons are read as held at each move, so the drag spans several frames.
     xdotool(x, "mousemove --window " + window + " 200 200 mousedown 3 sleep 0.3 mousemove --window " + window +
@@ -181,7 +189,7 @@ TEST(XvfbWindow, TitleKeyDragAndEscape) {
     // The window draws the same picture, byte for byte, as the offscreen driver.
     ViewerRun same("window_same");
     writeFile(same.dir / "scene.txt", lightScene);
-    same.start("--screenshot still.png --frames 2", "env -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=" + x.display());
+    same.start("--screenshot still.png --frames 2", onDisplay(x));
     EXPECT_EQ(readFile(same.dir / "still.png"), readFile(still.dir / "still.png"));
 
     Picture picture;
@@ -198,15 +206,9 @@ TEST(XvfbWindow, TitleKeyDragAndEscape) {
 // A click on the Scene page's "Add New" in the lights group: a second, white marker (the new
 // light, at the origin, drawn large as the selected one) beside the red one.
 TEST(XvfbWindow, AddNewLightFromThePanel) {
-    if (!haveTool("Xvfb") || !haveTool("xdotool")) GTEST_SKIP() << "Xvfb or xdotool not installed";
-    Xvfb x;
-    if (!x.start()) GTEST_SKIP() << "Xvfb is installed but did not start";
-
+    START_XVFB(x);
     ViewerRun before("window_one_light");
-    writeFile(before.dir / "scene.txt", lightScene);
-    before.start("--headless --screenshot still.png --frames 2");
-    Picture one;
-    ASSERT_TRUE(one.load(before.dir / "still.png")) << before.err;
+    const Picture one = lightStill(before);
 
     ViewerRun run("window_panel");
     writeFile(run.dir / "scene.txt", lightScene);
@@ -216,8 +218,7 @@ TEST(XvfbWindow, AddNewLightFromThePanel) {
     ASSERT_FALSE(viewer.frameRateTitle("Ostrelle  -  FPS: ").empty());
     // The button's place on the Scene page (tests/gl/reference/panel_Scene.png) in the strip
     // right of the 470-pixel picture.
-    xdotool(x, "mousemove --window " + window + " 515 224");
-    xdotool(x, "windowfocus --sync " + window);
+    viewer.focus();
     xdotool(x, "mousemove --window " + window + " 515 224 sleep 0.3 mousedown 1 sleep 0.3 mouseup 1 sleep 0.3");
     xdotool(x, "mousemove --window " + window + " 200 200 sleep 0.3 key --clearmodifiers Escape");
     ASSERT_TRUE(viewer.waitForExit()) << "Escape did not end the viewer";
@@ -233,10 +234,7 @@ TEST(XvfbWindow, AddNewLightFromThePanel) {
 // F3 opens the chooser in the model's folder; a typed name and Return load that file into the
 // model in focus. Message boxes go to the console, so none can wait for a click.
 TEST(XvfbWindow, FileChooserLoadsTheTypedFile) {
-    if (!haveTool("Xvfb") || !haveTool("xdotool")) GTEST_SKIP() << "Xvfb or xdotool not installed";
-    Xvfb x;
-    if (!x.start()) GTEST_SKIP() << "Xvfb is installed but did not start";
-
+    START_XVFB(x);
     ViewerRun run("window_chooser");
     writeFile(run.dir / "scene.txt", "basepath " + run.dir.string() + "/\nlightcolor_a 1 1 1\nnummodels 1\n"
                                      "model 0\nmodelname small.obj\nmodelpos 0 0 30\n");
@@ -246,8 +244,7 @@ TEST(XvfbWindow, FileChooserLoadsTheTypedFile) {
     const std::string& window = viewer.window();
     ASSERT_FALSE(window.empty()) << "no window appeared";
     ASSERT_FALSE(viewer.frameRateTitle("Ostrelle  -  FPS: ").empty());
-    xdotool(x, "mousemove --window " + window + " 200 200");
-    xdotool(x, "windowfocus --sync " + window);
+    viewer.focus();
     xdotool(x, "key --clearmodifiers F3 sleep 1 type --delay 30 big.obj");
     xdotool(x, "sleep 0.5 key --clearmodifiers Return sleep 1 key --clearmodifiers Escape");
     ASSERT_TRUE(viewer.waitForExit()) << "Escape did not end the viewer";
