@@ -113,7 +113,7 @@ int runDumpSceneCommand(int argc, char** argv) {
     LoadProblems problems;
     readSceneText(scene, text, &problems);
     nameProblemFile(problems, fileName);
-    for (const LoadProblem& problem : problems) fputs(problemLine(problem).c_str(), stderr);
+    printProblems(problems);
     // Names are bytes from the file; invalid UTF-8 is replaced rather than refused.
     std::cout << sceneJson(scene).dump(2, ' ', false, json::error_handler_t::replace) << '\n';
     return kExitSuccess;

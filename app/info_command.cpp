@@ -255,7 +255,7 @@ namespace {
 int describeOneModel(const InfoOptions& options, const char* file) {
     Model model;
     model.readmeshfromfile(file, options.anim);
-    for (const LoadProblem& problem : model.problems) fputs(problemLine(problem).c_str(), stderr);
+    printProblems(model.problems);
     if (!anyMeshLoaded(model)) {
         if (model.problems.empty()) fprintf(stderr, "ostrelle --info: %s: no mesh in the file\n", file);
         return kExitFailure;

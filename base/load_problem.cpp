@@ -2,6 +2,7 @@
 #include "base/load_problem.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 const char* problemKindName(ProblemKind kind) {
@@ -55,4 +56,8 @@ LoadProblem cannotOpenProblem(const std::string& file) {
     problem.file = file;
     problem.message = "cannot open: " + systemReason();
     return problem;
+}
+
+void printProblems(const LoadProblems& problems, size_t first) {
+    for (size_t i = first; i < problems.size(); ++i) fputs(problemLine(problems[i]).c_str(), stderr);
 }

@@ -40,6 +40,9 @@ const char* problemKindName(ProblemKind kind);
 // "ostrelle: FILE: MESSAGE" with its line end, as standard error shows it.
 std::string problemLine(const LoadProblem& problem);
 
+// Writes the lines of problems[first..] to standard error.
+void printProblems(const LoadProblems& problems, size_t first = 0);
+
 // Problems found by a reader that does not know its file (the texture lookup, the scene text)
 // get `file`.
 void nameProblemFile(LoadProblems& problems, const std::string& file);

@@ -82,10 +82,6 @@ void showLoadingScreen(Shell& shell, const Scene& scene) {
     shell.window.swapBuffers();
 }
 
-void printProblems(const LoadProblems& problems) {
-    for (const LoadProblem& problem : problems) fputs(problemLine(problem).c_str(), stderr);
-}
-
 // The scene file, or for a model file given on the command line a scene of its own. A missing
 // scene file is the first start's normal case, which the basepath message covers; one that
 // exists but cannot be read is reported.

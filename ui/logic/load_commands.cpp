@@ -3,7 +3,6 @@
 #include "ui/logic/load_commands.h"
 
 #include <cctype>
-#include <cstdio>
 
 #include "base/debug_log.h"
 #include "base/load_problem.h"
@@ -21,11 +20,6 @@ std::string lowerExtension(const std::string& path) {
     std::string ext = path.substr(dot + 1);
     for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return ext;
-}
-
-// What went wrong in a load goes to standard error, as it does for the models of the scene file.
-void reportProblemsFrom(const Model& model, size_t first) {
-    for (size_t i = first; i < model.problems.size(); ++i) fputs(problemLine(model.problems[i]).c_str(), stderr);
 }
 
 } // namespace
@@ -100,7 +94,7 @@ bool LoadCommands::loadMeshFile(const std::string& path) {
     const size_t slot = static_cast<size_t>(scene_.model_in_focus);
     model->release();
     model->readmeshfromfile(path.c_str(), nullptr);
-    reportProblemsFrom(*model, 0);
+    printProblems(model->problems); // as for the models of the scene file
     scene_.modelname[slot] = path;
     scene_.modelanim[slot].reset();
     updateModelPlacement(scene_, scene_.model_in_focus);
@@ -114,7 +108,7 @@ bool LoadCommands::loadAnimFile(const std::string& path) {
     model->freeAnimations();
     const size_t known = model->problems.size();
     model->loadAnimation(path.c_str());
-    reportProblemsFrom(*model, known);
+    printProblems(model->problems, known);
     scene_.modelanim[static_cast<size_t>(scene_.model_in_focus)] = path;
     return true;
 }
