@@ -59,6 +59,7 @@ DemoBench& demoBench() {
     // OSTRELLE_CAPS takes a --caps list, to time the other paths.
     if (const char* caps = getenv("OSTRELLE_CAPS")) bench.shell.options.caps = caps;
     if (!bench.shell.window.open("demo bench", 640, 480, true, bench.error)) return bench;
+    openPanel(bench.shell, theScene(), false);
     int exitCode = 0;
     bench.ready = runStartup(bench.shell, theScene(), exitCode);
     if (!bench.ready) bench.error = "start-up failed";

@@ -65,6 +65,10 @@ struct Shell {
 // Runs the viewer until the user quits; returns the process exit status.
 int runViewer(const ViewerOptions& options);
 
+// The panel and the choosers behind the dialog interface; the console's answers when
+// `withDialogs` is false. Before runStartup.
+void openPanel(Shell& shell, Scene& scene, bool withDialogs);
+
 // Start-up after the window exists, in its fixed order. False when the program must end
 // now, with `exitCode` set.
 bool runStartup(Shell& shell, Scene& scene, int& exitCode);

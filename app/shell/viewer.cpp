@@ -73,19 +73,6 @@ bool writeScreenshots(const Shell& shell) {
     return written;
 }
 
-// The panel and the choosers behind the dialog interface; the console's answers under
-// --no-dialogs or without a display.
-void openPanel(Shell& shell, Scene& scene, bool withDialogs) {
-    shell.commands = std::make_unique<ShellCommands>(shell, scene);
-    shell.loads = std::make_unique<ui::LoadCommands>(scene, shell.commands.get());
-    shell.panelLogic = std::make_unique<ui::PanelLogic>(scene, *shell.loads, *shell.commands);
-    shell.panel.open(shell.window, static_cast<ui::PanelPage>(shell.options.panelPage));
-    if (!withDialogs) return;
-    shell.panelDialogs = std::make_unique<ui::PanelDialogs>(shell.panel, shell.controls.dialogJustClosed,
-                                                            shell.options.consoleMessages);
-    setDialogs(shell.panelDialogs.get());
-}
-
 // The frame loop; returns when the user quits or the screenshot is written.
 int runLoop(Shell& shell, Scene& scene, ShellEvents& events) {
     for (const std::string& file : shell.options.drops) shell.window.queueDrop(file);
@@ -108,6 +95,19 @@ int runLoop(Shell& shell, Scene& scene, ShellEvents& events) {
 }
 
 } // namespace
+
+// The panel and the choosers behind the dialog interface; the console's answers under
+// --no-dialogs or without a display.
+void openPanel(Shell& shell, Scene& scene, bool withDialogs) {
+    shell.commands = std::make_unique<ShellCommands>(shell, scene);
+    shell.loads = std::make_unique<ui::LoadCommands>(scene, shell.commands.get());
+    shell.panelLogic = std::make_unique<ui::PanelLogic>(scene, *shell.loads, *shell.commands);
+    shell.panel.open(shell.window, static_cast<ui::PanelPage>(shell.options.panelPage));
+    if (!withDialogs) return;
+    shell.panelDialogs = std::make_unique<ui::PanelDialogs>(shell.panel, shell.controls.dialogJustClosed,
+                                                            shell.options.consoleMessages);
+    setDialogs(shell.panelDialogs.get());
+}
 
 int runViewer(const ViewerOptions& given) {
     Shell shell;
