@@ -5,12 +5,14 @@
 
 #include "app/commands.h"
 #include "app/viewer_options.h"
+#include "base/large_buffers.h"
 
 #ifdef OSTRELLE_HAS_VIEWER
 #include "app/shell/shell.h"
 #endif
 
 int main(int argc, char** argv) {
+    keepFreedMemoryForReuse();
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--info") == 0) return runInfoCommand(argc, argv);
         if (strcmp(argv[i], "--dump-scene") == 0) return runDumpSceneCommand(argc, argv);

@@ -1,6 +1,7 @@
 // base/large_buffers.cpp -- huge-page advice for big, freshly allocated buffers; no GL.
 #include "base/large_buffers.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -17,4 +18,11 @@ void adviseHugePages(const void* data, size_t bytes) {
     if (end <= begin) return;
     // Advice only: where huge pages are off or the range is not ours to advise, nothing changes.
     madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
+void keepFreedMemoryForReuse() {
+    // Blocks up to 32 MB (the most glibc allows) come from the heap rather than mappings of
+    // their own, and up to 256 MB of freed heap stays in the process.
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
 }

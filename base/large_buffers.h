@@ -10,6 +10,11 @@
 // which is a third of the load. Only worth it before the memory is first written.
 void adviseHugePages(const void* data, size_t bytes);
 
+// Keeps memory that a load frees for the next allocations instead of handing it back to the
+// system: a load builds and drops several arrays of megabytes, and every fresh mapping costs
+// a page fault per page again. Call once at program start; affects the whole process.
+void keepFreedMemoryForReuse();
+
 // Reserves room for `count` elements and advises huge pages for it when it is large.
 // May throw std::bad_alloc as reserve does.
 template <class T>

@@ -113,9 +113,10 @@ void scanWordFloats(std::string_view text, std::string_view word, float* out, in
         if (!cursor.readFloat(out[i])) return;
 }
 
-// A zero-filled record array that a file may declare again and again. A declaration clears
-// only the records written since the one before, so a file that repeats a count costs time
-// in proportion to its own size; `finish` trims the store to the last declared count.
+// A zero-filled record array that a file may declare again and again. Records are stored as
+// they come, and those never written are zero-filled by `finish`, so the array is not filled
+// with zeros first only to be overwritten; a file that repeats a count costs time in proportion
+// to its own size. `finish` leaves the store at the last declared count.
 template <class T>
 class RecordSlots {
 public:
@@ -123,12 +124,8 @@ public:
 
     bool declare(size_t count) {
         try {
-            for (size_t i = 0; i < written_; ++i) store_[i] = T();
-            written_ = 0;
-            if (store_.size() < count) {
-                reserveLarge(store_, count);
-                store_.resize(count);
-            }
+            store_.clear();
+            reserveLarge(store_, count);
         } catch (const std::bad_alloc&) {
             return false;
         }
@@ -138,16 +135,15 @@ public:
     // The record at `i`, or null beyond the declared count.
     T* at(size_t i) {
         if (i >= count_) return nullptr;
-        written_ = std::max(written_, i + 1);
+        if (i >= store_.size()) store_.resize(i + 1);
         return &store_[i];
     }
-    size_t written() const { return written_; }
+    size_t written() const { return store_.size(); }
     void finish() { store_.resize(count_); }
 
 private:
     std::vector<T>& store_;
     size_t count_ = 0;
-    size_t written_ = 0;
 };
 
 struct MeshSlots {

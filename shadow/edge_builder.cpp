@@ -4,7 +4,8 @@
 // each downward run with the first such edge, in creation order, that has no second triangle yet.
 // Second triangles are only ever given to the first free edge of a vertex pair, so the full ones
 // form a prefix of that pair's edges: a count per pair replaces the linear search, and a table of
-// the first-pass edges sorted by (pair, creation order) finds a pair's edges.
+// the first-pass edges sorted by (pair, creation order) finds a pair's edges, within the short
+// group of its first vertex where the table keeps where each group ends.
 #include "shadow/geometry_analysis.h"
 
 #include "base/large_buffers.h"
@@ -44,8 +45,13 @@ public:
     // Same outcome and log lines as searching the edge list from its start for (vb, va).
     void pairEdge(int va, int vb, int tri) {
         const uint64_t key = pairKey(vb, va);
-        auto first = std::lower_bound(table_.begin(), table_.end(), KeyedEdge{key, -1});
-        auto last = first;
+        auto first = table_.begin(), last = table_.end();
+        if (vb >= 0 && at(vb) < groupEnd_.size()) {
+            if (vb > 0) first += static_cast<std::ptrdiff_t>(groupEnd_[at(vb) - 1]);
+            last = table_.begin() + static_cast<std::ptrdiff_t>(groupEnd_[at(vb)]);
+        }
+        first = std::lower_bound(first, last, KeyedEdge{key, -1});
+        last = first;
         while (last != table_.end() && last->key == key) ++last;
         const int runLength = static_cast<int>(last - first);
         if (runLength == 0) {
@@ -81,7 +87,8 @@ private:
             std::sort(table_.begin(), table_.end());
             return;
         }
-        std::vector<int> start(at(top) + 2, 0);
+        std::vector<int>& start = groupEnd_;
+        start.assign(at(top) + 2, 0);
         for (const Edge& e : edges_) ++start[at(e.v0) + 1];
         for (size_t v = 1; v < start.size(); ++v) start[v] += start[v - 1];
         for (size_t e = 0; e < edges_.size(); ++e) {
@@ -89,8 +96,9 @@ private:
             table_[at(start[at(edge.v0)]++)] = KeyedEdge{pairKey(edge.v0, edge.v1), static_cast<int>(e)};
         }
         // start[v] now ends v's entries.
+        start.pop_back();
         size_t from = 0;
-        for (size_t v = 0; v + 1 < start.size(); ++v) {
+        for (size_t v = 0; v < start.size(); ++v) {
             const size_t to = at(start[v]);
             sortGroup(from, to);
             from = to;
@@ -111,6 +119,7 @@ private:
     int mesh_;
     std::vector<KeyedEdge> table_;
     std::vector<int> full_; // per run of equal keys, at its first entry: edges already paired
+    std::vector<int> groupEnd_; // per first vertex, the end of its entries; empty after a plain sort
 };
 
 void buildMeshEdges(Model& model, int mesh) {

@@ -1,10 +1,11 @@
 // shadow/identical_vertices.cpp -- finds and merges coinciding vertices through a grid index; no GL.
 //
-// Cells are 1/4096 wide, wider than the 0.0001 tolerance, so two values that can be identical
-// lie in the same or in neighbouring cells. Scaling a float by 4096 is exact in double precision,
-// so the cell of a value has no rounding error. The index is sorted by (joint, x, y, z cell), so
-// the three z-neighbours of a cell are one contiguous run and a neighbourhood is nine runs,
-// each found through a hash of its (joint, x, y) column.
+// Cells are 1/1024 wide, wider than the 0.0001 tolerance, so two values that can be identical
+// lie in the same or in neighbouring cells, and only a value within the tolerance of its cell's
+// side needs the neighbour on that side: most vertices look in one column, not nine. Scaling a
+// float by 1024 is exact in double precision, so the cell of a value and its place in the cell
+// have no rounding error. The index is sorted by (joint, x, y, z cell), so the z-neighbours of a
+// cell are one contiguous run, each column found through a hash of its (joint, x, y).
 #include "shadow/identical_vertices.h"
 
 #include "base/large_buffers.h"
@@ -28,9 +29,17 @@ struct CellKey {
     int64_t joint, x, y, z;
 };
 
+// Which neighbours of its cell a value may have an identical partner in, per axis: -1 for the
+// lower, +1 for the upper, 0 for neither.
+struct CellSides {
+    int x = 0, y = 0, z = 0;
+};
+
+// One indexed position: a vertex's, or one weight's of it (`item` numbers it in the query).
 struct IndexEntry {
     CellKey cell;
     int vertex;
+    int item;
 };
 
 bool cellLess(const CellKey& a, const CellKey& b) {
@@ -46,42 +55,69 @@ inline bool entryLess(const IndexEntry& a, const IndexEntry& b) {
     return a.vertex < b.vertex;
 }
 
+constexpr double kCellsPerUnit = 1024.0;
+// The tolerance in cell widths, with a margin: looking in a neighbour for nothing costs little.
+constexpr double kNearSide = 0.0001 * kCellsPerUnit * 1.25;
 // Floats of magnitude 2^30 and more are at least 64 apart, so there only equal values can be
 // identical: each gets a cell of its own, beyond the range of the scaled cells.
+constexpr float kScaledLimit = 1073741824.0f; // 2^30
+
 int64_t cellOf(float value) {
-    const float kScaledLimit = 1073741824.0f; // 2^30
-    if (std::fabs(value) < kScaledLimit) return static_cast<int64_t>(std::floor(static_cast<double>(value) * 4096.0));
+    if (std::fabs(value) < kScaledLimit) return static_cast<int64_t>(std::floor(static_cast<double>(value) * kCellsPerUnit));
     uint32_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     const int64_t own = (int64_t{1} << 44) + (bits & 0x7fffffffu);
     return value < 0 ? -own : own;
 }
 
+int sideOf(float value) {
+    if (!(std::fabs(value) < kScaledLimit)) return 0;
+    const double scaled = static_cast<double>(value) * kCellsPerUnit;
+    const double inCell = scaled - std::floor(scaled);
+    if (inCell < kNearSide) return -1;
+    if (inCell > 1.0 - kNearSide) return 1;
+    return 0;
+}
+
 bool finite3(const float p[3]) { return !std::isnan(p[0]) && !std::isnan(p[1]) && !std::isnan(p[2]); }
 
 CellKey cellKey(int joint, const float p[3]) { return CellKey{joint, cellOf(p[0]), cellOf(p[1]), cellOf(p[2])}; }
 
+CellSides cellSides(const float p[3]) { return CellSides{sideOf(p[0]), sideOf(p[1]), sideOf(p[2])}; }
+
 // Entries sorted by cell, with a hash table over the (joint, x, y) columns: a column's entries
-// are one contiguous run sorted by z, so a cell is a short search inside one run.
+// are one contiguous run sorted by z. Every query position is itself an entry, so its own
+// column is found from where that entry went in the sort, without the table.
 class CellIndex {
 public:
+    explicit CellIndex(size_t items) : positionOf_(items, -1) {}
     void reserve(size_t count) { reserveLarge(entries_, count); }
-    void add(const CellKey& cell, int vertex) { entries_.push_back(IndexEntry{cell, vertex}); }
+    void add(const CellKey& cell, int vertex, int item) { entries_.push_back(IndexEntry{cell, vertex, item}); }
     void finish() {
         std::sort(entries_.begin(), entries_.end(), [](const IndexEntry& a, const IndexEntry& b) { return entryLess(a, b); });
+        for (size_t e = 0; e < entries_.size(); ++e) positionOf_[at(entries_[e].item)] = static_cast<int>(e);
         buildColumns();
     }
 
-    size_t cellSize(const CellKey& cell) const {
-        const Run run = cellRun(cell, cell.z, cell.z);
+    bool indexed(int item) const { return positionOf_[at(item)] >= 0; }
+
+    // The number of entries in the cell of `item`, which must be indexed.
+    size_t cellSize(int item) const {
+        const size_t p = at(positionOf_[at(item)]);
+        const Run run = zRange(p, entries_[p].cell.z, entries_[p].cell.z);
         return run.end - run.begin;
     }
 
-    // Appends the vertices above `above` found in the 27 cells around `cell`.
-    void collectNeighbours(const CellKey& cell, int above, std::vector<int>& out) const {
-        for (int64_t dx = -1; dx <= 1; ++dx) {
-            for (int64_t dy = -1; dy <= 1; ++dy) {
-                const Run run = cellRun(CellKey{cell.joint, cell.x + dx, cell.y + dy, 0}, cell.z - 1, cell.z + 1);
+    // Appends the vertices above `above` found in the cell of `item` and in the neighbours that
+    // `sides` names.
+    void collectNeighbours(int item, const CellSides& sides, int above, std::vector<int>& out) const {
+        const size_t p = at(positionOf_[at(item)]);
+        const CellKey cell = entries_[p].cell;
+        const int64_t zLow = cell.z + std::min(sides.z, 0), zHigh = cell.z + std::max(sides.z, 0);
+        for (int64_t dx = std::min(sides.x, 0); dx <= std::max(sides.x, 0); ++dx) {
+            for (int64_t dy = std::min(sides.y, 0); dy <= std::max(sides.y, 0); ++dy) {
+                const Run run = dx == 0 && dy == 0 ? ownColumnRun(p, zLow, zHigh)
+                                                   : cellRun(CellKey{cell.joint, cell.x + dx, cell.y + dy, 0}, zLow, zHigh);
                 for (size_t e = run.begin; e < run.end; ++e)
                     if (entries_[e].vertex > above) out.push_back(entries_[e].vertex);
             }
@@ -92,16 +128,23 @@ private:
     struct Run {
         size_t begin = 0, end = 0;
     };
+    // A column's first entry, and the high half of its hash to tell most other columns in the
+    // table apart without reading the entries.
+    struct Slot {
+        uint32_t first;
+        uint32_t tag;
+    };
 
     static bool sameColumn(const CellKey& a, const CellKey& b) { return a.joint == b.joint && a.x == b.x && a.y == b.y; }
 
     // Multiplicative hashing: the slot is taken from the high bits, which all input bits reach.
-    size_t columnSlot(const CellKey& c) const {
+    static uint64_t columnHash(const CellKey& c) {
         uint64_t h = static_cast<uint64_t>(c.joint) * 0x9E3779B97F4A7C15ull;
         h = (h ^ static_cast<uint64_t>(c.x)) * 0xC2B2AE3D27D4EB4Full;
-        h = (h ^ static_cast<uint64_t>(c.y)) * 0x9E3779B97F4A7C15ull;
-        return static_cast<size_t>(h >> shift_);
+        return (h ^ static_cast<uint64_t>(c.y)) * 0x9E3779B97F4A7C15ull;
     }
+    size_t slotOf(uint64_t hash) const { return static_cast<size_t>(hash >> shift_); }
+    static uint32_t tagOf(uint64_t hash) { return static_cast<uint32_t>(hash); }
 
     // One slot per column start, in a table at most half full; an empty slot holds kEmpty.
     void buildColumns() {
@@ -114,36 +157,83 @@ private:
             size *= 2;
             --shift_;
         }
-        slots_.assign(size, Run{kEmpty, kEmpty});
-        for (size_t e = 0; e < entries_.size();) {
-            size_t end = e + 1;
-            while (end < entries_.size() && sameColumn(entries_[e].cell, entries_[end].cell)) ++end;
-            size_t slot = columnSlot(entries_[e].cell);
-            while (slots_[slot].begin != kEmpty) slot = (slot + 1) & (size - 1);
-            slots_[slot] = Run{e, end};
-            e = end;
+        slots_.assign(size, Slot{kEmpty, 0});
+        for (size_t e = 0; e < entries_.size(); ++e) {
+            if (e > 0 && sameColumn(entries_[e - 1].cell, entries_[e].cell)) continue;
+            const uint64_t hash = columnHash(entries_[e].cell);
+            size_t slot = slotOf(hash);
+            while (slots_[slot].first != kEmpty) slot = (slot + 1) & (size - 1);
+            slots_[slot] = Slot{static_cast<uint32_t>(e), tagOf(hash)};
         }
     }
+
+    // The first index in [from, size] whose entry satisfies `after` (false, then true along the
+    // entries), galloping from `from`: a few steps when it lies near, as it usually does.
+    template <class After>
+    size_t gallopRight(size_t from, After after) const {
+        size_t lo = from, hi = entries_.size();
+        for (size_t step = 1; lo + step - 1 < hi; step *= 2) {
+            const size_t probe = lo + step - 1;
+            if (after(entries_[probe])) {
+                hi = probe;
+                break;
+            }
+            lo = probe + 1;
+        }
+        return lowestTrue(lo, hi, after);
+    }
+
+    // The first index in [0, from] whose entry satisfies `after`, knowing that entry `from` does.
+    template <class After>
+    size_t gallopLeft(size_t from, After after) const {
+        size_t lo = 0, hi = from;
+        for (size_t step = 1; hi >= step; step *= 2) {
+            const size_t probe = hi - step;
+            if (!after(entries_[probe])) {
+                lo = probe + 1;
+                break;
+            }
+            hi = probe;
+        }
+        return lowestTrue(lo, hi, after);
+    }
+
+    template <class After>
+    size_t lowestTrue(size_t lo, size_t hi, After after) const {
+        const auto first = entries_.begin() + static_cast<std::ptrdiff_t>(lo);
+        const auto last = entries_.begin() + static_cast<std::ptrdiff_t>(hi);
+        return static_cast<size_t>(std::partition_point(first, last, [&](const IndexEntry& e) { return !after(e); }) -
+                                   entries_.begin());
+    }
+
+    // The entries with z in [zLow, zHigh] of the column that holds entry `around`.
+    Run zRange(size_t around, int64_t zLow, int64_t zHigh) const {
+        const CellKey& c = entries_[around].cell;
+        const CellKey low{c.joint, c.x, c.y, zLow}, high{c.joint, c.x, c.y, zHigh};
+        const auto notBeforeLow = [&](const IndexEntry& e) { return !cellLess(e.cell, low); };
+        const auto afterHigh = [&](const IndexEntry& e) { return cellLess(high, e.cell); };
+        const size_t begin = notBeforeLow(entries_[around]) ? gallopLeft(around, notBeforeLow) : gallopRight(around, notBeforeLow);
+        return Run{begin, gallopRight(begin, afterHigh)};
+    }
+
+    Run ownColumnRun(size_t p, int64_t zLow, int64_t zHigh) const { return zRange(p, zLow, zHigh); }
 
     // The entries of `cell`'s column whose z lies in [zLow, zHigh].
     Run cellRun(const CellKey& cell, int64_t zLow, int64_t zHigh) const {
-        if (slots_.empty()) return {};
         const size_t mask = slots_.size() - 1;
-        for (size_t slot = columnSlot(cell);; slot = (slot + 1) & mask) {
-            const Run& column = slots_[slot];
-            if (column.begin == kEmpty) return {};
-            if (!sameColumn(entries_[column.begin].cell, cell)) continue;
-            const auto first = entries_.begin() + static_cast<std::ptrdiff_t>(column.begin);
-            const auto last = entries_.begin() + static_cast<std::ptrdiff_t>(column.end);
-            const auto from = std::lower_bound(first, last, zLow, [](const IndexEntry& e, int64_t z) { return e.cell.z < z; });
-            const auto to = std::upper_bound(from, last, zHigh, [](int64_t z, const IndexEntry& e) { return z < e.cell.z; });
-            return Run{static_cast<size_t>(from - entries_.begin()), static_cast<size_t>(to - entries_.begin())};
+        const uint64_t hash = columnHash(cell);
+        for (size_t slot = slotOf(hash);; slot = (slot + 1) & mask) {
+            const Slot& column = slots_[slot];
+            if (column.first == kEmpty) return {};
+            if (column.tag != tagOf(hash) || !sameColumn(entries_[column.first].cell, cell)) continue;
+            return zRange(column.first, zLow, zHigh);
         }
     }
 
-    static constexpr size_t kEmpty = SIZE_MAX;
+    static constexpr uint32_t kEmpty = UINT32_MAX;
     std::vector<IndexEntry> entries_;
-    std::vector<Run> slots_;
+    std::vector<int> positionOf_; // per item, its entry after the sort; -1 when not indexed
+    std::vector<Slot> slots_;
     int shift_ = 60; // 64 - log2 of the table size
 };
 
@@ -154,7 +244,7 @@ void indexPositions(const Model& model, int mesh, int count, CellIndex& index) {
     const std::vector<Vertex>& vs = model.verts[at(mesh)];
     index.reserve(at(count));
     for (int i = 0; i < count; ++i) {
-        if (finite3(vs[at(i)].pos)) index.add(cellKey(0, vs[at(i)].pos), i);
+        if (finite3(vs[at(i)].pos)) index.add(cellKey(0, vs[at(i)].pos), i, i);
     }
 }
 
@@ -166,37 +256,39 @@ void indexWeights(const Model& model, int mesh, int count, CellIndex& index) {
     index.reserve(ws.size());
     for (int i = 0; i < count; ++i) {
         if (!hasWeights(vs[at(i)])) continue;
-        for (int w = 0; w < vs[at(i)].weightCount; ++w) {
-            const VertexWeight& weight = ws[at(vs[at(i)].weightStart + w)];
-            if (finite3(weight.pos)) index.add(cellKey(weight.joint, weight.pos), i);
+        for (int w = vs[at(i)].weightStart; w < vs[at(i)].weightStart + vs[at(i)].weightCount; ++w) {
+            if (finite3(ws[at(w)].pos)) index.add(cellKey(ws[at(w)].joint, ws[at(w)].pos), i, w);
         }
     }
 }
 
 // The weight of vertex i whose own cell is least crowded, or false when i can match nothing.
-bool queryCellForWeights(const Model& model, int mesh, int i, const CellIndex& index, CellKey& best) {
+bool queryItemForWeights(const Model& model, int mesh, int i, const CellIndex& index, int& best,
+                         CellSides& bestSides) {
     const Vertex& vx = model.verts[at(mesh)][at(i)];
     const std::vector<VertexWeight>& ws = model.weights[at(mesh)];
     if (!hasWeights(vx)) return false;
     size_t bestSize = SIZE_MAX;
-    for (int w = 0; w < vx.weightCount; ++w) {
-        const VertexWeight& weight = ws[at(vx.weightStart + w)];
-        if (!finite3(weight.pos) || std::isnan(weight.bias)) return false;
-        const CellKey cell = cellKey(weight.joint, weight.pos);
-        const size_t size = index.cellSize(cell);
+    for (int w = vx.weightStart; w < vx.weightStart + vx.weightCount; ++w) {
+        const VertexWeight& weight = ws[at(w)];
+        if (!finite3(weight.pos) || std::isnan(weight.bias) || !index.indexed(w)) return false;
+        const size_t size = index.cellSize(w);
         if (size < bestSize) {
             bestSize = size;
-            best = cell;
+            best = w;
+            bestSides = cellSides(weight.pos);
         }
     }
     return true;
 }
 
-bool queryCell(const Model& model, int mesh, int i, const CellIndex& index, CellKey& cell) {
-    if (model.numJoints() > 0) return queryCellForWeights(model, mesh, i, index, cell);
+// The indexed position that vertex i looks around, or false when i can match nothing.
+bool queryItem(const Model& model, int mesh, int i, const CellIndex& index, int& item, CellSides& sides) {
+    if (model.numJoints() > 0) return queryItemForWeights(model, mesh, i, index, item, sides);
     const Vertex& vx = model.verts[at(mesh)][at(i)];
-    if (!finite3(vx.pos)) return false;
-    cell = cellKey(0, vx.pos);
+    if (!finite3(vx.pos) || !index.indexed(i)) return false;
+    item = i;
+    sides = cellSides(vx.pos);
     return true;
 }
 
@@ -204,18 +296,20 @@ bool queryCell(const Model& model, int mesh, int i, const CellIndex& index, Cell
 
 void mergeIdenticalVertices(Model& model, int mesh, MeshAnalysis& lists) {
     const int count = model.numVerts[at(mesh)];
-    CellIndex index;
-    if (model.numJoints() > 0)
+    const bool weighted = model.numJoints() > 0;
+    CellIndex index(weighted ? model.weights[at(mesh)].size() : at(count));
+    if (weighted)
         indexWeights(model, mesh, count, index);
     else
         indexPositions(model, mesh, count, index);
     index.finish();
     std::vector<int> candidates;
     for (int i = 0; i < count; ++i) {
-        CellKey cell{};
-        if (!queryCell(model, mesh, i, index, cell)) continue;
+        int item = 0;
+        CellSides sides;
+        if (!queryItem(model, mesh, i, index, item, sides)) continue;
         candidates.clear();
-        index.collectNeighbours(cell, i, candidates);
+        index.collectNeighbours(item, sides, i, candidates);
         std::sort(candidates.begin(), candidates.end());
         candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
         // Merges change only j's state, so testing each pair when its turn comes keeps the
