@@ -46,18 +46,15 @@ inline void addMesh(Model& model, int mesh, const MeshShape& shape) {
     std::vector<VertexWeight>& ws = model.weights[at(mesh)];
     for (size_t i = 0; i < shape.pos.size(); ++i) {
         std::copy(shape.pos[i].begin(), shape.pos[i].end(), vs[i].pos);
-        vs[i].u = shape.uv[i][0];
-        vs[i].v = shape.uv[i][1];
+        vs[i].u = shape.uv[i][0], vs[i].v = shape.uv[i][1];
         if (!skinned || i >= shape.weights.size()) continue;
         vs[i].weightStart = static_cast<int>(ws.size());
         vs[i].weightCount = static_cast<int>(shape.weights[i].size());
         ws.insert(ws.end(), shape.weights[i].begin(), shape.weights[i].end());
     }
-    std::vector<Triangle>& ts = model.tris[at(mesh)];
-    ts.resize(shape.tris.size());
+    std::vector<Triangle>& ts = model.tris[at(mesh)] = std::vector<Triangle>(shape.tris.size());
     for (size_t t = 0; t < shape.tris.size(); ++t) std::copy(shape.tris[t].begin(), shape.tris[t].end(), ts[t].v);
-    model.numVerts[at(mesh)] = static_cast<int>(vs.size());
-    model.meshLoaded[at(mesh)] = 1;
+    model.numVerts[at(mesh)] = static_cast<int>(vs.size()), model.meshLoaded[at(mesh)] = 1;
     computeFaceVectors(model, mesh, skinned);
     for (int t : shape.flippedFrames) {
         Triangle& tri = ts[at(t)];
@@ -78,11 +75,8 @@ inline void buildModel(Model& model, const std::vector<MeshShape>& meshes, int j
 
 inline VertexWeight weightAt(int joint, float bias, float x, float y, float z) {
     VertexWeight w;
-    w.joint = joint;
-    w.bias = bias;
-    w.pos[0] = x;
-    w.pos[1] = y;
-    w.pos[2] = z;
+    w.joint = joint, w.bias = bias;
+    w.pos[0] = x, w.pos[1] = y, w.pos[2] = z;
     return w;
 }
 
@@ -119,14 +113,11 @@ inline MeshShape gridMesh(const GridOptions& o) {
     if (o.seamColumn >= 0)
         for (int y = 0; y <= o.rows; ++y) twin[at(y)] = addVertex(static_cast<float>(o.seamColumn), static_cast<float>(y), uOf(o.seamColumn) + 1.0f);
     std::vector<int> copyOf(shape.pos.size(), -1);
-    if (o.duplicateEvery > 0) {
-        const size_t original = shape.pos.size();
-        for (size_t i = 0; i < original; i += at(o.duplicateEvery)) {
-            shape.pos.push_back(shape.pos[i]);
-            shape.uv.push_back(shape.uv[i]);
-            if (o.joints > 0) shape.weights.push_back(shape.weights[i]);
-            copyOf[i] = static_cast<int>(shape.pos.size()) - 1;
-        }
+    for (size_t i = 0, original = shape.pos.size(); o.duplicateEvery > 0 && i < original; i += at(o.duplicateEvery)) {
+        shape.pos.push_back(shape.pos[i]);
+        shape.uv.push_back(shape.uv[i]);
+        if (o.joints > 0) shape.weights.push_back(shape.weights[i]);
+        copyOf[i] = static_cast<int>(shape.pos.size()) - 1;
     }
     for (int y = 0; y < o.rows; ++y) {
         for (int x = 0; x < o.columns; ++x) {
@@ -136,9 +127,9 @@ inline MeshShape gridMesh(const GridOptions& o) {
                 if (cx == x && cy == y && at(v) < copyOf.size() && copyOf[at(v)] >= 0) v = copyOf[at(v)];
                 return v;
             };
-            const int a = corner(x, y), b = corner(x + 1, y), c = corner(x + 1, y + 1), d = corner(x, y + 1);
-            shape.tris.push_back({a, b, c});
-            shape.tris.push_back({a, c, d});
+            const int a = corner(x, y), c = corner(x + 1, y + 1);
+            shape.tris.push_back({a, corner(x + 1, y), c});
+            shape.tris.push_back({a, c, corner(x, y + 1)});
         }
     }
     return shape;
@@ -159,15 +150,13 @@ inline MeshShape randomMesh(uint32_t seed, int vertices, int triangles, int join
         shape.pos.push_back({pick(coords), pick(coords), pick(coords)});
         shape.uv.push_back({pick(uvs), pick(uvs)});
         if (joints == 0) continue;
-        std::vector<VertexWeight> ws;
-        const int count = 1 + static_cast<int>(rng() % 2);
-        for (int k = 0; k < count; ++k)
-            ws.push_back(weightAt(static_cast<int>(rng() % 2), pick(biases), pick(coords), pick(coords), 0.0f));
-        shape.weights.push_back(ws);
+        shape.weights.emplace_back();
+        for (int k = 1 + static_cast<int>(rng() % 2); k > 0; --k)
+            shape.weights.back().push_back(weightAt(static_cast<int>(rng() % 2), pick(biases), pick(coords), pick(coords), 0.0f));
     }
     for (int t = 0; t < triangles; ++t) {
-        shape.tris.push_back({static_cast<int>(rng() % at(vertices)), static_cast<int>(rng() % at(vertices)),
-                             static_cast<int>(rng() % at(vertices))});
+        auto corner = [&] { return static_cast<int>(rng() % at(vertices)); };
+        shape.tris.push_back({corner(), corner(), corner()}); // braces: called left to right
         if (rng() % 4 == 0) shape.flippedFrames.push_back(t);
     }
     return shape;

@@ -1,172 +1,145 @@
-// tests/geometry_analysis_test.cpp -- duplicate merging, seam ties, clones and edges, fast against pairwise.
+// tests/geometry_analysis_test.cpp -- duplicate merging, seam ties, clones and edges; fast against pairwise
+// on generated meshes and on every real model of the test data.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <limits>
+#include <map>
+#include <sstream>
 #include <string>
 
 #include "analysis_meshes.h"
-#include "support/analysis_compare.h"
 #include "base/debug_log.h"
+#include "base/file_open.h"
+#include "load/load_model.h"
+#include "model/md5_mesh_reader.h"
 #include "model/model.h"
-#include "shadow/analysis_steps.h"
 #include "shadow/geometry_analysis.h"
 
 using analysis_meshes::MeshShape;
 using analysis_meshes::weightAt;
-using analysis_compare::analyse;
-using analysis_compare::cloneListOf;
-using analysis_compare::cloneTrisOf;
-using analysis_compare::receiversOf;
-using analysis_compare::firstDifference;
-using analysis_compare::edgeText;
+namespace fs = std::filesystem;
 
 namespace {
 
 size_t at(int i) { return static_cast<size_t>(i); }
 
-// What a set of generated meshes exercised: the comparisons must not pass on meshes where nothing happens.
-struct Exercised {
-    int duplicates = 0, twins = 0, clones = 0, crowdedEdges = 0, openEdges = 0, fullLists = 0;
-};
-
-void count(const Model& model, const std::string& log, Exercised& seen) {
-    for (size_t m = 0; m < model.verts.size(); ++m) {
-        seen.duplicates += model.numDuplicates[m];
-        seen.clones += model.numClones(m);
-        seen.twins += static_cast<int>(model.cloneItems[m].size());
-        // Triangle records name the kept vertex, so a merged vertex shows its full use here.
-        std::vector<int> uses(model.verts[m].size(), 0);
-        for (const Triangle& t : model.tris[m])
-            for (int k = 0; k < 3; ++k)
-                if (++uses[at(t.v[k])] == shadow::kMaxTriRefs + 1) ++seen.fullLists;
-        for (const Edge& e : model.edges[m]) seen.openEdges += e.tri1 == -1;
-    }
-    for (size_t p = log.find("geometryanalyzer"); p != std::string::npos; p = log.find("geometryanalyzer", p + 1))
-        ++seen.crowdedEdges;
+// Runs the analysis of every mesh and the edge builder, fast or pairwise, and returns the log.
+std::string analyse(Model& model, bool fast) {
+    ScopedLogCapture log;
+    for (int m = 0; m < model.numMeshes(); ++m) (fast ? shadow::analyzeGeometry : shadow::reference::analyzeGeometry)(model, m);
+    (fast ? shadow::buildEdges : shadow::reference::buildEdges)(model);
+    return log.text;
 }
 
-void expectAllExercised(const Exercised& seen) {
-    EXPECT_GT(seen.duplicates, 0);
-    EXPECT_GT(seen.twins, seen.duplicates + seen.clones); // clone lists hold twins as well
-    EXPECT_GT(seen.clones, 0);
-    EXPECT_GT(seen.crowdedEdges, 0);
-    EXPECT_GT(seen.openEdges, 0);
-    EXPECT_GT(seen.fullLists, 0);
+std::vector<int> slice(const std::vector<std::vector<int>>& items, const std::vector<std::vector<int>>& start,
+                       size_t m, size_t i) {
+    return std::vector<int>(items[m].begin() + start[m][i], items[m].begin() + start[m][i + 1]);
+}
+// The clone list of vertex i and the receivers of triangle t.
+std::vector<int> cloneListOf(const Model& model, size_t i) { return slice(model.cloneItems, model.cloneStart, 0, i); }
+std::vector<int> receiversOf(const Model& model, size_t t) { return slice(model.triCloneItems, model.triCloneStart, 0, t); }
+
+std::string edgeText(const Edge& e) {
+    std::ostringstream out;
+    out << e.v0 << ' ' << e.v1 << ' ' << e.tri0 << ' ' << e.tri1 << ' ' << int(e.isSilhouette);
+    return out.str();
+}
+
+// Every analysed field as text, one record a line, so that NaN positions compare equal and a
+// difference shows where it is.
+std::vector<std::string> dump(const Model& model) {
+    std::vector<std::string> lines;
+    auto line = [&lines](auto... fields) {
+        std::ostringstream out;
+        ((out << fields << ' '), ...);
+        lines.push_back(out.str());
+    };
+    for (size_t m = 0; m < model.verts.size(); ++m) {
+        line("mesh", m, "duplicates", model.numDuplicates[m]);
+        for (const Vertex& v : model.verts[m]) line("vertex", v.u, v.v, v.weightStart, v.weightCount, v.pos[0], v.pos[1], v.pos[2]);
+        for (const Triangle& t : model.tris[m]) line("triangle", t.v[0], t.v[1], t.v[2]);
+        for (const Edge& e : model.edges[m]) line("edge", edgeText(e));
+        const std::vector<int>* lists[] = {&model.indices[m],       &model.cloneStart[m],    &model.cloneItems[m],
+                                           &model.cloneTriItems[m], &model.triCloneStart[m], &model.triCloneItems[m]};
+        for (size_t l = 0; l < 6; ++l)
+            for (size_t i = 0; i < lists[l]->size(); ++i) line("list", l, "entry", i, ":", (*lists[l])[i]);
+    }
+    return lines;
+}
+
+// The first record in which two analysed models differ, or "" when none does.
+std::string firstDifference(const Model& a, const Model& b) {
+    const std::vector<std::string> la = dump(a), lb = dump(b);
+    const auto [ia, ib] = std::mismatch(la.begin(), la.end(), lb.begin(), lb.end());
+    if (ia == la.end() && ib == lb.end()) return "";
+    return (ia == la.end() ? "end" : *ia) + " / " + (ib == lb.end() ? "end" : *ib);
 }
 
 // Analyses one copy fast and one pairwise; every field and the log must agree.
-void expectFastEqualsReference(const std::vector<MeshShape>& meshes, int joints, const std::string& what,
-                               Exercised* seen = nullptr) {
+void expectFastEqualsPairwise(Model& fast, Model& pairwise, const std::string& what) {
+    EXPECT_EQ(analyse(fast, true), analyse(pairwise, false)) << what;
+    EXPECT_EQ(firstDifference(fast, pairwise), "") << what;
+}
+
+void expectFastEqualsPairwise(const std::vector<MeshShape>& meshes, int joints, const std::string& what) {
     Model fast, pairwise;
     analysis_meshes::buildModel(fast, meshes, joints);
     analysis_meshes::buildModel(pairwise, meshes, joints);
-    const std::string fastLog = analyse(fast, true);
-    const std::string pairwiseLog = analyse(pairwise, false);
-    EXPECT_EQ(firstDifference(fast, pairwise), "") << what;
-    EXPECT_EQ(fastLog, pairwiseLog) << what;
-    if (seen) count(fast, fastLog, *seen);
+    expectFastEqualsPairwise(fast, pairwise, what);
 }
 
-MeshShape meshOf(std::vector<std::array<float, 3>> pos, std::vector<std::array<float, 2>> uv,
-                std::vector<std::array<int, 3>> tris) {
-    MeshShape shape;
-    shape.pos = std::move(pos);
-    shape.uv = std::move(uv);
-    shape.tris = std::move(tris);
-    return shape;
-}
+void build(Model& model, const MeshShape& shape, int joints = 0) { analysis_meshes::buildModel(model, {shape}, joints); }
 
-void build(Model& model, const MeshShape& shape, int joints = 0) {
-    analysis_meshes::buildModel(model, {shape}, joints);
-}
-
-bool lists(const std::vector<int>& list, int value) {
-    return std::find(list.begin(), list.end(), value) != list.end();
+// Reads a model file of any of the four formats and runs the post-processing up to the analysis.
+bool readPrepared(Model& model, const fs::path& file) {
+    static const std::map<std::string, void (Model::*)(const char*)> readers = {
+        {".obj", &Model::readObj}, {".ase", &Model::readAse}, {".lwo", &Model::readLwo}};
+    ScopedLogCapture quiet;
+    std::string ext = file.extension().string(), bytes;
+    for (char& c : ext) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    const bool isMd5 = ext == ".md5mesh";
+    if (isMd5 ? !readWholeFile(file.string(), bytes) || !md5::readMeshFromMemory(model, bytes, file.string()) : !readers.count(ext))
+        return false;
+    if (!isMd5) (model.*readers.at(ext))(file.string().c_str());
+    prepareForAnalysis(model);
+    return model.numMeshes() > 0;
 }
 
 } // namespace
 
-// ---- hand-made meshes with known results ----
-
 TEST(GeometryAnalysis, DuplicateWithEqualUvDisappearsFromDrawing) {
     // A quad whose second triangle uses an exact copy (4) of corner 2.
     Model model;
-    build(model, meshOf({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {1, 1, 0}}, {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {1, 1}},
-                        {{0, 1, 2}, {0, 4, 3}}));
+    build(model, MeshShape{{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {1, 1, 0}}, {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {1, 1}},
+                        {{0, 1, 2}, {0, 4, 3}}, {}, {}});
     EXPECT_EQ(analyse(model, true), "identical verts: 0, 2, 4\n");
-    EXPECT_EQ(model.numDuplicates[0], 1);
-    EXPECT_EQ(model.numClones(0), 0);
     EXPECT_EQ(model.tris[0][1].v[1], 2);
     EXPECT_EQ(model.indices[0], (std::vector<int>{0, 1, 2, 0, 2, 3}));
-    EXPECT_TRUE(lists(receiversOf(model, 0, 1), 2));
-    EXPECT_EQ(cloneListOf(model, 0, 2), std::vector<int>{4});
-    EXPECT_EQ(cloneTrisOf(model, 0, 2), std::vector<int>{0});
-    EXPECT_EQ(model.numCloneRefs(0, 4), 0);
+    EXPECT_EQ(cloneListOf(model, 2), std::vector<int>{4});
     // The shared diagonal pairs up; the four sides stay open.
     ASSERT_EQ(model.numEdges(0), 5);
     EXPECT_EQ(edgeText(model.edges[0][2]), "0 2 1 0 0");
     EXPECT_EQ(edgeText(model.edges[0][4]), "3 0 1 -1 0");
 }
 
-TEST(GeometryAnalysis, SeamTwinClosesSurfaceButKeepsItsDrawIndex) {
-    // A closed tetrahedron whose last triangle uses a twin (4) of vertex 3 with other texture
-    // coordinates.
-    Model model;
-    build(model, meshOf({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 1}},
-                        {{0, 0}, {1, 0}, {0, 1}, {0.5f, 0.5f}, {0.9f, 0.9f}}, {{0, 2, 1}, {0, 1, 3}, {0, 3, 2}, {1, 2, 4}}));
-    EXPECT_EQ(analyse(model, true), "");
-    EXPECT_EQ(model.numDuplicates[0], 0);
-    EXPECT_EQ(model.tris[0][3].v[2], 3);
-    EXPECT_EQ(model.indices[0][11], 4);
-    EXPECT_TRUE(lists(receiversOf(model, 0, 3), 4));
-    ASSERT_GT(model.numCloneRefs(0, 3), 0);
-    EXPECT_EQ(cloneListOf(model, 0, 3)[0], 4);
-    EXPECT_EQ(cloneTrisOf(model, 0, 3)[0], 0);
-    EXPECT_EQ(model.verts[0][4].weightCount, 0);
-    EXPECT_EQ(model.numEdges(0), 6);
-    EXPECT_TRUE(std::none_of(model.edges[0].begin(), model.edges[0].end(), [](const Edge& e) { return e.tri1 == -1; }));
-}
-
 TEST(GeometryAnalysis, MirroredTrianglesShareOneCloneAndKeepTheirRecords) {
     // A fan around vertex 0; triangles 2 and 3 carry a mirrored texture.
-    MeshShape fan = meshOf({{0, 0, 0}, {1, 0, 0}, {0.7f, 0.7f, 0}, {0, 1, 0}, {-0.7f, 0.7f, 0}, {-1, 0, 0}},
-                          {{0, 0}, {1, 0}, {0.7f, 0.7f}, {0, 1}, {-0.7f, 0.7f}, {-1, 0}},
-                          {{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {0, 4, 5}});
-    fan.flippedFrames = {2, 3};
     Model model;
-    build(model, fan);
+    build(model, MeshShape{{{0, 0, 0}, {1, 0, 0}, {0.7f, 0.7f, 0}, {0, 1, 0}, {-0.7f, 0.7f, 0}, {-1, 0, 0}},
+                           {{0, 0}, {1, 0}, {0.7f, 0.7f}, {0, 1}, {-0.7f, 0.7f}, {-1, 0}},
+                           {{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {0, 4, 5}}, {}, {2, 3}});
     analyse(model, true);
     // Vertex 0 gets clone 6 for triangle 2, reused by triangle 3; vertex 3 gets clone 7.
-    EXPECT_EQ(model.numClones(0), 2);
-    EXPECT_EQ(model.numVertsTotal(0), 8);
     EXPECT_EQ(model.indices[0], (std::vector<int>{0, 1, 2, 0, 2, 3, 6, 7, 4, 6, 4, 5}));
     EXPECT_EQ(model.tris[0][2].v[0], 0);
-    EXPECT_EQ(cloneListOf(model, 0, 0), std::vector<int>{6});
-    EXPECT_EQ(cloneTrisOf(model, 0, 0), std::vector<int>{2});
-    EXPECT_EQ(cloneListOf(model, 0, 3), std::vector<int>{7});
-    EXPECT_EQ(model.verts[0][6].weightCount, 0);
-    EXPECT_EQ(model.numCloneRefs(0, 6), 0);
-    EXPECT_EQ(receiversOf(model, 0, 2), (std::vector<int>{6, 7, 4}));
-    EXPECT_EQ(receiversOf(model, 0, 3), (std::vector<int>{6, 4, 5}));
-    // Compatible triangles pass their vectors to the vertex they keep drawing with.
-    EXPECT_EQ(receiversOf(model, 0, 1), (std::vector<int>{0, 2, 3}));
+    EXPECT_EQ(receiversOf(model, 2), (std::vector<int>{6, 7, 4}));
+    EXPECT_EQ(receiversOf(model, 1), (std::vector<int>{0, 2, 3}));
 }
 
-TEST(GeometryAnalysis, DegenerateTextureFrameNeitherClonesNorReceives) {
-    // Triangle 1 has all three corners on one texture point: its S is zero.
-    Model model;
-    build(model, meshOf({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}}, {{0, 0}, {1, 0}, {0, 1}, {0, 0}},
-                        {{0, 1, 2}, {2, 1, 3}}));
-    model.tris[0][1].tangentS[0] = model.tris[0][1].tangentS[1] = model.tris[0][1].tangentS[2] = 0;
-    model.tris[0][1].rightHanded = 1 - model.tris[0][0].rightHanded;
-    analyse(model, true);
-    EXPECT_EQ(model.numClones(0), 0);
-    EXPECT_EQ(receiversOf(model, 0, 1), std::vector<int>{3});
-}
-
-// Two triangles pair on an edge only when they run it in opposite directions; a third is
-// reported and left open.
+// Two triangles pair on an edge only when they run it in opposite directions; a third is reported and left open.
 TEST(EdgeBuilder, SameWindingStaysOpenAndAThirdTriangleIsReported) {
     const struct {
         std::vector<std::array<int, 3>> tris;
@@ -180,8 +153,8 @@ TEST(EdgeBuilder, SameWindingStaysOpenAndAThirdTriangleIsReported) {
     };
     for (const auto& c : cases) {
         Model model;
-        build(model, meshOf({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}},
-                            {{0, 0}, {1, 0}, {0, 1}, {0, 1}, {1, 1}}, c.tris));
+        build(model, MeshShape{{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}},
+                            {{0, 0}, {1, 0}, {0, 1}, {0, 1}, {1, 1}}, c.tris, {}, {}});
         ScopedLogCapture log;
         shadow::buildEdges(model);
         EXPECT_EQ(log.text, c.log);
@@ -191,14 +164,13 @@ TEST(EdgeBuilder, SameWindingStaysOpenAndAThirdTriangleIsReported) {
 }
 
 TEST(GeometryAnalysis, CoincidentStaticVerticesPairUpAgainButMergedSkinnedOnesDoNot) {
-    // Three copies of one point, same texture coordinates. Static models test every pair,
-    // skinned ones drop a vertex from later pairs once its weights are gone.
-    MeshShape three = meshOf({{1, 1, 1}, {1, 1, 1}, {1, 1, 1}}, {{0, 0}, {0, 0}, {0, 0}}, {{0, 1, 2}});
+    // Three copies of one point. Static models test every pair, skinned ones drop a vertex from
+    // later pairs once its weights are gone.
+    MeshShape three{{{1, 1, 1}, {1, 1, 1}, {1, 1, 1}}, {{0, 0}, {0, 0}, {0, 0}}, {{0, 1, 2}}, {}, {}};
     Model still;
     build(still, three);
     EXPECT_EQ(analyse(still, true), "identical verts: 0, 0, 1\nidentical verts: 0, 0, 2\nidentical verts: 0, 1, 2\n");
     EXPECT_EQ(still.numDuplicates[0], 3);
-    EXPECT_EQ(cloneListOf(still, 0, 1), std::vector<int>{2});
 
     three.weights.assign(3, {weightAt(0, 1, 1, 1, 1)});
     Model skinned;
@@ -207,40 +179,17 @@ TEST(GeometryAnalysis, CoincidentStaticVerticesPairUpAgainButMergedSkinnedOnesDo
     EXPECT_EQ(skinned.numDuplicates[0], 2);
 }
 
-TEST(GeometryAnalysis, IdentityToleranceIsInclusiveForPositionsStrictForWeights) {
-    const float tol = 0.0001f;
-    Model still;
-    build(still,
-          meshOf({{0, 0, 0}, {tol, 0, 0}, {0, 0, std::nextafter(tol, 1.0f)}}, {{0, 0}, {0, 0}, {0, 0}}, {{0, 1, 2}}));
-    EXPECT_TRUE(shadow::verticesIdentical(still, 0, 0, 1));
-    EXPECT_FALSE(shadow::verticesIdentical(still, 0, 0, 2));
-
-    MeshShape skin = meshOf({{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}, {{0, 0}, {0, 0}, {0, 0}, {0, 0}}, {{0, 1, 2}});
-    skin.weights = {{weightAt(1, 0.5f, 0, 0, 0), weightAt(1, 0.5f, 0, 0, 0.00005f)}, // both weights match b's first
-                    {weightAt(1, 0.5f, 0, 0, 0), weightAt(2, 0.5f, 3, 0, 0)},
-                    {weightAt(1, 0.5f, tol, 0, 0), weightAt(2, 0.5f, 3, 0, 0)},
-                    {weightAt(1, 0.5f, 0, 0, 0)}};
-    Model skinned;
-    build(skinned, skin, 3);
-    EXPECT_TRUE(shadow::verticesIdentical(skinned, 0, 0, 1));
-    EXPECT_FALSE(shadow::verticesIdentical(skinned, 0, 1, 0)); // joint 2 has no partner in vertex 0
-    EXPECT_FALSE(shadow::verticesIdentical(skinned, 0, 1, 2)); // exactly 0.0001 apart
-    EXPECT_FALSE(shadow::verticesIdentical(skinned, 0, 0, 3)); // weight counts differ
-}
-
-// Sound behaviour where the pairwise description would overrun the 40-entry incidence lists:
-// a duplicate's triangles beyond 40 still move to the kept vertex, only its list stays bounded.
+// Mended: a duplicate's triangles beyond the 40-entry incidence list used to overrun it; they still
+// move to the kept vertex, only the list stays bounded.
 TEST(GeometryAnalysis, DuplicateBeyondFortyTrianglesKeepsIncidenceListBounded) {
-    MeshShape fans;
-    fans.pos = {{0, 0, 0}, {0, 0, 0}};
-    fans.uv = {{0.5f, 0.5f}, {0.5f, 0.5f}};
+    MeshShape fans{{{0, 0, 0}, {0, 0, 0}}, {{0.5f, 0.5f}, {0.5f, 0.5f}}, {}, {}, {}};
     for (int k = 0; k < 31; ++k) {
         const float a = k * 0.2f;
         fans.pos.push_back({std::cos(a), std::sin(a), 0});
         fans.uv.push_back({0.5f + 0.5f * std::cos(a), 0.5f + 0.5f * std::sin(a)});
     }
-    for (int k = 0; k < 30; ++k) fans.tris.push_back({0, 2 + k, 3 + k});
-    for (int k = 0; k < 30; ++k) fans.tris.push_back({1, 2 + k, 3 + k});
+    for (int fan = 0; fan < 2; ++fan)
+        for (int k = 0; k < 30; ++k) fans.tris.push_back({fan, 2 + k, 3 + k});
     Model model;
     build(model, fans);
     analyse(model, true);
@@ -248,55 +197,41 @@ TEST(GeometryAnalysis, DuplicateBeyondFortyTrianglesKeepsIncidenceListBounded) {
         EXPECT_EQ(model.tris[0][at(t)].v[0], 0) << t;
         EXPECT_EQ(model.indices[0][at(3 * t)], 0) << t;
     }
-    expectFastEqualsReference({fans}, 0, "two fans");
+    expectFastEqualsPairwise({fans}, 0, "two fans");
 }
 
-TEST(GeometryAnalysis, OutOfRangeMeshIsIgnored) {
-    Model model;
-    build(model, meshOf({{0, 0, 0}}, {{0, 0}}, {}));
-    shadow::analyzeGeometry(model, 1);
-    shadow::analyzeGeometry(model, -1);
-    shadow::reference::analyzeGeometry(model, 3);
-    Model empty;
-    shadow::analyzeGeometry(empty, 0);
-    shadow::buildEdges(empty);
-    EXPECT_TRUE(empty.edges.empty());
-}
-
-// ---- fast against pairwise ----
-
-TEST(GeometryAnalysisMatchesPairwise, GridsWithSeamsMirrorsAndDuplicates) {
-    for (int joints : {0, 40}) {
+TEST(GeometryAnalysisMatchesPairwise, GridsRandomMeshesAndOddValues) {
+    for (int joints : {0, 40}) { // grids with seams, mirrored strips and duplicates
         const analysis_meshes::GridOptions o{24, 17, 6, 15, 7, joints}, plain{8, 8, -1, -1, 0, joints};
-        expectFastEqualsReference({analysis_meshes::gridMesh(o), analysis_meshes::gridMesh(plain)}, joints,
-                                  "grids, joints " + std::to_string(joints));
+        expectFastEqualsPairwise({analysis_meshes::gridMesh(o), analysis_meshes::gridMesh(plain)}, joints, "grids");
     }
-}
-
-// Static meshes with frequent coincidences, then skinned ones with shared weights.
-TEST(GeometryAnalysisMatchesPairwise, RandomStaticAndSkinnedMeshes) {
-    for (auto [firstSeed, joints] : {std::pair<uint32_t, int>{1, 0}, {100, 2}}) {
-        Exercised seen;
+    // Random meshes with frequent coincidences, crowded edges and full incidence lists, static and skinned.
+    for (auto [firstSeed, joints] : {std::pair<uint32_t, int>{1, 0}, {100, 2}})
         for (uint32_t seed = firstSeed; seed < firstSeed + 40; ++seed) {
-            const int verts = 10 + static_cast<int>(seed * 7 % 90);
-            const int tris = 5 + static_cast<int>(seed * 13 % 300);
-            expectFastEqualsReference({analysis_meshes::randomMesh(seed, verts, tris, joints)}, joints,
-                                      "seed " + std::to_string(seed), &seen);
+            const int verts = 10 + static_cast<int>(seed * 7 % 90), tris = 5 + static_cast<int>(seed * 13 % 300);
+            expectFastEqualsPairwise({analysis_meshes::randomMesh(seed, verts, tris, joints)}, joints, std::to_string(seed));
         }
-        expectAllExercised(seen);
-    }
-}
-
-TEST(GeometryAnalysisMatchesPairwise, NanInfinityAndHugeCoordinates) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const float odd[] = {nan, inf, -inf, 3.0e9f, 3.0e9f, 1073741824.0f, 1073741760.0f, -1e30f};
     for (int joints : {0, 2}) {
         MeshShape shape = analysis_meshes::randomMesh(7u + static_cast<uint32_t>(joints), 60, 120, joints);
-        const float odd[] = {nan, inf, -inf, 3.0e9f, 3.0e9f, 1073741824.0f, 1073741760.0f, -1e30f};
         for (size_t i = 0; i < shape.pos.size(); i += 3) {
             shape.pos[i][i % 3] = odd[i % 8];
             if (joints > 0) shape.weights[i][0].pos[(i + 1) % 3] = odd[(i + 3) % 8];
         }
-        expectFastEqualsReference({shape}, joints, "odd values, joints " + std::to_string(joints));
+        expectFastEqualsPairwise({shape}, joints, "odd values");
     }
+}
+
+TEST(GeometryAnalysisMatchesPairwise, EveryRealModelOfTheTestData) {
+    const fs::path root = OSTRELLE_TESTDATA_DIR;
+    if (!fs::is_directory(root)) GTEST_SKIP() << "no test data at " << root;
+    int compared = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        Model fast, pairwise;
+        if (!entry.is_regular_file() || !readPrepared(fast, entry.path()) || !readPrepared(pairwise, entry.path())) continue;
+        expectFastEqualsPairwise(fast, pairwise, entry.path().string());
+        ++compared;
+    }
+    EXPECT_GE(compared, 30); // Bob, BoarMan, SimpleCube and the static models at the least
 }

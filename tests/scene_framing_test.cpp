@@ -1,15 +1,14 @@
-// tests/scene_framing_test.cpp -- Home's framing seen through the free camera's own view, and the
-// scene made for one model file.
+// tests/scene_framing_test.cpp -- Home's framing seen through the free camera's own view (a model
+// file framed alone: the demo picture test), and lights bound to joints.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <filesystem>
+#include <cstring>
 
+#include "scene/scene.h"
 #include "scene/scene_framing.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -17,79 +16,54 @@ constexpr double kPi = 3.14159265358979323846;
 
 // A world point in eye space under the free camera, as the frame sets it up: translate
 // (-panX, -panY, dolly), rotate pitch - 90 about X, rotate -yaw about Z, translate -focus position.
-void toEye(const Scene& s, const float world[3], double eye[3]) {
+std::array<double, 3> toEye(const Scene& s, const float world[3]) {
     Vec3 focus = {0, 0, 0};
     if (s.model_in_focus >= 0 && s.model_in_focus < s.nummodels) focus = s.modelpos[s.model_in_focus];
-    double p[3] = {world[0] - focus[0], world[1] - focus[1], world[2] - focus[2]};
+    const double p[3] = {world[0] - focus[0], world[1] - focus[1], world[2] - focus[2]};
     const double a = -s.cameraYaw * kPi / 180, b = (s.cameraPitch - 90) * kPi / 180;
     const double x = std::cos(a) * p[0] - std::sin(a) * p[1], y = std::sin(a) * p[0] + std::cos(a) * p[1];
-    p[0] = x, p[1] = y;
-    const double y2 = std::cos(b) * p[1] - std::sin(b) * p[2], z2 = std::sin(b) * p[1] + std::cos(b) * p[2];
-    eye[0] = p[0] - s.cameraPanX;
-    eye[1] = y2 - s.cameraPanY;
-    eye[2] = z2 + s.cameraDolly;
+    return {x - s.cameraPanX, std::cos(b) * y - std::sin(b) * p[2] - s.cameraPanY,
+            std::sin(b) * y + std::cos(b) * p[2] + s.cameraDolly};
 }
 
-struct Seen {
-    double reach = 0;  // the largest fraction of the half picture a point reaches
-    double nearest = 1e30; // the smallest depth
-    double centreX = 0, centreY = 0; // where the box's centre lands, in the same fractions
-};
-
-std::array<float, 3> centreOf(const Bounds& box) {
-    return {(box.min[0] + box.max[0]) / 2, (box.min[1] + box.max[1]) / 2, (box.min[2] + box.max[2]) / 2};
-}
+// Where the box's corners and centre land, in fractions of the half picture.
+struct Seen { double reach = 0, nearest = 1e30, centreX = 0, centreY = 0; };
 
 Seen look(const Scene& s, const Bounds& box, double aspect) {
     const double t = std::tan(kFreeCameraFov * kPi / 360);
     Seen seen;
-    auto project = [&](const float p[3], double& fx, double& fy, double& depth) {
-        double eye[3];
-        toEye(s, p, eye);
-        depth = -eye[2];
-        fx = eye[0] / depth / (t * aspect);
-        fy = eye[1] / depth / t;
-    };
-    for (int i = 0; i < 8; ++i) {
-        const float p[3] = {i & 1 ? box.max[0] : box.min[0], i & 2 ? box.max[1] : box.min[1],
-                            i & 4 ? box.max[2] : box.min[2]};
-        double fx, fy, depth;
-        project(p, fx, fy, depth);
-        seen.reach = std::max({seen.reach, std::fabs(fx), std::fabs(fy)});
-        seen.nearest = std::min(seen.nearest, depth);
+    for (int i = 0; i < 9; ++i) {
+        float p[3];
+        for (int k = 0; k < 3; ++k) p[k] = i == 8 ? (box.min[k] + box.max[k]) / 2 : (i >> k & 1) ? box.max[k] : box.min[k];
+        const std::array<double, 3> eye = toEye(s, p);
+        const double fx = eye[0] / -eye[2] / (t * aspect), fy = eye[1] / -eye[2] / t;
+        if (i == 8) {
+            seen.centreX = fx, seen.centreY = fy;
+        } else {
+            seen.reach = std::max({seen.reach, std::fabs(fx), std::fabs(fy)});
+            seen.nearest = std::min(seen.nearest, -eye[2]);
+        }
     }
-    double depth;
-    project(centreOf(box).data(), seen.centreX, seen.centreY, depth);
     return seen;
 }
 
 Bounds boxOf(Vec3 low, Vec3 high) {
     Bounds box;
-    box.add(low.data());
-    box.add(high.data());
+    box.add(low.data()), box.add(high.data());
     return box;
 }
 
-// A one-mesh model: a single triangle plus one vertex no triangle uses.
-std::unique_ptr<Model> triangleModel() {
-    auto model = std::make_unique<Model>();
-    model->verts.resize(1);
-    model->tris.resize(1);
-    for (const auto& c : {Vec3{-1, 0, 0}, Vec3{1, 0, 0}, Vec3{0, 0, 4}, Vec3{500, 500, 500}}) {
-        Vertex v;
-        std::copy(c.begin(), c.end(), v.pos);
-        model->verts[0].push_back(v);
-    }
-    Triangle tri;
-    tri.v[0] = 0, tri.v[1] = 1, tri.v[2] = 2;
-    model->tris[0].push_back(tri);
-    return model;
+Light boundLight(const char* joint, int slot, float offset = 1) {
+    Light l;
+    l.boneName = joint, l.boneModel = slot;
+    l.posoffset[0] = offset, l.lightpos[0] = -7; // along the joint's X; -7 marks "not moved"
+    return l;
 }
 
 } // namespace
 
 TEST(Framing, TheBoxFillsTwoThirdsOfItsTighterSideInTheMiddleOfThePicture) {
-    struct Case {
+    const struct {
         Bounds box;
         float yaw, pitch;
         double aspect;
@@ -100,7 +74,7 @@ TEST(Framing, TheBoxFillsTwoThirdsOfItsTighterSideInTheMiddleOfThePicture) {
         {boxOf({100, 50, -20}, {140, 90, 30}), 250, -35, 0.5, {120, 70, 0}}, // off the origin, a narrow window
         {boxOf({3, 3, 3}, {3, 3, 3}), 10, 10, 1.0, {0, 0, 0}},               // a single point
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Scene scene;
         addModelSlot(scene);
         scene.modelpos[0] = c.focusPos;
@@ -123,7 +97,16 @@ TEST(Framing, HomeFramesTheFocusModelsTrianglesUnderItsPlacement) {
     Scene scene;
     addModelSlot(scene);
     EXPECT_FALSE(frameModelInFocus(scene, 1.0)); // a model without vertices: nothing to frame
-    scene.models[0] = triangleModel();
+    // One triangle plus one vertex no triangle uses.
+    scene.models[0] = std::make_unique<Model>();
+    Model& model = *scene.models[0];
+    model.verts.resize(1);
+    for (const auto& c : {Vec3{-1, 0, 0}, Vec3{1, 0, 0}, Vec3{0, 0, 4}, Vec3{500, 500, 500}}) {
+        model.verts[0].emplace_back();
+        std::copy(c.begin(), c.end(), model.verts[0].back().pos);
+    }
+    model.tris.assign(1, std::vector<Triangle>(1));
+    model.tris[0][0].v[1] = 1, model.tris[0][0].v[2] = 2;
     scene.modelpos[0] = {50, 0, 0};
     scene.modelangle[0] = 90;
     updateModelPlacement(scene, 0);
@@ -131,7 +114,7 @@ TEST(Framing, HomeFramesTheFocusModelsTrianglesUnderItsPlacement) {
     ASSERT_TRUE(frameModelInFocus(scene, 1.0));
     EXPECT_EQ(scene.animatedCamera, 0); // the framing must be seen
     Bounds box;
-    ASSERT_TRUE(modelBounds(*scene.models[0], box));
+    ASSERT_TRUE(modelBounds(model, box));
     // Turned by 90 degrees and moved: x from -1..1 became y; the unused vertex is left out.
     for (auto [got, want] : {std::pair{box.min[0], 50}, {box.max[0], 50}, {box.min[1], -1}, {box.max[2], 4}})
         EXPECT_NEAR(got, want, 1e-4);
@@ -140,28 +123,29 @@ TEST(Framing, HomeFramesTheFocusModelsTrianglesUnderItsPlacement) {
     EXPECT_FALSE(frameModelInFocus(scene, 1.0));
 }
 
-TEST(Framing, AModelFileGetsASceneOfItsOwnLitFromAboveAndInFront) {
-    const fs::path bob = fs::path(OSTRELLE_TESTDATA_DIR) / "md5" / "bob";
-    if (!fs::exists(bob / "Bob.md5mesh")) GTEST_SKIP() << "no test data at " << bob;
+// A light follows its joint under the model's placement; a missing joint, slot or model skips only that light.
+TEST(BoundLights, FollowTheirJointWithPlacement) {
     Scene scene;
-    makeModelScene(scene, (bob / "Bob.md5mesh").string(), (bob / "Bob.md5anim").string());
-    EXPECT_EQ(scene.basepath, bob.string() + "/");
-    ASSERT_EQ(scene.nummodels, 1);
-    EXPECT_EQ(scene.modelanim[0], (bob / "Bob.md5anim").string());
-    ASSERT_EQ(scene.numlights, 1);
-    loadSceneModels(scene);
-    placeModelSceneLightAndCamera(scene, 4.0 / 3);
-    ASSERT_GT(scene.models[0]->numMeshes(), 0);
-
-    Bounds box;
-    ASSERT_TRUE(modelBounds(*scene.models[0], box));
-    EXPECT_NEAR(look(scene, box, 4.0 / 3).reach, kFramedFill, 1e-3);
-    const Light& light = scene.lights[0];
-    EXPECT_EQ(light.lightpos[3], 1.0f);
-    EXPECT_GT(light.lightpos[2], box.max[2]); // above
-    double lightEye[3], centreEye[3];
-    toEye(scene, light.lightpos, lightEye);
-    toEye(scene, centreOf(box).data(), centreEye);
-    EXPECT_GT(lightEye[2], centreEye[2]); // nearer the viewer than the model
-    EXPECT_GT(-lightEye[2], 1.0); // and still in front of the camera
+    for (int s = 0; s < 2; ++s) addModelSlot(scene);
+    // Two joints at (5, 0, 2) turned 90 degrees about Z; slot 1 without a model.
+    const float rz90[9] = {0, 1, 0, -1, 0, 0, 0, 0, 1};
+    scene.models[0]->joints.resize(2);
+    for (Joint& j : scene.models[0]->joints) {
+        memcpy(j.rot, rz90, sizeof j.rot);
+        j.pos[0] = 5, j.pos[2] = 2;
+    }
+    scene.models[0]->joints[1].name = "lamp";
+    scene.models[1].reset();
+    scene.modelpos[0] = {100, 0, 0};
+    updateModelPlacement(scene, 0);
+    scene.lights = {boundLight("lamp", 0), boundLight("nosuchjoint", 0), boundLight("lamp", 1),
+                    boundLight("lamp", 7), boundLight("lamp", 0, 2)};
+    scene.numlights = 5;
+    updateBoundLights(scene);
+    // offset (1,0,0) turned 90 degrees about Z -> (0,1,0), plus joint (5,0,2), plus model (100,0,0)
+    const float expected[3] = {105, 1, 2};
+    for (int k = 0; k < 3; ++k) EXPECT_FLOAT_EQ(scene.lights[0].lightpos[k], expected[k]) << k;
+    for (int i = 0; i < 9; ++i) EXPECT_FLOAT_EQ(scene.lights[0].orientation[i], rz90[i]) << i;
+    for (int i = 1; i <= 3; ++i) EXPECT_FLOAT_EQ(scene.lights[i].lightpos[0], -7) << "light " << i;
+    EXPECT_FLOAT_EQ(scene.lights[4].lightpos[1], 2); // the light after the skipped ones still follows its own
 }

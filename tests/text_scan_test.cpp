@@ -1,4 +1,4 @@
-// tests/text_scan_test.cpp -- the one text scanner of the readers: lines, pieces, "%i" and "%f".
+// tests/text_scan_test.cpp -- the one text scanner of the readers: lines, "%i" and "%f".
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -12,14 +12,9 @@ using namespace textscan;
 
 namespace {
 
-enum class Scan {
-    Int,     // Cursor::readInt; value, and the position after it
-    Float,   // Cursor::readFloat, the "%f" forms
-    Decimal, // Cursor::readFloat, decimal form only
-    Line,    // the first line of a 4096-byte buffer; value = its length, rest = where the next starts
-    RawLine, // the same, NUL bytes kept
-    Line256, // the first line of a 256-byte buffer
-};
+// Int, Float, Decimal: the value read and the position after it. Lines: the first line of a 4096-byte
+// buffer (RawLine: NUL bytes kept; Line256: a 256-byte buffer); value = its length, rest = where the next starts.
+enum class Scan { Int, Float, Decimal, Line, RawLine, Line256 };
 
 struct Row {
     Scan scan;
@@ -35,77 +30,32 @@ const Row kRows[] = {
     // "%i": decimal, 0x hexadecimal, 0 octal, signs, leading white space
     {Scan::Int, "42", true, 42, 2},
     {Scan::Int, " \t-17x", true, -17, 5},
-    {Scan::Int, "+8", true, 8, 2},
-    {Scan::Int, "\v\f7", true, 7, 3},
     {Scan::Int, "0x1F", true, 31, 4},
-    {Scan::Int, "0X1fg", true, 31, 4},
-    {Scan::Int, "-0x10", true, -16, 5},
     {Scan::Int, "010", true, 8, 3},
     {Scan::Int, "09", true, 0, 1},    // 9 is no octal digit
-    {Scan::Int, "0x", true, 0, 1},    // no hex digit: the 0 alone
-    {Scan::Int, "0xg1", true, 0, 1},
-    {Scan::Int, "12:", true, 12, 2},  // ASE face numbers
     // overflow saturates
-    {Scan::Int, "2147483647", true, INT_MAX, 10},
-    {Scan::Int, "2147483648", true, INT_MAX, 10},
     {Scan::Int, "4294967295", true, INT_MAX, 10}, // no wrap to -1
-    {Scan::Int, "-2147483648", true, INT_MIN, 11},
     {Scan::Int, "-99999999999999999999", true, INT_MIN, 21},
-    {Scan::Int, "0xFFFFFFFFFF", true, INT_MAX, 12},
-    // junk and empty: no number, nothing moves
-    {Scan::Int, "", false, 0, 0},
-    {Scan::Int, "   ", false, 0, 0},
-    {Scan::Int, "abc", false, 0, 0},
-    {Scan::Int, "-", false, 0, 0},
+    // no number: nothing moves
     {Scan::Int, "+-1", false, 0, 0},
-    {Scan::Int, "- 1", false, 0, 0},
     {Scan::Int, "1\0" "2"s, true, 1, 1},
-
     // "%f"
     {Scan::Float, "1.5", true, 1.5, 3},
     {Scan::Float, " -.25e1x", true, -2.5, 7},
-    {Scan::Float, "+2", true, 2, 2},
-    {Scan::Float, "7.", true, 7, 2},
-    {Scan::Float, "1e", true, 1, 1},
-    {Scan::Float, "1e+", true, 1, 1},
     {Scan::Float, "0x10", true, 16, 4},
-    {Scan::Float, "-0x1p3", true, -8, 6},
-    {Scan::Float, "inf", true, INFINITY, 3},
     {Scan::Float, "-nan", true, NAN, 4},
-    {Scan::Float, "1e39", true, INFINITY, 4},
-    {Scan::Float, "-1e39", true, -INFINITY, 5},
-    {Scan::Float, "1e-50", true, 0, 5},
     {Scan::Float, "1" + std::string(200, '0') + " 2", true, INFINITY, 201},
-    {Scan::Float, "0." + std::string(200, '0') + "1", true, 0, 203},
-    {Scan::Float, "", false, 0, 0},
-    {Scan::Float, ".", false, 0, 0},
-    {Scan::Float, "-.", false, 0, 0},
-    {Scan::Float, "+-1", false, 0, 0},
-    {Scan::Float, "e5", false, 0, 0},
     {Scan::Float, "\0" "1"s, false, 0, 0},
     // the decimal form: no hexadecimal, infinity or NaN; out of range does not convert
-    {Scan::Decimal, "-1.5e1", true, -15, 6},
-    {Scan::Decimal, ".25x", true, 0.25, 3},
-    {Scan::Decimal, "+2", true, 2, 2},
     {Scan::Decimal, "0x10", true, 0, 1},
-    {Scan::Decimal, "1e-50", true, 0, 5},
     {Scan::Decimal, "inf", false, 0, 0},
-    {Scan::Decimal, "nan", false, 0, 0},
     {Scan::Decimal, "1e999", false, 0, 0},
-    {Scan::Decimal, "-.", false, 0, 0},
-
     // lines: the line end belongs to its line; 4095 characters fill the buffer
-    {Scan::Line, "a b\nc", true, 4, 4},
-    {Scan::Line, "\r\n", true, 2, 2},
-    {Scan::Line, "last", true, 4, 4},
-    {Scan::Line, "", false, 0, 0},
     {Scan::Line, kLong.substr(1) + "\nx", true, 4095, 4095}, // 4094 and the line end: one line
     {Scan::Line, kLong + "\nx", true, 4095, 4095},           // the line end starts the next line
-    {Scan::Line, kLong + "yz", true, 4095, 4095},
     {Scan::Line, "ab\0cd\nef"s, true, 2, 6}, // a NUL ends the text, the line still ends at '\n'
     {Scan::RawLine, "ab\0cd\nef"s, true, 6, 6},
     {Scan::Line256, std::string(300, 'v'), true, 255, 255},
-    {Scan::Line256, "MD5Version 10\n", true, 14, 14},
 };
 
 } // namespace
@@ -148,27 +98,4 @@ TEST(TextScan, EveryConversionAndLineFollowsItsRow) {
         }
         EXPECT_EQ(rest, row.rest);
     }
-}
-
-// strtok steps over the one separator that ends a piece, so a set that changes from piece to
-// piece sees what follows it; a C string test after strtok sees the line only up to that cut.
-TEST(TextScan, PiecesStepOverOneSeparatorAndCutTheLine) {
-    Pieces joint("\t\"two words\"\t0 ( 1 2 3 )");
-    EXPECT_EQ(joint.next(kQuotedNameEnds), "two words");
-    EXPECT_EQ(joint.next(), "0");
-    EXPECT_EQ(joint.next(), "(");
-    EXPECT_EQ(joint.cutLine(), "\t\"two words");
-
-    std::string_view line = "numFrames 5 numJoints 3\r\n";
-    EXPECT_EQ(secondToken(line, &line), "5");
-    EXPECT_EQ(line, "numFrames");
-    std::string_view whole = "keys";
-    EXPECT_EQ(secondToken(whole, &whole), "");
-    EXPECT_EQ(whole, "keys"); // no separator after the piece: nothing cut
-
-    EXPECT_EQ(secondName("shader \"tex/a b\"\r\n"), "tex/a");
-    EXPECT_EQ(secondName("usemtl \"Steel\"\r\n"), "Steel");
-    Pieces empty("  \t\r\n");
-    EXPECT_EQ(empty.next(), "");
-    EXPECT_EQ(empty.cutLine(), "  \t\r\n");
 }

@@ -24,19 +24,13 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Corner {
-    float p[3];
-    float u, v;
+    float p[3], u, v;
 };
 using Tri = std::array<Corner, 3>;
 
-enum class Format { Obj, Ase, Lwo };
-
-// The format of a file, by its extension, and the reader that loads it.
-const std::map<std::string, std::pair<Format, void (Model::*)(const char*)>>& readers() {
-    static const std::map<std::string, std::pair<Format, void (Model::*)(const char*)>> table = {
-        {".obj", {Format::Obj, &Model::readObj}}, {".ase", {Format::Ase, &Model::readAse}}, {".lwo", {Format::Lwo, &Model::readLwo}}};
-    return table;
-}
+// The reader of a file, by its extension in lower case.
+const std::map<std::string, void (Model::*)(const char*)> kReaders = {
+    {".obj", &Model::readObj}, {".ase", &Model::readAse}, {".lwo", &Model::readLwo}};
 
 std::string lowerExtension(const fs::path& path) {
     std::string ext = path.extension().string();
@@ -44,8 +38,7 @@ std::string lowerExtension(const fs::path& path) {
     return ext;
 }
 
-// Our triangles, read back from the CornerVertex records, after checking that every
-// triangle names existing vertices that agree with its corners.
+// Our triangles, from the corner records, after checking them against the vertices they name.
 std::vector<Tri> ourTriangles(const Model& model) {
     std::vector<Tri> out;
     EXPECT_EQ(model.numJoints(), 0);
@@ -56,37 +49,32 @@ std::vector<Tri> ourTriangles(const Model& model) {
         const auto& corners = model.corners[m];
         for (size_t t = 0; t + 2 < corners.size(); t += 3) {
             Tri tri;
-            for (size_t k = 0; k < 3; ++k) tri[k] = Corner{{corners[t + k].pos[0], corners[t + k].pos[1], corners[t + k].pos[2]}, corners[t + k].u, corners[t + k].v};
+            for (size_t k = 0; k < 3; ++k) {
+                const CornerVertex& c = corners[t + k];
+                tri[k] = Corner{{c.pos[0], c.pos[1], c.pos[2]}, c.u, c.v};
+            }
             out.push_back(tri);
         }
     }
     return out;
 }
 
-// Assimp's triangles in our conventions. Its axes are (x, y, z) where ours are (x, -z, y),
-// for all three formats. Polygons are fanned the way our readers fan them: OBJ keeps the
-// file's corner order (assimp does too); assimp reverses LWO2 polygons, so a polygon
-// a0..an-1 there is p(n-1)..p0 of the file and our (p1, p0, p2), (p2, p0, p3), ... is
-// (a[n-2], a[n-1], a[n-3]), ...
-std::vector<Tri> peerTriangles(const aiScene* scene, Format format, unsigned uvChannel = 0) {
+// Assimp's triangles in our conventions: its (x, y, z) is our (x, -z, y); polygons fanned as ours
+// are. Assimp reverses LWO2 polygons, so our (p1, p0, p2), (p2, p0, p3), ... is (a[n-2], a[n-1], a[n-3]), ...
+std::vector<Tri> peerTriangles(const aiScene* scene, bool lwo, unsigned uvChannel) {
     std::vector<Tri> out;
     for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
         const aiMesh* mesh = scene->mMeshes[i];
         auto corner = [mesh, uvChannel](unsigned index) {
-            const aiVector3D& p = mesh->mVertices[index];
-            Corner c{{p.x, -p.z, p.y}, 0, 0};
-            if (mesh->mTextureCoords[uvChannel]) {
-                c.u = mesh->mTextureCoords[uvChannel][index].x;
-                c.v = mesh->mTextureCoords[uvChannel][index].y;
-            }
-            return c;
+            const aiVector3D &p = mesh->mVertices[index], *uv = mesh->mTextureCoords[uvChannel];
+            return Corner{{p.x, -p.z, p.y}, uv ? uv[index].x : 0, uv ? uv[index].y : 0};
         };
         for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
             const aiFace& face = mesh->mFaces[f];
             unsigned n = face.mNumIndices;
             if (n < 3) continue; // points and lines are not faces
             for (unsigned k = 1; k + 1 < n; ++k) {
-                if (format == Format::Lwo)
+                if (lwo)
                     out.push_back({corner(face.mIndices[n - 1 - k]), corner(face.mIndices[n - 1]), corner(face.mIndices[n - 2 - k])});
                 else
                     out.push_back({corner(face.mIndices[0]), corner(face.mIndices[k]), corner(face.mIndices[k + 1])});
@@ -115,15 +103,11 @@ int unmatchedCorners(const std::vector<Tri>& actual, const std::vector<Tri>& exp
             auto it = std::lower_bound(ours.begin(), ours.end(), c.p[0] - tol,
                                        [](const Corner& a, float x) { return a.p[0] < x; });
             bool found = false;
-            for (size_t i = static_cast<size_t>(it - ours.begin()); i < ours.size() && ours[i].p[0] <= c.p[0] + tol; ++i) {
-                if (used[i] || !same(ours[i], c)) continue;
-                used[i] = 1;
-                found = true;
-                break;
-            }
+            for (size_t i = static_cast<size_t>(it - ours.begin()); !found && i < ours.size() && ours[i].p[0] <= c.p[0] + tol; ++i)
+                if (!used[i] && same(ours[i], c)) used[i] = found = true;
             if (!found && missing++ == 0)
-                example = "(" + std::to_string(c.p[0]) + " " + std::to_string(c.p[1]) + " " + std::to_string(c.p[2]) +
-                          " | " + std::to_string(c.u) + " " + std::to_string(c.v) + ")";
+                example = std::to_string(c.p[0]) + " " + std::to_string(c.p[1]) + " " + std::to_string(c.p[2]) + " | " +
+                          std::to_string(c.u) + " " + std::to_string(c.v);
         }
     return missing;
 }
@@ -141,94 +125,72 @@ double signedVolume(const std::vector<Tri>& tris) {
 
 std::vector<fs::path> testFiles() {
     std::vector<fs::path> files;
-    fs::path root(OSTRELLE_TESTDATA_DIR);
     std::error_code ec;
-    if (!fs::is_directory(root, ec)) return files;
-    for (const auto& entry : fs::recursive_directory_iterator(root, ec)) {
-        // Broken files are no comparison (assimp 5.2.5 reads past its arrays on some); the reader tests cover them.
+    if (!fs::is_directory(OSTRELLE_TESTDATA_DIR, ec)) return files;
+    for (const auto& entry : fs::recursive_directory_iterator(OSTRELLE_TESTDATA_DIR, ec)) {
+        // Broken files are no comparison: assimp 5.2.5 reads past its arrays on some.
         if (entry.path().parent_path().filename() == "invalid") continue;
-        if (entry.is_regular_file() && readers().count(lowerExtension(entry.path()))) files.push_back(entry.path());
+        if (entry.is_regular_file() && kReaders.count(lowerExtension(entry.path()))) files.push_back(entry.path());
     }
     std::sort(files.begin(), files.end());
     return files;
 }
 
-std::vector<Tri> peerTriangles(const std::string& path, Format format, unsigned uvChannel = 0) {
+std::vector<Tri> peerTriangles(const std::string& path, unsigned uvChannel = 0) {
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFile(path, aiProcess_PreTransformVertices);
-    return scene ? peerTriangles(scene, format, uvChannel) : std::vector<Tri>();
+    return scene ? peerTriangles(scene, lowerExtension(path) == ".lwo", uvChannel) : std::vector<Tri>();
 }
 
-void expectSameCorners(const std::vector<Tri>& ours, const std::vector<Tri>& peer) {
-    EXPECT_EQ(ours.size(), peer.size()) << "triangle count";
-    std::string example;
-    EXPECT_EQ(unmatchedCorners(ours, peer, example), 0) << "assimp corners without a partner in ours, e.g. " << example;
-    EXPECT_EQ(unmatchedCorners(peer, ours, example), 0) << "our corners without a partner in assimp's, e.g. " << example;
-}
-
-struct Deviation {
-    const char* rule;
-    std::function<void(const std::string& path, const Model&, const std::vector<Tri>&)> checkOurs;
+// Files where a reading rule of ours differs from assimp's on purpose: the rule, and our side of it.
+using Check = std::function<void(const std::string& path, const std::vector<Tri>& ours)>;
+const std::map<std::string, std::pair<const char*, Check>> kDeviations = {
+    {"ThreeCubesGreen_UTF16LE.ASE",
+     {"ASE is read as 8-bit text: UTF-16 breaks every keyword with zero bytes",
+      [](const std::string&, const std::vector<Tri>& ours) { EXPECT_TRUE(ours.empty()); }}},
+    {"Subdivision.lwo",
+     {"only FACE polygons are read; subdivision patches (POLS of type PTCH) are skipped",
+      [](const std::string&, const std::vector<Tri>& ours) { EXPECT_TRUE(ours.empty()); }}},
+    {"box_2uv_1unused.lwo",
+     {"every TXUV map applies in file order, the last map's coordinates win; assimp keeps one channel per map",
+      [](const std::string& path, const std::vector<Tri>& ours) {
+          std::vector<Tri> either = peerTriangles(path, 1), first = peerTriangles(path, 0);
+          EXPECT_EQ(ours.size(), either.size());
+          either.insert(either.end(), first.begin(), first.end());
+          std::string example;
+          EXPECT_EQ(unmatchedCorners(either, ours, example), 0) << "a corner from neither map: " << example;
+          EXPECT_GT(unmatchedCorners(first, ours, example), 0) << "the last map did not win";
+      }}},
+    {"hierarchy.lwo",
+     {"only the first layer is read: reading stops at the second LAYR chunk",
+      [](const std::string& path, const std::vector<Tri>& ours) {
+          const std::vector<Tri> peer = peerTriangles(path);
+          EXPECT_TRUE(!ours.empty() && ours.size() < peer.size());
+          std::string example;
+          EXPECT_EQ(unmatchedCorners(peer, ours, example), 0) << "a corner not in assimp's model: " << example;
+      }}},
 };
-
-// Files where one of our reading rules differs from assimp's on purpose: the rule is named
-// and our side of it is checked instead of the plain comparison.
-const std::map<std::string, Deviation>& deviations() {
-    static const std::map<std::string, Deviation> table = {
-        {"ThreeCubesGreen_UTF16LE.ASE",
-         {"ASE is read as 8-bit text: in UTF-16 every keyword is broken up by zero bytes, so no mesh is found",
-          [](const std::string&, const Model& model, const std::vector<Tri>& ours) {
-              EXPECT_EQ(model.numMeshes(), 0);
-              EXPECT_TRUE(ours.empty());
-          }}},
-        {"Subdivision.lwo",
-         {"only FACE polygons are read; subdivision patches (POLS of type PTCH) are skipped",
-          [](const std::string&, const Model&, const std::vector<Tri>& ours) { EXPECT_TRUE(ours.empty()); }}},
-        {"box_2uv_1unused.lwo",
-         {"every TXUV map applies in file order: a point takes the last map's coordinates, and the "
-          "per-polygon (VMAD) coordinates of any map override them at their corners; assimp keeps each map "
-          "as a channel of its own",
-          [](const std::string& path, const Model&, const std::vector<Tri>& ours) {
-              std::vector<Tri> last = peerTriangles(path, Format::Lwo, 1);
-              std::vector<Tri> first = peerTriangles(path, Format::Lwo, 0);
-              EXPECT_EQ(ours.size(), last.size());
-              std::vector<Tri> either = last;
-              either.insert(either.end(), first.begin(), first.end());
-              std::string example;
-              EXPECT_EQ(unmatchedCorners(either, ours, example), 0) << "a corner from neither map: " << example;
-              EXPECT_GT(unmatchedCorners(first, ours, example), 0) << "the last map did not win";
-          }}},
-        {"hierarchy.lwo",
-         {"only the first layer is read: reading stops at the second LAYR chunk",
-          [](const std::string& path, const Model&, const std::vector<Tri>& ours) {
-              std::vector<Tri> peer = peerTriangles(path, Format::Lwo);
-              EXPECT_FALSE(ours.empty());
-              EXPECT_LT(ours.size(), peer.size());
-              std::string example;
-              EXPECT_EQ(unmatchedCorners(peer, ours, example), 0) << "a corner not in assimp's model: " << example;
-          }}},
-    };
-    return table;
-}
 
 TEST(AssimpCrossCheck, EveryStaticTestFileGivesTheSameTriangleCorners) {
     std::vector<fs::path> files = testFiles();
     if (files.empty()) GTEST_SKIP() << "no OBJ, ASE or LWO2 files under " << OSTRELLE_TESTDATA_DIR;
     for (const fs::path& path : files) {
         SCOPED_TRACE(path.string());
-        const auto& [format, read] = readers().at(lowerExtension(path));
         Model model;
-        (model.*read)(path.string().c_str());
+        (model.*kReaders.at(lowerExtension(path)))(path.string().c_str());
         std::vector<Tri> ours = ourTriangles(model);
 
-        auto deviation = deviations().find(path.filename().string());
-        if (deviation != deviations().end()) {
-            SCOPED_TRACE(deviation->second.rule);
-            deviation->second.checkOurs(path.string(), model, ours);
+        auto deviation = kDeviations.find(path.filename().string());
+        if (deviation != kDeviations.end()) {
+            SCOPED_TRACE(deviation->second.first);
+            deviation->second.second(path.string(), ours);
             continue;
         }
-        std::vector<Tri> peer = peerTriangles(path.string(), format);
-        expectSameCorners(ours, peer);
+        std::vector<Tri> peer = peerTriangles(path.string());
+        EXPECT_EQ(ours.size(), peer.size()) << "triangle count";
+        std::string example;
+        EXPECT_EQ(unmatchedCorners(ours, peer, example), 0) << "assimp corners without a partner in ours, e.g. " << example;
+        EXPECT_EQ(unmatchedCorners(peer, ours, example), 0) << "our corners without a partner in assimp's, e.g. " << example;
         double a = signedVolume(ours), b = signedVolume(peer);
         EXPECT_NEAR(a, b, 1e-3 * std::max(1.0, std::fabs(b))) << "winding";
     }
