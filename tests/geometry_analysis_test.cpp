@@ -179,6 +179,35 @@ TEST(GeometryAnalysis, CoincidentStaticVerticesPairUpAgainButMergedSkinnedOnesDo
     EXPECT_EQ(skinned.numDuplicates[0], 2);
 }
 
+// The fast search looks into a neighbouring cell only near a cell's side: pairs straddling the
+// sides of the 1/1024 cells, at and just beyond the tolerance, on every axis, must pair up as
+// the pairwise test pairs them (inclusive for positions, strict for weights).
+TEST(GeometryAnalysisMatchesPairwise, PairsAcrossCellSidesAtTheTolerance) {
+    const float tol = 0.0001f;
+    MeshShape pairs;
+    for (float side : {0.0f, 0.25f, 3.0f / 1024.0f, -7.0f / 1024.0f, 100.0f})
+        for (float below : {0.0f, tol / 4, tol / 2, tol * 0.999f, tol})
+            for (float gap : {std::nextafter(tol, 0.0f), tol, std::nextafter(tol, 1.0f)})
+                for (int axis = 0; axis < 3; ++axis) {
+                    std::array<float, 3> a{0.5f, 0.5f, 0.5f}, b = a;
+                    a[at(axis)] = side - below;
+                    b[at(axis)] = a[at(axis)] + gap;
+                    const int first = static_cast<int>(pairs.pos.size());
+                    pairs.pos.insert(pairs.pos.end(), {a, b});
+                    pairs.uv.insert(pairs.uv.end(), {{0, 0}, {0, 0}});
+                    pairs.weights.push_back({weightAt(axis, 1, a[0], a[1], a[2])});
+                    pairs.weights.push_back({weightAt(axis, 1, b[0], b[1], b[2])});
+                    pairs.tris.push_back({first, first + 1, first});
+                }
+    for (int joints : {0, 3}) {
+        Model fast;
+        build(fast, pairs, joints);
+        analyse(fast, true);
+        EXPECT_GT(fast.numDuplicates[0], 0);
+        expectFastEqualsPairwise({pairs}, joints, "cell sides, joints " + std::to_string(joints));
+    }
+}
+
 // Mended: a duplicate's triangles beyond the 40-entry incidence list used to overrun it; they still
 // move to the kept vertex, only the list stays bounded.
 TEST(GeometryAnalysis, DuplicateBeyondFortyTrianglesKeepsIncidenceListBounded) {

@@ -276,6 +276,22 @@ TEST(Md5Reader, ImpossibleCountStopsTheLoadSilently) {
     EXPECT_EQ(meshes.numMeshes(), 0);
 }
 
+// A count declared again starts its records afresh; records the file leaves out stay zero, and
+// one beyond the count is ignored.
+TEST(Md5Reader, RedeclaredCountsAndMissingRecordsLeaveZeroRecords) {
+    Model model;
+    ScopedLogCapture log;
+    ASSERT_TRUE(read(model, "MD5Version 10\nnumJoints 1\nnumMeshes 1\njoints {\n\"r\" -1 ( 0 0 0 ) ( 0 0 0 )\n}\n"
+                            "mesh {\n numverts 2\n vert 0 ( 0.5 0.5 ) 0 1\n vert 1 ( 0.5 0.5 ) 0 1\n"
+                            " numverts 3\n vert 0 ( 0.25 0 ) 0 1\n numweights 2\n weight 0 0 1 ( 1 2 3 )\n"
+                            " weight 1 0 1 ( 4 5 6 )\n weight 2 0 1 ( 7 8 9 )\n numtris 1\n tri 0 0 0 0\n}\n"));
+    ASSERT_EQ(model.verts[0].size(), 3u);
+    EXPECT_EQ(model.verts[0][0].u, 0.25f);
+    for (size_t v = 1; v < 3; ++v) EXPECT_EQ(model.verts[0][v].weightCount, 0) << v;
+    ASSERT_EQ(model.weights[0].size(), 2u);
+    EXPECT_EQ(model.weights[0][1].pos[0], 4.0f);
+}
+
 TEST(Md5Reader, FaceVectorsAndHandedness) {
     ScopedLogCapture log;
     Model model;
