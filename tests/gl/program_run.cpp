@@ -38,7 +38,9 @@ void ViewerRun::collect(int raw) {
     err = readFile(dir / "stderr.txt");
 }
 
-void ViewerRun::start(const std::string& args, const std::string& env) { collect(std::system(command(args, env).c_str())); }
+void ViewerRun::start(const std::string& args, const std::string& env) {
+    collect(std::system(command(args, env).c_str()));
+}
 
 bool Picture::load(const fs::path& file) {
     int channels = 0;
@@ -62,7 +64,7 @@ void eachPixel(const Picture& p, int fromRow, int toRow, Visit visit) {
 
 int Picture::whitePixels(int fromRow, int toRow) const {
     int n = 0;
-    eachPixel(*this, fromRow, toRow, [&](int, int, const unsigned char* p) { n += p[0] > 200 && p[1] > 200 && p[2] > 200; });
+    eachPixel(*this, fromRow, toRow, [&](int, int, const unsigned char* p) { n += std::min({p[0], p[1], p[2]}) > 200; });
     return n;
 }
 

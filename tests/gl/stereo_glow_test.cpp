@@ -28,7 +28,7 @@ Picture runScene(const char* name, const char* scene, const std::string& presses
     return picture;
 }
 
-const unsigned char* pixel(const Picture& p, int x, int y) { return &p.rgb[(size_t(y) * size_t(p.width) + size_t(x)) * 3]; }
+const unsigned char* pixel(const Picture& p, int x, int y) { return &p.rgb[(size_t(y) * size_t(p.width) + x) * 3]; }
 
 // Columns in [fromX, toX) holding a strongly red pixel (the light marker): their count, first and last.
 std::array<int, 3> redColumns(const Picture& p, int fromX, int toX) {
