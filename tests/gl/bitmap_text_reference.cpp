@@ -32,11 +32,10 @@ unsigned int buildBitmapFont(const char* faceName, int height) {
     if (glyphs.size() != static_cast<size_t>(render::fontGlyphCount)) return 0;
     GLuint base = glGenLists(render::fontGlyphCount);
     if (base == 0) return 0;
-    GLint alignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     for (size_t i = 0; i < glyphs.size(); ++i) compileGlyph(glyphs[i], base + static_cast<unsigned>(i));
-    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    glPopClientAttrib();
     return base;
 }
 

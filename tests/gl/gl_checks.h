@@ -1,5 +1,5 @@
 // tests/gl/gl_checks.h -- shared by the pixel tests: the context opened and probed, pixels and GL
-// state read back, capability lists applied, a square mesh.
+// state read back, capability lists applied, an image and a square mesh.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,6 +17,9 @@
 #include "render/logic/capability_probe.h"
 #include "tests/gl/offscreen_gl.h"
 
+#define REQUIRE_CONTEXT() \
+    if (!SDL_GL_GetCurrentContext()) GTEST_SKIP() << "no OpenGL context on the offscreen driver"
+
 // The hidden window opened and the driver probed; false when there is no context.
 inline bool openProbed(OffscreenGl& gl, const char* title, int width, int height) {
     if (!gl.open(title, width, height)) return false;
@@ -24,9 +27,9 @@ inline bool openProbed(OffscreenGl& gl, const char* title, int width, int height
     return true;
 }
 
-// A square viewport of `size` pixels onto glOrtho(left, right, bottom, top, -depth, depth); identity model-view.
-inline void orthoView(int size, double left, double right, double bottom, double top, double depth) {
-    glViewport(0, 0, size, size);
+// A viewport of width x height pixels onto glOrtho(left, right, bottom, top, -depth, depth); identity model-view.
+inline void orthoView(int width, int height, double left, double right, double bottom, double top, double depth) {
+    glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(left, right, bottom, top, -depth, depth);
@@ -34,9 +37,7 @@ inline void orthoView(int size, double left, double right, double bottom, double
     glLoadIdentity();
 }
 
-struct Rgba {
-    int r, g, b, a;
-};
+struct Rgba { int r, g, b, a; };
 
 inline Rgba pixelAt(int x, int y) {
     unsigned char p[4] = {};
@@ -77,6 +78,16 @@ inline GlCapabilities limited(const std::string& list) {
     std::string log, error;
     EXPECT_TRUE(applyCapabilityLimits(list, caps, log, error)) << error;
     return caps;
+}
+
+// An uncompressed true-colour image of `bits` per pixel.
+inline TgaImage tgaImage(int width, int height, int bits, std::vector<uint8_t> pixels) {
+    TgaImage img;
+    img.imageType = 2;
+    img.width = static_cast<int16_t>(width), img.height = static_cast<int16_t>(height);
+    img.bitsPerPixel = static_cast<uint8_t>(bits);
+    img.pixels = std::move(pixels);
+    return img;
 }
 
 // A static square from (-h, -h) to (h, h) at height z, counter-clockwise from +z, uv 0..1.

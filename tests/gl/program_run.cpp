@@ -4,10 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <cmath>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
@@ -15,10 +15,10 @@
 
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+void writeFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 ViewerRun::ViewerRun(const std::string& name) {
     dir = fs::temp_directory_path() / ("ostrelle_program_" + name + "_" + std::to_string(getpid()));
@@ -29,8 +29,7 @@ ViewerRun::ViewerRun(const std::string& name) {
 ViewerRun::~ViewerRun() { fs::remove_all(dir); }
 
 std::string ViewerRun::command(const std::string& args, const std::string& env) const {
-    return "cd '" + dir.string() + "' && " + env + " '" + OSTRELLE_PROGRAM + "' " + args +
-           " >stdout.txt 2>stderr.txt";
+    return "cd '" + dir.string() + "' && " + env + " '" + OSTRELLE_PROGRAM + "' " + args + " >stdout.txt 2>stderr.txt";
 }
 
 void ViewerRun::collect(int raw) {
@@ -52,49 +51,44 @@ bool Picture::load(const fs::path& file) {
     return true;
 }
 
+namespace {
+
+// Calls `visit(x, y, pixel)` for every pixel of the rows [fromRow, toRow).
+template <typename Visit>
+void eachPixel(const Picture& p, int fromRow, int toRow, Visit visit) {
+    for (int y = fromRow; y < toRow && y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) visit(x, y, &p.rgb[(static_cast<size_t>(y) * p.width + x) * 3]);
+}
+
+} // namespace
+
 int Picture::whitePixels(int fromRow, int toRow) const {
     int n = 0;
-    for (int y = fromRow; y < toRow && y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-            n += p[0] > 200 && p[1] > 200 && p[2] > 200;
-        }
+    eachPixel(*this, fromRow, toRow, [&](int, int, const unsigned char* p) { n += std::min({p[0], p[1], p[2]}) > 200; });
     return n;
 }
 
 bool Picture::redCentre(float& cx, float& cy) const {
     double sx = 0, sy = 0;
     int n = 0;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-            if (p[0] > 150 && p[1] < 80 && p[2] < 80) sx += x, sy += y, ++n;
-        }
-    if (n == 0) return false;
-    cx = static_cast<float>(sx / n);
-    cy = static_cast<float>(sy / n);
-    return true;
-}
-
-void writeFile(const fs::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
+    eachPixel(*this, 0, height, [&](int x, int y, const unsigned char* p) {
+        if (p[0] > 150 && p[1] < 80 && p[2] < 80) sx += x, sy += y, ++n;
+    });
+    cx = static_cast<float>(sx / std::max(n, 1)), cy = static_cast<float>(sy / std::max(n, 1));
+    return n > 0;
 }
 
 int Picture::pixelsNear(int r, int g, int b) const {
     int n = 0;
-    for (size_t i = 0; i + 2 < rgb.size(); i += 3)
-        n += std::abs(rgb[i] - r) < 60 && std::abs(rgb[i + 1] - g) < 60 && std::abs(rgb[i + 2] - b) < 60;
+    eachPixel(*this, 0, height, [&](int, int, const unsigned char* p) {
+        n += std::abs(p[0] - r) < 60 && std::abs(p[1] - g) < 60 && std::abs(p[2] - b) < 60;
+    });
     return n;
 }
 
 int Picture::litPixels(int textRows) const {
     int n = 0;
-    for (int y = 0; y < height - textRows; ++y)
-        for (int x = 0; x < width; ++x) {
-            const unsigned char* q = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-            n += q[0] + q[1] + q[2] > 60;
-        }
+    eachPixel(*this, 0, height - textRows, [&](int, int, const unsigned char* p) { n += p[0] + p[1] + p[2] > 60; });
     return n;
 }
 
