@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "model/model.h"
 #include "model/normal_map.h"
@@ -184,41 +186,116 @@ TEST(LightPass, PerVertexFallbackLightsAtTheModelSpacePositionInsideTheStencil) 
     EXPECT_TRUE(notice == std::string::npos || boxes.find("VGA capabilities: ", notice + 1) == std::string::npos);
 }
 
-namespace recorded { // register-combiner entry points that note the last general stage and the final G input
+namespace recorded {
 
-GLint lastStage = -1;
-std::pair<GLint, GLint> finalG; // input and usage
-void APIENTRY parameteri(GLenum, GLint) {}
-void APIENTRY parameterfv(GLenum, const GLfloat*) {}
-void APIENTRY input(GLenum stage, GLenum, GLenum, GLenum, GLenum, GLenum) {
-    lastStage = std::max(lastStage, GLint(stage - GL_COMBINER0_NV));
+struct Call { // a register-combiner entry point's name and integer arguments
+    std::string name;
+    std::vector<GLint> args;
+    bool operator==(const Call& o) const { return name == o.name && args == o.args; }
+};
+std::vector<Call> calls;
+std::vector<GLfloat> constantColour;
+
+void APIENTRY parameteri(GLenum p, GLint v) { calls.push_back({"Parameteri", {GLint(p), v}}); }
+void APIENTRY parameterfv(GLenum p, const GLfloat* v) {
+    calls.push_back({"Parameterfv", {GLint(p)}});
+    constantColour.assign(v, v + 4);
 }
-void APIENTRY output(GLenum stage, GLenum, GLenum, GLenum, GLenum, GLenum, GLenum, GLboolean, GLboolean, GLboolean) {
-    lastStage = std::max(lastStage, GLint(stage - GL_COMBINER0_NV));
+void APIENTRY input(GLenum stage, GLenum portion, GLenum variable, GLenum in, GLenum mapping, GLenum usage) {
+    calls.push_back({"Input", {GLint(stage), GLint(portion), GLint(variable), GLint(in), GLint(mapping), GLint(usage)}});
 }
-void APIENTRY finalInput(GLenum variable, GLenum in, GLenum, GLenum usage) {
-    if (variable == GL_VARIABLE_G_NV) finalG = {GLint(in), GLint(usage)};
+void APIENTRY output(GLenum stage, GLenum portion, GLenum ab, GLenum cd, GLenum sum, GLenum scale, GLenum bias,
+                     GLboolean abDot, GLboolean cdDot, GLboolean mux) {
+    calls.push_back({"Output", {GLint(stage), GLint(portion), GLint(ab), GLint(cd), GLint(sum), GLint(scale),
+                                GLint(bias), abDot, cdDot, mux}});
+}
+void APIENTRY finalInput(GLenum variable, GLenum in, GLenum mapping, GLenum usage) {
+    calls.push_back({"Final", {GLint(variable), GLint(in), GLint(mapping), GLint(usage)}});
+}
+
+std::vector<Call> record(int generalCombiners, bool intoAlpha, int maxGeneralCombiners) {
+    using namespace render::ext;
+    calls.clear();
+    const auto saved = std::make_tuple(glCombinerParameteriNV, glCombinerParameterfvNV, glCombinerInputNV,
+                                       glCombinerOutputNV, glFinalCombinerInputNV);
+    glCombinerParameteriNV = parameteri;
+    glCombinerParameterfvNV = parameterfv;
+    glCombinerInputNV = input;
+    glCombinerOutputNV = output;
+    glFinalCombinerInputNV = finalInput;
+    render::loadHighlightCombiners(generalCombiners, intoAlpha, maxGeneralCombiners);
+    std::tie(glCombinerParameteriNV, glCombinerParameterfvNV, glCombinerInputNV, glCombinerOutputNV,
+             glFinalCombinerInputNV) = saved;
+    return calls;
 }
 
 } // namespace recorded
 
-// Mesa has no register combiners: stubs record that no stage passes the driver's count (exactly
-// three refuse a fourth) and that the two-unit path leaves the highlight in alpha.
-TEST(RegisterCombiners, HighlightStagesStayWithinTheDriversCountAndEndInColourOrAlpha) {
-    using namespace render::ext;
-    const auto saved = std::make_tuple(glCombinerParameteriNV, glCombinerParameterfvNV, glCombinerInputNV,
-                                       glCombinerOutputNV, glFinalCombinerInputNV);
-    std::tie(glCombinerParameteriNV, glCombinerParameterfvNV, glCombinerInputNV, glCombinerOutputNV,
-             glFinalCombinerInputNV) = std::make_tuple(recorded::parameteri, recorded::parameterfv, recorded::input,
-                                                       recorded::output, recorded::finalInput);
-    const int cases[][4] = {{3, false, 8, 3}, {3, false, 3, 2}, {2, true, 2, 1}, {3, true, 8, 2}}; // used, alpha, max, last
-    for (const auto& c : cases) {
-        recorded::lastStage = -1;
-        render::loadHighlightCombiners(c[0], c[1], c[2]);
-        EXPECT_EQ(recorded::lastStage, c[3]) << c[0] << " of " << c[2];
-        EXPECT_EQ(recorded::finalG, c[1] ? std::make_pair(GLint(GL_SPARE0_NV), GLint(GL_BLUE))
-                                         : std::make_pair(GLint(GL_ZERO), GLint(GL_ALPHA)));
+// The highlight's combiner programs call for call; Mesa has none, so stubs record the calls.
+TEST(RegisterCombiners, HighlightProgramsIssueTheTablesCallsInOrder) {
+    using recorded::Call;
+    const GLint id = GL_UNSIGNED_IDENTITY_NV, inv = GL_UNSIGNED_INVERT_NV, rgb = GL_RGB;
+    const GLint c0 = GL_COMBINER0_NV, c1 = GL_COMBINER1_NV, c2 = GL_COMBINER2_NV, c3 = GL_COMBINER3_NV;
+    const GLint A = GL_VARIABLE_A_NV, B = GL_VARIABLE_B_NV, C = GL_VARIABLE_C_NV, D = GL_VARIABLE_D_NV;
+    const GLint spare = GL_SPARE0_NV, discard = GL_DISCARD_NV, x2 = GL_SCALE_BY_TWO_NV,
+                half = GL_BIAS_BY_NEGATIVE_ONE_HALF_NV;
+    const std::vector<Call> header = {{"Parameteri", {GL_NUM_GENERAL_COMBINERS_NV, 3}},
+                                      {"Parameterfv", {GL_CONSTANT_COLOR0_NV}}};
+    const std::vector<Call> stages01 = {
+        {"Input", {c0, rgb, A, GL_TEXTURE0_ARB, GL_EXPAND_NORMAL_NV, rgb}},
+        {"Input", {c0, rgb, B, GL_TEXTURE1_ARB, GL_EXPAND_NORMAL_NV, rgb}},
+        {"Output", {c0, rgb, spare, discard, discard, GL_NONE, GL_NONE, 1, 0, 0}},
+        {"Input", {c1, rgb, A, spare, id, rgb}},
+        {"Input", {c1, rgb, B, spare, id, rgb}},
+        {"Input", {c1, rgb, C, GL_CONSTANT_COLOR0_NV, id, rgb}},
+        {"Input", {c1, rgb, D, GL_ZERO, inv, rgb}},
+        {"Output", {c1, rgb, discard, discard, spare, x2, half, 0, 0, 0}},
+    };
+    const std::vector<Call> stage2 = {
+        {"Input", {c2, rgb, A, spare, id, rgb}},  {"Input", {c2, rgb, B, GL_ZERO, inv, rgb}},
+        {"Input", {c2, rgb, C, GL_ZERO, id, rgb}}, {"Input", {c2, rgb, D, GL_ZERO, id, rgb}},
+        {"Output", {c2, rgb, spare, discard, discard, x2, half, 0, 0, 0}},
+    };
+    const std::vector<Call> stage3 = {
+        {"Input", {c3, rgb, A, spare, id, rgb}},  {"Input", {c3, rgb, B, GL_ZERO, inv, rgb}},
+        {"Input", {c3, rgb, C, spare, id, rgb}},  {"Input", {c3, rgb, D, GL_ZERO, inv, rgb}},
+        {"Output", {c3, rgb, discard, discard, spare, x2, half, 0, 0, 0}},
+    };
+    const std::vector<Call> finalHighlight = {
+        {"Final", {A, GL_TEXTURE3_ARB, id, rgb}},        {"Final", {B, GL_E_TIMES_F_NV, id, rgb}},
+        {"Final", {C, GL_ZERO, id, rgb}},                {"Final", {D, GL_ZERO, id, rgb}},
+        {"Final", {GL_VARIABLE_E_NV, spare, id, rgb}},   {"Final", {GL_VARIABLE_F_NV, GL_PRIMARY_COLOR_NV, id, rgb}},
+        {"Final", {GL_VARIABLE_G_NV, GL_ZERO, inv, GL_ALPHA}},
+    };
+    std::vector<Call> finalAlpha;
+    for (GLint v : {A, B, C, D, GLint(GL_VARIABLE_E_NV), GLint(GL_VARIABLE_F_NV)})
+        finalAlpha.push_back({"Final", {v, GL_ZERO, id, rgb}});
+    finalAlpha.push_back({"Final", {GL_VARIABLE_G_NV, spare, id, GL_BLUE}});
+
+    auto join = [](std::initializer_list<std::vector<Call>> parts) {
+        std::vector<Call> all;
+        for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+        return all;
+    };
+    std::vector<Call> twoHeader = header;
+    twoHeader[0].args[1] = 2;
+    struct Case {
+        const char* what;
+        int general;
+        bool intoAlpha;
+        int maxGeneral;
+        std::vector<Call> expected;
+    } cases[] = {
+        {"four units, 8 combiners", 3, false, 8, join({header, stages01, stage2, stage3, finalHighlight})},
+        // Exactly three combiners: the unused fourth stage would be refused, so it is left out.
+        {"four units, 3 combiners", 3, false, 3, join({header, stages01, stage2, finalHighlight})},
+        {"two units, 2 combiners", 2, true, 2, join({twoHeader, stages01, finalAlpha})},
+        {"two units, 3 combiners", 3, true, 8, join({header, stages01, stage2, finalAlpha})},
+    };
+    for (const Case& c : cases) {
+        const std::vector<Call> got = recorded::record(c.general, c.intoAlpha, c.maxGeneral);
+        ASSERT_EQ(got.size(), c.expected.size()) << c.what;
+        for (size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i], c.expected[i]) << c.what << ", call " << i;
+        EXPECT_EQ(recorded::constantColour, (std::vector<GLfloat>{0.04f, 0.04f, 0.04f, 1.0f})) << c.what;
     }
-    std::tie(glCombinerParameteriNV, glCombinerParameterfvNV, glCombinerInputNV, glCombinerOutputNV,
-             glFinalCombinerInputNV) = saved;
 }

@@ -73,6 +73,18 @@ TEST(Stereo, MarkerSeenFromEyesTenUnitsApartEightPixelsLeftSevenRight) {
     }
 }
 
+// Mended: the help and status lines ran on into the second view. They stay in the first.
+TEST(Stereo, TextOnlyInTheFirstView) {
+    const Picture picture = runScene("stereo_text", "basepath /tmp/\n", "F1 R", 3);
+    int left = 0, right = 0;
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            if (const unsigned char* c = pixel(picture, x, y); c[0] > 200 && c[1] > 200 && c[2] > 200)
+                ++(x < kHalf ? left : right);
+    EXPECT_GT(left, 500);
+    EXPECT_EQ(right, 0);
+}
+
 TEST(Stereo, LeftViewOfParallelIsRightViewOfCrossed) {
     if (!fs::exists(fs::path(OSTRELLE_DEMO_DIR) / "scene.txt")) GTEST_SKIP() << "the build wrote no demo scene";
     Picture parallel = runScene("demo_parallel", nullptr, "R", 2), crossed = runScene("demo_crossed", nullptr, "R R", 3);
