@@ -7,6 +7,7 @@
 #include "base/debug_log.h"
 #include "model/model.h"
 #include "model/static_readers.h"
+#include "tests/texture_log.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ TEST(AseReader, MaterialRefLooksUpTheBitmapOnlyWhereThereIsOne) {
     staticmodel::readAseText(model, std::string(kMaterials) + geomObject(0, false, 0) + geomObject(0, false, 1) +
                                         geomObject(0, false, 2) + geomObject(0, false, -1));
     ASSERT_EQ(model.numMeshes(), 4);
-    EXPECT_EQ(log.text, "couldn't find texture gun.bmp\n");
+    EXPECT_EQ(withoutTextureTries(log.text), "couldn't find texture gun.bmp\n");
 }
 
 TEST(AseReader, TextureFacesNeedTheirCountAndAcceptTheShortName) {

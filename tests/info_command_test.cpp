@@ -21,12 +21,14 @@ TEST(InfoCommand, DescribesTheCubeWithItsCorners) {
     std::vector<std::string> meshKeys;
     for (auto it = mesh.begin(); it != mesh.end(); ++it) meshKeys.push_back(it.key());
     EXPECT_EQ(meshKeys, (std::vector<std::string>{"material", "verts", "vertsTotal", "clones", "duplicates", "tris",
-                                                  "weights", "edges", "openEdges", "textures", "corners"}));
+                                                  "weights", "edges", "openEdges", "textures", "textureFiles",
+                                                  "corners"}));
     EXPECT_EQ(mesh["material"], "");
     EXPECT_EQ(mesh["verts"], 24);
     EXPECT_EQ(mesh["tris"], 12);
     EXPECT_EQ(mesh["weights"], 16);
     EXPECT_EQ(mesh["textures"]["diffuse"], false);
+    EXPECT_TRUE(mesh["textureFiles"]["diffuse"].is_null());
     ASSERT_EQ(mesh["corners"].size(), 36u);
     // Triangle 0 is "tri 0 2 1 0": its first corner is vertex 2, u -0.3125, v 1 - 0.25.
     const auto& c = mesh["corners"][0];

@@ -11,6 +11,7 @@ using namespace std::string_literals;
 #include "model/md5_mesh_reader.h"
 #include "model/model.h"
 #include "shadow/analysis_steps.h"
+#include "tests/texture_log.h"
 
 namespace {
 
@@ -251,7 +252,7 @@ TEST(Md5Reader, Version6MeshLinesInterleavedKeepPerMeshOrderAndLogOrder) {
                             "mesh 1\n shader \"b\"\n numverts 1\n vert 0 0.5 0 0 0\n"
                             "mesh 0\n shader \"a\"\n numverts 2\n vert 0 0.25 0 0 0\n vert 1 0.75 0 0 0\n"
                             "mesh 1\n numtris 1\n tri 0 0 0 0\n"));
-    EXPECT_EQ(log.text, "couldn't find texture a\nreading mesh details successful, meshnumber 0 \n"
+    EXPECT_EQ(withoutTextureTries(log.text), "couldn't find texture a\nreading mesh details successful, meshnumber 0 \n"
                         "couldn't find texture b\nreading mesh details successful, meshnumber 1 \n");
     ASSERT_TRUE(model.numVerts[0] == 2 && model.numVerts[1] == 1);
     EXPECT_EQ(model.verts[0][1].u, 0.75f);

@@ -8,6 +8,7 @@
 #include "model/model.h"
 #include "model/static_readers.h"
 #include "tests/static_model_check.h"
+#include "tests/texture_log.h"
 
 namespace {
 
@@ -130,7 +131,7 @@ TEST(ObjMaterials, MapOfTheMaterialsOwnBlockIsLookedUp) {
     readObj(model, obj, &mtl, &loads);
     ASSERT_EQ(model.numMeshes(), 3);
     // Every lookup fails here and is logged; "bare" has no map and must not borrow blue's.
-    EXPECT_EQ(log.text, "couldn't find texture dir/red.tga\ncouldn't find texture dir/blue.tga\n");
+    EXPECT_EQ(withoutTextureTries(log.text), "couldn't find texture dir/red.tga\ncouldn't find texture dir/blue.tga\n");
     EXPECT_EQ(loads, 1);
     EXPECT_EQ(model.materialName, (std::vector<std::string>{"red", "bare", "blue"})); // with or without a map
 }
@@ -149,7 +150,7 @@ TEST(ObjMaterials, LibraryLookupsAreLogged) {
         ScopedLogCapture log;
         Model model;
         readObj(model, row.obj, row.mtl);
-        EXPECT_EQ(log.text, row.log);
+        EXPECT_EQ(withoutTextureTries(log.text), row.log);
     }
 }
 

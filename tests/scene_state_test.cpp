@@ -104,6 +104,24 @@ TEST(SceneState, SlotsAddAndRemoveInStep) {
     EXPECT_EQ(scene.model_in_focus, -1);
 }
 
+TEST(SceneState, HandSetTexturesFollowTheirSlot) {
+    Scene scene;
+    for (int s = 0; s < 3; ++s) addModelSlot(scene);
+    rememberMeshTexture(scene, {0, 0, TextureGroup::Diffuse, "a.png"});
+    rememberMeshTexture(scene, {1, 0, TextureGroup::Diffuse, "b.png"});
+    rememberMeshTexture(scene, {2, 5, TextureGroup::Local, "c_n.png"});
+    rememberMeshTexture(scene, {2, 5, TextureGroup::Local, "d_n.png"}); // same slot, mesh and kind: replaced
+    scene.model_in_focus = 1;
+    removeModelSlot(scene);
+    ASSERT_EQ(scene.meshTextures.size(), 2u);
+    EXPECT_EQ(scene.meshTextures[0].slot, 0);
+    EXPECT_EQ(scene.meshTextures[1].slot, 1) << "slot 2 became slot 1";
+    EXPECT_EQ(scene.meshTextures[1].file, "d_n.png");
+    forgetMeshTextures(scene, 0);
+    ASSERT_EQ(scene.meshTextures.size(), 1u);
+    EXPECT_EQ(scene.meshTextures[0].file, "d_n.png");
+}
+
 TEST(SceneState, StartupLoadCreatesAndPlacesEveryModel) {
     Scene scene;
     readSceneText(scene, "nummodels 2\nmodel 1\nmodelpos 1 2 3\n");

@@ -2,6 +2,7 @@
 // control shows the panel view and hands its event to the panel logic.
 #include <imgui.h>
 
+#include <string>
 #include <vector>
 
 #include "ui/logic/panel_logic.h"
@@ -84,6 +85,38 @@ void modelFileBox(const std::string& text) {
                               ImVec2(-1, ImGui::GetTextLineHeight() * 3 + 4), ImGuiInputTextFlags_ReadOnly);
 }
 
+// The meshes of the model in focus, and the texture files of the selected one, each kind with
+// its own "Load...".
+void meshList(PanelLogic& logic, Later& later) {
+    const PanelView& v = logic.view();
+    group("Meshes:");
+    if (v.meshes.empty()) {
+        ImGui::TextDisabled("no mesh");
+        return;
+    }
+    if (ImGui::BeginListBox("##meshes", ImVec2(-1, ImGui::GetTextLineHeightWithSpacing() * 5))) {
+        for (int i = 0; i < static_cast<int>(v.meshes.size()); ++i) {
+            const MeshRow& row = v.meshes[static_cast<size_t>(i)];
+            const std::string label = std::to_string(i) + ": " + (row.material.empty() ? "(no material)" : row.material) +
+                                      " (" + std::to_string(row.tris) + " tris)";
+            ImGui::PushID(i);
+            if (ImGui::Selectable(label.c_str(), i == v.selectedMesh)) later([=, &logic] { logic.selectMesh(i); });
+            ImGui::PopID();
+        }
+        ImGui::EndListBox();
+    }
+    const MeshRow& row = v.meshes[static_cast<size_t>(v.selectedMesh)];
+    const char* const kinds[kTextureGroupCount] = {"Diffuse", "Specular", "Normal map", "Height map"};
+    for (int g = 0; g < kTextureGroupCount; ++g) {
+        ImGui::PushID(g);
+        if (ImGui::Button("Load...")) later([=, &logic] { logic.loadMeshTexture(static_cast<TextureGroup>(g)); });
+        ImGui::SameLine();
+        const std::string& file = row.textureFile[g];
+        ImGui::Text("%s: %s", kinds[g], file.empty() ? "none" : file.c_str());
+        ImGui::PopID();
+    }
+}
+
 void scenePage(PanelLogic& logic, Later& later) {
     const PanelView& v = logic.view();
     group("Models:");
@@ -97,6 +130,7 @@ void scenePage(PanelLogic& logic, Later& later) {
     case 1: later([=, &logic] { logic.addModel(); }); break;
     case 2: later([=, &logic] { logic.removeModel(); }); break;
     }
+    meshList(logic, later);
 
     group("Lights:");
     if (int step = upDown("Current Light:", "light", v.light)) later([=, &logic] { logic.stepLight(step); });
