@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "model/texture_candidates.h"
 #include "ui/logic/panel_logic.h"
 #include "ui/panel.h"
 
@@ -106,13 +107,15 @@ void meshList(PanelLogic& logic, Later& later) {
         ImGui::EndListBox();
     }
     const MeshRow& row = v.meshes[static_cast<size_t>(v.selectedMesh)];
-    const char* const kinds[kTextureGroupCount] = {"Diffuse", "Specular", "Normal map", "Height map"};
+    const char* const kinds[kTextureGroupCount] = {"Diffuse", "Specular", "Normal", "Height"};
     for (int g = 0; g < kTextureGroupCount; ++g) {
         ImGui::PushID(g);
         if (ImGui::Button("Load...")) later([=, &logic] { logic.loadMeshTexture(static_cast<TextureGroup>(g)); });
         ImGui::SameLine();
+        // The file's own name fits the strip; the whole path shows when the pointer rests on it.
         const std::string& file = row.textureFile[g];
-        ImGui::Text("%s: %s", kinds[g], file.empty() ? "none" : file.c_str());
+        ImGui::Text("%s: %s", kinds[g], file.empty() ? "none" : lastPathComponent(file).c_str());
+        if (!file.empty() && ImGui::IsItemHovered()) ImGui::SetTooltip("%s", file.c_str());
         ImGui::PopID();
     }
 }
@@ -130,7 +133,6 @@ void scenePage(PanelLogic& logic, Later& later) {
     case 1: later([=, &logic] { logic.addModel(); }); break;
     case 2: later([=, &logic] { logic.removeModel(); }); break;
     }
-    meshList(logic, later);
 
     group("Lights:");
     if (int step = upDown("Current Light:", "light", v.light)) later([=, &logic] { logic.stepLight(step); });
@@ -162,6 +164,9 @@ void scenePage(PanelLogic& logic, Later& later) {
     case 1: later([=, &logic] { logic.saveScene(); }); break;
     case 2: later([=, &logic] { logic.frameModel(); }); break;
     }
+
+    // Last, so that the groups above keep their places whatever the model holds.
+    meshList(logic, later);
 }
 
 // A track bar of 0..1000 without a number on it; `ticks` marks positions below it.
