@@ -5,33 +5,20 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <iterator>
 
 #include "base/file_open.h"
 #include "base/load_problem.h"
 #include "model/tga_reader.h"
 
 // Memory only (files come through the project's own opening, which resolves game-data names),
-// and only the formats game data uses.
+// and only the formats game data uses. Its warnings stay quiet: it is a system header.
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_NO_STDIO
 #define STBI_ONLY_PNG
 #define STBI_ONLY_JPEG
 #define STBI_ONLY_BMP
-#define STBI_NO_FAILURE_STRINGS_FOR_USERS
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wunused-but-set-variable"
-#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wtype-limits"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#endif
 #include <stb/stb_image.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 namespace {
 
@@ -99,10 +86,45 @@ void storeDecoded(const stbi_uc* decoded, int width, int height, int channels, T
     image.bitsPerPixel = static_cast<uint8_t>(outChannels * 8);
 }
 
+// A Huffman table of more than 256 codes overruns the decoder's fixed arrays, so every byte pair
+// that the decoder could take as a "define Huffman table" marker is checked first, as the decoder
+// would read the tables there. Looking at every position, not only where segments start, keeps
+// the check from depending on how the decoder walks a damaged file.
+bool jpegHuffmanTablesFit(const uint8_t* data, size_t size) {
+    for (size_t at = 0; at + 4 <= size; ++at) {
+        if (data[at] != 0xFF || data[at + 1] != 0xC4) continue;
+        long left = long((data[at + 2] << 8) | data[at + 3]) - 2;
+        size_t p = at + 4;
+        // The decoder reads zeros past the end of the data, and so does this.
+        auto byte = [&](size_t i) { return i < size ? data[i] : uint8_t(0); };
+        while (left > 0 && p < size) {
+            const uint8_t q = byte(p);
+            if ((q >> 4) > 1 || (q & 15) > 3) break; // the decoder refuses the file here
+            int codes = 0;
+            for (size_t i = 1; i <= 16; ++i) codes += byte(p + i);
+            if (codes > 256) return false;
+            p += 17 + size_t(codes);
+            left -= 17 + codes;
+        }
+    }
+    return true;
+}
+
+// The decoder copies an empty image-data chunk to a null buffer before it has any. Every place
+// where such a chunk header could stand is checked, as for the Huffman tables above.
+bool pngHasEmptyImageData(const uint8_t* data, size_t size) {
+    static const uint8_t emptyIdat[8] = {0, 0, 0, 0, 'I', 'D', 'A', 'T'};
+    return std::search(data, data + size, std::begin(emptyIdat), std::end(emptyIdat)) != data + size;
+}
+
 int readWithStb(const uint8_t* data, size_t size, Signature format, TgaImage& image, std::string* why) {
     const std::string name = formatName(format);
     if (size > size_t(INT_MAX)) return refuse(image, why, name + " file too large to decode");
     const int length = static_cast<int>(size);
+    if (format == Signature::Jpeg && !jpegHuffmanTablesFit(data, size))
+        return refuse(image, why, "JPG image not readable (a Huffman table of more than 256 codes)");
+    if (format == Signature::Png && pngHasEmptyImageData(data, size))
+        return refuse(image, why, "PNG image not readable (an empty image data chunk)");
     int width = 0, height = 0, channels = 0;
     if (!stbi_info_from_memory(data, length, &width, &height, &channels))
         return refuse(image, why, name + " image not readable (" + stbi_failure_reason() + ")");

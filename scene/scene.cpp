@@ -71,10 +71,10 @@ void rememberMeshTexture(Scene& scene, MeshTexture texture) {
     scene.meshTextures.push_back(std::move(texture));
 }
 
-void forgetMeshTextures(Scene& scene, int slot) {
+void forgetMeshTextures(Scene& scene, int slot, int mesh) {
     auto& kept = scene.meshTextures;
-    kept.erase(std::remove_if(kept.begin(), kept.end(), [slot](const MeshTexture& t) { return t.slot == slot; }),
-               kept.end());
+    const auto gone = [slot, mesh](const MeshTexture& t) { return t.slot == slot && (mesh == -1 || t.mesh == mesh); };
+    kept.erase(std::remove_if(kept.begin(), kept.end(), gone), kept.end());
 }
 
 void addLight(Scene& scene) {

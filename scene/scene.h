@@ -131,8 +131,8 @@ void removeLight(Scene& scene);
 // Keeps `texture` among the scene's hand-set textures, in place of one of the same slot, mesh
 // and kind.
 void rememberMeshTexture(Scene& scene, MeshTexture texture);
-// Drops every hand-set texture of slot `slot`.
-void forgetMeshTextures(Scene& scene, int slot);
+// Drops the hand-set textures of slot `slot`: those of mesh `mesh`, or of every mesh when -1.
+void forgetMeshTextures(Scene& scene, int slot, int mesh = -1);
 
 // --- start-up and frame (scene/scene_models.cpp) ---
 

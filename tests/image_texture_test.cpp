@@ -102,6 +102,9 @@ TEST(ImageReader, HostileAndOversizedBytesAreRefusedWithAReason) {
         return b;
     };
     std::vector<uint8_t> wideTga = tgaOf(2, 20000, 1, 24, {}).bytes();
+    std::vector<uint8_t> emptyIdat(png.begin(), png.begin() + 33); // signature and header chunk
+    emptyIdat.insert(emptyIdat.end(), {0, 0, 0, 0, 'I', 'D', 'A', 'T', 0, 0, 0, 0});
+    emptyIdat.insert(emptyIdat.end(), png.begin() + 33, png.end());
     std::vector<uint8_t> noisyJpg = jpg;
     for (size_t i = 20; i < noisyJpg.size(); i += 7) noisyJpg[i] ^= 0x5A;
     struct Case {
@@ -116,6 +119,11 @@ TEST(ImageReader, HostileAndOversizedBytesAreRefusedWithAReason) {
         {"PNG signature alone", std::vector<uint8_t>(png.begin(), png.begin() + 8), "PNG image not readable"},
         {"JPG cut short", std::vector<uint8_t>(jpg.begin(), jpg.begin() + jpg.size() / 2), "JPG"},
         {"JPG signature alone", {0xFF, 0xD8, 0xFF}, "JPG image not readable"},
+        {"PNG with an empty image data chunk first", emptyIdat, "empty image data"},
+        // Found by fuzzing: the decoder itself would write past its tables.
+        {"JPG with a Huffman table of 257 codes", fileBytes(kFixtures / "huffman_overrun.jpg"), "Huffman table"},
+        {"JPG whose last Huffman table runs past the end", fileBytes(kFixtures / "huffman_overrun_at_end.jpg"),
+         "Huffman table"},
         {"BMP signature alone", {'B', 'M'}, "BMP image not readable"},
         {"nothing", {}, "not a PNG, JPG or BMP image"},
     };

@@ -246,11 +246,15 @@ TEST_F(PanelFixture, LoadCommandsLoadUploadAndRememberTheirLastFile) {
     // Each command starts where its own last file was.
     EXPECT_EQ(dialogs.startedIn, (std::vector<std::string>{scene.basepath, first, scene.basepath, second}));
 
-    // F8's texture goes onto mesh 0 and is uploaded there.
+    // F8's texture goes onto mesh 0 and is uploaded there; what it found replaces what mesh 0 kept.
+    rememberMeshTexture(scene, {0, 0, TextureGroup::Specular, "old_s.png"});
     dialogs.files = {write("skin_d.tga", std::string("\0\0\2\0\0\0\0\0\0\0\0\0\1\0\1\0\x18\0\1\2\3", 21))};
     EXPECT_TRUE(loads.loadTextureForFocus());
     EXPECT_EQ(host.meshUploads, std::vector<int>{0});
     EXPECT_TRUE(scene.models[0]->hasDiffuse[0]);
+    ASSERT_EQ(scene.meshTextures.size(), 1u);
+    EXPECT_EQ(scene.meshTextures[0].kind, TextureGroup::Diffuse);
+    EXPECT_EQ(scene.meshTextures[0].file, (dir / "skin_d.tga").string());
 }
 
 TEST_F(PanelFixture, ModelCommandsNeedAModelInFocus) {

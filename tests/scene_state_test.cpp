@@ -117,6 +117,7 @@ TEST(SceneState, HandSetTexturesFollowTheirSlot) {
     EXPECT_EQ(scene.meshTextures[0].slot, 0);
     EXPECT_EQ(scene.meshTextures[1].slot, 1) << "slot 2 became slot 1";
     EXPECT_EQ(scene.meshTextures[1].file, "d_n.png");
+    forgetMeshTextures(scene, 1, 4); // another mesh of the slot: nothing goes
     forgetMeshTextures(scene, 0);
     ASSERT_EQ(scene.meshTextures.size(), 1u);
     EXPECT_EQ(scene.meshTextures[0].file, "d_n.png");

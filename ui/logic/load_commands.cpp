@@ -131,7 +131,9 @@ bool LoadCommands::loadTextureFile(const std::string& path) {
     if (!model || model->numMeshes() == 0) return false;
     model->lookupTextures(path.c_str(), 0);
     if (uploader_) uploader_->uploadMesh(*model, 0);
-    // What the chosen file led to is kept, kind by kind, as if each had been set by hand.
+    // What the chosen file led to replaces what mesh 0 kept, kind by kind, as if each had been
+    // set by hand.
+    forgetMeshTextures(scene_, scene_.model_in_focus, 0);
     for (int g = 0; g < kTextureGroupCount; ++g) {
         const std::string& file = model->textureFile[0][static_cast<size_t>(g)];
         if (!file.empty()) rememberMeshTexture(scene_, {scene_.model_in_focus, 0, static_cast<TextureGroup>(g), file});
