@@ -59,6 +59,13 @@ json lightJson(const Light& light) {
             {"posoffset", floats(light.posoffset, 3)}};
 }
 
+json meshTexturesJson(const Scene& scene) {
+    json textures = json::array();
+    for (const MeshTexture& t : scene.meshTextures)
+        textures.push_back({{"slot", t.slot}, {"mesh", t.mesh}, {"kind", textureKindName(t.kind)}, {"file", t.file}});
+    return textures;
+}
+
 json sceneJson(const Scene& scene) {
     json lights = json::array();
     for (const Light& light : scene.lights) lights.push_back(lightJson(light));
@@ -72,7 +79,8 @@ json sceneJson(const Scene& scene) {
             {"nummodels", scene.nummodels},
             {"slots", slotsJson(scene)},
             {"numlights", scene.numlights},
-            {"lights", lights}};
+            {"lights", lights},
+            {"meshtextures", meshTexturesJson(scene)}};
 }
 
 // The scene file named after --dump-scene, else scene.txt. False with the reason when the

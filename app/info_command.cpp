@@ -163,6 +163,14 @@ Json describeMesh(const Model& model, size_t m, bool positions) {
                             {"specular", model.hasSpecular[m] != 0},
                             {"local", model.hasLocal[m] != 0},
                             {"height", model.hasHeight[m] != 0}};
+    // The file each kind came from, keyed as "textures" is; null where the mesh has none.
+    const char* const keys[kTextureGroupCount] = {"diffuse", "specular", "local", "height"};
+    Json files;
+    for (size_t g = 0; g < kTextureGroupCount; ++g) {
+        const std::string& file = model.textureFile[m][g];
+        files[keys[g]] = file.empty() ? Json(nullptr) : Json(file);
+    }
+    mesh["textureFiles"] = std::move(files);
     if (positions) mesh["corners"] = describeCorners(model, m);
     return mesh;
 }

@@ -72,6 +72,7 @@ bool Model::allocateMeshes(int count) {
         fill(hasSpecular);
         fill(specularTex);
         fill(specularImage);
+        fill(textureFile);
         fill(numVerts);
         fill(weights);
         fill(verts);

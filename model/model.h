@@ -2,12 +2,14 @@
 // No GL here: texture names are plain numbers, deleted through a hook the renderer installs.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/load_problem.h"
+#include "model/texture_group.h"
 #include "model/tga_image.h"
 
 struct AnimationV10;
@@ -175,6 +177,8 @@ public:
     std::vector<unsigned char> hasSpecular;
     std::vector<unsigned int> specularTex;
     std::vector<TgaImage> specularImage;
+    // Per mesh and per TextureGroup: the image file each texture came from ("" for none).
+    std::vector<std::array<std::string, kTextureGroupCount>> textureFile;
     std::vector<int> numVerts; // vertices read from the file; the clones follow them in verts
     std::vector<std::vector<VertexWeight>> weights;
     std::vector<std::vector<Vertex>> verts;

@@ -2,12 +2,19 @@
 // on the CPU; the renderer uploads the images into the texture names later. No GL.
 #include "model/texture_lookup.h"
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <iterator>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "base/basepath.h"
 #include "base/debug_log.h"
 #include "base/dialogs.h"
 #include "base/file_open.h"
+#include "model/image_reader.h"
 #include "model/model.h"
 #include "model/normal_map.h"
 #include "model/texture_candidates.h"
@@ -19,16 +26,125 @@ const char* const kPromptCaption = "Texture not found";
 const char* const kPromptText =
     "A texture could not be found. Do you want to browse for textures that could not be found?";
 
-// Tries the group's candidates in order; the first file that decodes fills `image`.
-bool loadFirstCandidate(const std::string& baseName, TextureGroup group, TgaImage& image) {
-    for (const std::string& name : textureCandidates(baseName, group)) {
-        TgaImage candidate;
-        if (readTga(name, candidate)) {
-            image = std::move(candidate);
-            return true;
+const TextureGroup kGroups[] = {TextureGroup::Diffuse, TextureGroup::Specular, TextureGroup::Local,
+                                TextureGroup::Height};
+
+size_t slot(TextureGroup group) { return static_cast<size_t>(group); }
+
+// What one search found: per group the image and the file it came from ("" for none).
+struct FoundTextures {
+    TgaImage image[kTextureGroupCount];
+    std::string file[kTextureGroupCount];
+    bool has(TextureGroup group) const { return !file[slot(group)].empty(); }
+    bool any() const {
+        return std::any_of(std::begin(kGroups), std::end(kGroups), [this](TextureGroup g) { return has(g); });
+    }
+};
+
+// The TGA candidates of the suffix rules, or the same names as PNG and JPG.
+enum class Formats { Tga, Others };
+
+// One file tried, with one log line saying what came of it. A TGA candidate is read by its
+// content when it is named .tga (a PNG saved under that name still loads), and strictly as a
+// TGA otherwise, so that a material named "x.png" still leads to "x_d.tga" first.
+bool tryFile(const std::string& name, Formats formats, TgaImage& image) {
+    std::string why;
+    bool read;
+    if (formats == Formats::Tga && !endsInTga(name)) {
+        read = readTga(name, image) == 1;
+        if (!read) why = "not read as a TGA";
+    } else {
+        read = readImage(name, image, &why) == 1;
+    }
+    logText("texture file " + name + ": " + (read ? std::string("read") : why) + "\n");
+    return read;
+}
+
+// Fills the groups `found` lacks from the candidates of `name`; the first file that reads wins.
+void search(const std::string& name, Formats formats, FoundTextures& found) {
+    for (TextureGroup group : kGroups) {
+        if (found.has(group)) continue;
+        const std::vector<std::string> candidates = formats == Formats::Tga
+                                                        ? textureCandidates(textureBaseName(name), group)
+                                                        : otherFormatCandidates(name, group);
+        for (const std::string& candidate : candidates) {
+            TgaImage image;
+            if (!tryFile(candidate, formats, image)) continue;
+            found.image[slot(group)] = std::move(image);
+            found.file[slot(group)] = candidate;
+            break;
         }
     }
-    return false;
+}
+
+// Builds the mesh's normal map from its sources; a tangent-space map that gives none (no three
+// colour bytes) is dropped. False when it was dropped.
+bool buildMeshNormalMap(Model& model, size_t m, const TgaImage* local, const TgaImage* height) {
+    model.normalImage[m].clear();
+    if (!local && !height) return true;
+    NormalMapSources sources;
+    sources.height = height;
+    sources.local = local;
+    sources.diffuse = model.hasDiffuse[m] ? &model.diffuseImage[m] : nullptr;
+    TgaImage level0 = buildNormalMap(sources);
+    if (level0.pixels.empty()) {
+        model.hasLocal[m] = 0;
+        model.textureFile[m][slot(TextureGroup::Local)].clear();
+        return false;
+    }
+    model.normalImage[m] = buildNormalMipChain(std::move(level0));
+    return true;
+}
+
+// Each run starts from nothing, so a retry under another name never mixes old and new.
+void clearMeshTextures(Model& model, size_t m) {
+    model.hasDiffuse[m] = model.hasSpecular[m] = model.hasLocal[m] = model.hasHeight[m] = 0;
+    freeTgaImage(model.diffuseImage[m]);
+    freeTgaImage(model.specularImage[m]);
+    model.normalImage[m].clear();
+    for (std::string& file : model.textureFile[m]) file.clear();
+}
+
+void applyFound(Model& model, size_t m, FoundTextures& found) {
+    clearMeshTextures(model, m);
+    for (TextureGroup group : kGroups) model.textureFile[m][slot(group)] = found.file[slot(group)];
+    model.hasDiffuse[m] = found.has(TextureGroup::Diffuse);
+    model.hasSpecular[m] = found.has(TextureGroup::Specular);
+    model.hasLocal[m] = found.has(TextureGroup::Local);
+    model.hasHeight[m] = found.has(TextureGroup::Height);
+    model.diffuseImage[m] = std::move(found.image[slot(TextureGroup::Diffuse)]);
+    model.specularImage[m] = std::move(found.image[slot(TextureGroup::Specular)]);
+    const TgaImage* local = model.hasLocal[m] ? &found.image[slot(TextureGroup::Local)] : nullptr;
+    const TgaImage* height = model.hasHeight[m] ? &found.image[slot(TextureGroup::Height)] : nullptr;
+    buildMeshNormalMap(model, m, local, height);
+}
+
+bool isFolder(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_directory(resolvePath(path), error);
+}
+
+// A name written on another machine: absolute, with a drive letter, or in folders that exist
+// neither here nor under the base path.
+bool isForeignName(const std::string& name) {
+    if (name.empty()) return false;
+    if (name[0] == '/' || name[0] == '\\') return true;
+    if (name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':') return true;
+    const std::string folder = folderOf(name);
+    return !folder.empty() && !isFolder(folder) && !isFolder(rewriteToBasepath(folder)) &&
+           !isFolder(basepath() + folder);
+}
+
+// The names findTextures searches under, in order, each once.
+std::vector<std::string> searchPlaces(const Model& model, const std::string& name) {
+    std::vector<std::string> places = {name, rewriteToBasepath(name)};
+    // A model carried about with its textures beside it: the name's file part in the model's folder.
+    if (!model.meshFolder.empty()) places.push_back(model.meshFolder + name.substr(folderOf(name).size()));
+    if (!basepath().empty() && isForeignName(name)) places.push_back(basepath() + lastPathComponent(name));
+    std::vector<std::string> unique;
+    for (std::string& place : places)
+        if (std::find(unique.begin(), unique.end(), place) == unique.end()) unique.push_back(std::move(place));
+    return unique;
 }
 
 // The loader fills in the model file; the message names the two base names tried, from which
@@ -46,12 +162,13 @@ LoadProblem textureNotFound(const std::string& name, int mesh) {
     const std::string rewritten = textureBaseName(rewriteToBasepath(name));
     problem.message += "no texture found for \"" + name + "\"; tried " + given;
     if (rewritten != given) problem.message += " and " + rewritten;
-    problem.message += " and the same with _d, _df, _s, _sp, _local, _h, _b, _bmp or _add";
+    problem.message += " and the same with _d, _df, _s, _sp, _local, _h, _b, _bmp or _add, each also as .png, .jpg or .jpeg";
     return problem;
 }
 
-bool anyTexture(const Model& model, size_t m) {
-    return model.hasDiffuse[m] || model.hasSpecular[m] || model.hasHeight[m] || model.hasLocal[m];
+// Re-reads a normal-map source from the file it came from; null when that no longer reads.
+const TgaImage* reread(const std::string& file, TgaImage& image) {
+    return !file.empty() && readImage(file, image) ? &image : nullptr;
 }
 
 } // namespace
@@ -59,21 +176,77 @@ bool anyTexture(const Model& model, size_t m) {
 void findTextures(Model& model, const std::string& name, int mesh) {
     if (mesh < 0 || mesh >= model.numMeshes()) return;
     const size_t m = static_cast<size_t>(mesh);
-    model.lookupTextures(name.c_str(), mesh);
-    if (anyTexture(model, m)) return;
-    model.lookupTextures(rewriteToBasepath(name).c_str(), mesh);
-    if (anyTexture(model, m)) return;
-    // A model carried about with its textures beside it: the name's file part in the model's folder.
-    if (!model.meshFolder.empty()) {
-        const std::string besideModel = model.meshFolder + name.substr(folderOf(name).size());
-        model.lookupTextures(besideModel.c_str(), mesh);
-        if (anyTexture(model, m)) return;
+    const std::vector<std::string> places = searchPlaces(model, name);
+    // Every place is searched for TGA files before any for other formats, so whatever the TGA
+    // rules find is found as before; the place that found it also fills its other groups.
+    for (const std::string& place : places) {
+        FoundTextures found;
+        search(place, Formats::Tga, found);
+        if (!found.any()) continue;
+        search(place, Formats::Others, found);
+        applyFound(model, m, found);
+        return;
     }
+    for (const std::string& place : places) {
+        FoundTextures found;
+        search(place, Formats::Others, found);
+        if (!found.any()) continue;
+        applyFound(model, m, found);
+        return;
+    }
+    FoundTextures none;
+    applyFound(model, m, none);
     logText("couldn't find texture ");
     logText(name);
     logText("\n");
     addProblem(model.problems, textureNotFound(name, mesh));
     model.promptMissingTexture(name.c_str(), mesh);
+}
+
+bool setMeshTexture(Model& model, int mesh, TextureGroup group, const std::string& file, std::string& why) {
+    if (mesh < 0 || mesh >= model.numMeshes()) {
+        why = "the model has no mesh " + std::to_string(mesh);
+        return false;
+    }
+    const size_t m = static_cast<size_t>(mesh);
+    TgaImage image;
+    const bool read = readImage(file, image, &why) == 1;
+    logText("texture file " + file + ": " + (read ? std::string("read") : why) + "\n");
+    if (!read) return false;
+    if (group == TextureGroup::Local && image.bitsPerPixel != 24 && image.bitsPerPixel != 32) {
+        why = "a normal map needs RGB colour; this image has " + std::to_string(image.bitsPerPixel) + " bits a pixel";
+        return false;
+    }
+    model.textureFile[m][slot(group)] = file;
+    TgaImage local, height;
+    const TgaImage* localSource = nullptr;
+    const TgaImage* heightSource = nullptr;
+    switch (group) {
+    case TextureGroup::Diffuse:
+        model.diffuseImage[m] = std::move(image);
+        model.hasDiffuse[m] = 1;
+        break;
+    case TextureGroup::Specular:
+        model.specularImage[m] = std::move(image);
+        model.hasSpecular[m] = 1;
+        return true; // the normal map does not depend on it
+    case TextureGroup::Local:
+        local = std::move(image);
+        localSource = &local;
+        model.hasLocal[m] = 1;
+        break;
+    case TextureGroup::Height:
+        height = std::move(image);
+        heightSource = &height;
+        model.hasHeight[m] = 1;
+        break;
+    }
+    // The kept diffuse image lends the normal map its alpha, so it too rebuilds the map.
+    if (!localSource && model.hasLocal[m]) localSource = reread(model.textureFile[m][slot(TextureGroup::Local)], local);
+    if (!heightSource && model.hasHeight[m])
+        heightSource = reread(model.textureFile[m][slot(TextureGroup::Height)], height);
+    buildMeshNormalMap(model, m, localSource, heightSource);
+    return true;
 }
 
 TexturePromptState& texturePromptState() {
@@ -83,33 +256,10 @@ TexturePromptState& texturePromptState() {
 
 void Model::lookupTextures(const char* name, int mesh) {
     if (!name || mesh < 0 || mesh >= numMeshes()) return;
-    size_t m = size_t(mesh);
-    // Each run starts from nothing, so a retry under another name never mixes old and new.
-    hasDiffuse[m] = hasSpecular[m] = hasLocal[m] = hasHeight[m] = 0;
-    freeTgaImage(diffuseImage[m]);
-    freeTgaImage(specularImage[m]);
-    normalImage[m].clear();
-
-    std::string baseName = textureBaseName(name);
-    hasDiffuse[m] = loadFirstCandidate(baseName, TextureGroup::Diffuse, diffuseImage[m]);
-    hasSpecular[m] = loadFirstCandidate(baseName, TextureGroup::Specular, specularImage[m]);
-
-    TgaImage local, height;
-    hasLocal[m] = loadFirstCandidate(baseName, TextureGroup::Local, local);
-    hasHeight[m] = loadFirstCandidate(baseName, TextureGroup::Height, height);
-    if (!hasLocal[m] && !hasHeight[m]) return;
-
-    NormalMapSources sources;
-    sources.height = hasHeight[m] ? &height : nullptr;
-    sources.local = hasLocal[m] ? &local : nullptr;
-    sources.diffuse = hasDiffuse[m] ? &diffuseImage[m] : nullptr;
-    TgaImage level0 = buildNormalMap(sources);
-    if (level0.pixels.empty()) {
-        // Only a tangent-space map without three colour bytes: nothing usable was found.
-        hasLocal[m] = 0;
-        return;
-    }
-    normalImage[m] = buildNormalMipChain(std::move(level0));
+    FoundTextures found;
+    search(name, Formats::Tga, found);
+    search(name, Formats::Others, found);
+    applyFound(*this, size_t(mesh), found);
 }
 
 void Model::promptMissingTexture(const char* name, int mesh) {
@@ -123,7 +273,8 @@ void Model::promptMissingTexture(const char* name, int mesh) {
 
     std::string title = name ? name : "";
     // The chooser starts where the material would lie under the data folder.
-    const std::vector<FileFilter> filters = {{"Textures (*.TGA)", "*.tga"}, {"*.*", "*.*"}};
+    const std::vector<FileFilter> filters = {{"Textures (*.TGA, *.PNG, *.JPG)", "*.tga;*.png;*.jpg;*.jpeg"},
+                                             {"*.*", "*.*"}};
     std::string chosen = dialogs().chooseOpenFile(title, basepath() + title, filters);
     if (!chosen.empty()) lookupTextures(chosen.c_str(), mesh);
 }

@@ -1,4 +1,4 @@
-// model/tga_reader.h -- the program's only image reader: uncompressed and run-length TGA.
+// model/tga_reader.h -- uncompressed and run-length TGA, the format the image reader falls back on.
 #pragma once
 
 #include <cstddef>

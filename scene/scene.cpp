@@ -1,6 +1,7 @@
 // scene/scene.cpp -- the process-wide scene and the operations that keep its slot and light arrays in step; no GL.
 #include "scene/scene.h"
 
+#include <algorithm>
 #include <cmath>
 
 // Never destroyed: nothing is freed at exit, and the models' textures must not be deleted
@@ -52,9 +53,28 @@ void removeModelSlot(Scene& scene) {
     scene.modelanim.erase(scene.modelanim.begin() + at);
     scene.modelpos.erase(scene.modelpos.begin() + at);
     scene.modelangle.erase(scene.modelangle.begin() + at);
+    forgetMeshTextures(scene, scene.model_in_focus);
+    for (MeshTexture& texture : scene.meshTextures)
+        if (texture.slot > scene.model_in_focus) --texture.slot;
     scene.nummodels = static_cast<int>(scene.models.size());
     if (scene.models.empty()) scene.models.shrink_to_fit(); // the array is absent again
     if (scene.model_in_focus >= scene.nummodels) scene.model_in_focus = scene.nummodels - 1;
+}
+
+void rememberMeshTexture(Scene& scene, MeshTexture texture) {
+    for (MeshTexture& kept : scene.meshTextures) {
+        if (kept.slot == texture.slot && kept.mesh == texture.mesh && kept.kind == texture.kind) {
+            kept.file = std::move(texture.file);
+            return;
+        }
+    }
+    scene.meshTextures.push_back(std::move(texture));
+}
+
+void forgetMeshTextures(Scene& scene, int slot, int mesh) {
+    auto& kept = scene.meshTextures;
+    const auto gone = [slot, mesh](const MeshTexture& t) { return t.slot == slot && (mesh == -1 || t.mesh == mesh); };
+    kept.erase(std::remove_if(kept.begin(), kept.end(), gone), kept.end());
 }
 
 void addLight(Scene& scene) {

@@ -32,6 +32,15 @@ struct Light {
 
 using Vec3 = std::array<float, 3>;
 
+// A texture set on one mesh of one slot's model by hand (scene key meshtexture); applied over
+// what the lookup found each time the slot's model is loaded.
+struct MeshTexture {
+    int slot = 0;
+    int mesh = 0;
+    TextureGroup kind = TextureGroup::Diffuse;
+    std::string file;
+};
+
 // The most lights or slots a scene file makes; a larger count is handled like an allocation
 // that cannot be had: the panel selects no index above 32767, and a hostile count must not
 // reserve gigabytes.
@@ -56,6 +65,9 @@ struct Scene {
     std::vector<std::optional<std::string>> modelanim;
     std::vector<Vec3> modelpos;
     std::vector<float> modelangle; // degrees about world Z
+    // Textures set by hand, at most one per slot, mesh and kind; they follow their slot when
+    // slots are removed and go when the slot is given another model file.
+    std::vector<MeshTexture> meshTextures;
 
     // Lights
     int numlights = 0;
@@ -88,6 +100,7 @@ struct Scene {
     float postProcessParam = 0.0f;
     int model_in_focus = 0;
     int selectedLight = 0;
+    int selectedMesh = 0; // mesh of the model in focus that the panel's texture loads and dropped images go to
 
     // Animation clock, shared by every model and the camera model
     double animTime = 0.0;
@@ -115,10 +128,20 @@ void addLight(Scene& scene);
 // within the lights (-1 when none is left).
 void removeLight(Scene& scene);
 
+// Keeps `texture` among the scene's hand-set textures, in place of one of the same slot, mesh
+// and kind.
+void rememberMeshTexture(Scene& scene, MeshTexture texture);
+// Drops the hand-set textures of slot `slot`: those of mesh `mesh`, or of every mesh when -1.
+void forgetMeshTextures(Scene& scene, int slot, int mesh = -1);
+
 // --- start-up and frame (scene/scene_models.cpp) ---
 
+// Sets the hand-set textures of slot `slot` on its model, in the order kept; one that cannot be
+// set (no such mesh, a file that is not a usable image) becomes a problem of the model.
+void applyMeshTextures(Scene& scene, int slot);
+
 // Start-up: constructs the Model of every slot from its modelname and modelanim (loading
-// the files) and places it.
+// the files), sets its hand-set textures and places it.
 void loadSceneModels(Scene& scene);
 // Frame step: every light bound to a joint takes its position (posoffset carried by the
 // joint matrix, placement included) and its orientation from that joint. A light whose

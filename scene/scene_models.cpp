@@ -1,6 +1,9 @@
 // scene/scene_models.cpp -- the scene's work on its models: start-up loading and lights bound to joints; no GL.
 #include "scene/scene.h"
 
+#include "base/debug_log.h"
+#include "model/texture_lookup.h"
+
 namespace {
 const char* nameOrNone(const std::optional<std::string>& name) { return name ? name->c_str() : nullptr; }
 
@@ -22,7 +25,26 @@ void loadSceneModels(Scene& scene) {
     for (int i = 0; i < scene.nummodels && i < static_cast<int>(scene.models.size()); ++i) {
         const size_t s = static_cast<size_t>(i);
         scene.models[s] = std::make_unique<Model>(nameOrNone(scene.modelname[s]), nameOrNone(scene.modelanim[s]));
+        applyMeshTextures(scene, i);
         updateModelPlacement(scene, i);
+    }
+}
+
+void applyMeshTextures(Scene& scene, int slot) {
+    if (slot < 0 || slot >= static_cast<int>(scene.models.size()) || !scene.models[static_cast<size_t>(slot)]) return;
+    Model& model = *scene.models[static_cast<size_t>(slot)];
+    for (const MeshTexture& texture : scene.meshTextures) {
+        if (texture.slot != slot) continue;
+        std::string why;
+        if (setMeshTexture(model, texture.mesh, texture.kind, texture.file, why)) continue;
+        LoadProblem problem;
+        problem.kind = ProblemKind::TextureNotFound;
+        problem.file = texture.file;
+        problem.mesh = texture.mesh;
+        problem.message = std::string("meshtexture ") + textureKindName(texture.kind) + " of mesh " +
+                          std::to_string(texture.mesh) + " not set: " + why;
+        logText(problem.message + "\n");
+        addProblem(model.problems, std::move(problem));
     }
 }
 

@@ -1,6 +1,8 @@
 // scene/scene_reader.cpp -- the scene file: line by line, one keyword per line, tested in a fixed order; no GL.
 #include <new>
+#include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "base/debug_log.h"
 #include "base/dialogs.h"
@@ -17,6 +19,8 @@ constexpr std::string_view kPlaceholderBasepath = "C:\\put_your_game_directory_h
 struct ReaderState {
     int light = 0;
     int model = 0;
+    std::string_view line; // the line being read
+    std::string refused;   // why the key that took the line changed nothing; "" when it did
 };
 
 using textscan::kBlanks;
@@ -96,6 +100,7 @@ void setLightCount(Scene& scene, int count) {
 }
 
 void clearSlots(Scene& scene) {
+    scene.meshTextures.clear();
     scene.models.clear();
     scene.modelname.clear();
     scene.modelanim.clear();
@@ -220,6 +225,40 @@ void actModelpos(Scene& scene, ReaderState& state, Tokens& tokens) {
     readFloats(tokens, scene.modelpos[currentSlot(state)].data(), 3);
 }
 
+// The last field of a meshtexture line: a file name in double quotes, which may hold blanks, or
+// one without quotes, which ends at the first blank.
+std::string_view fileField(std::string_view line, size_t from) {
+    std::string_view rest = line.substr(std::min(from, line.size()));
+    const size_t start = rest.find_first_not_of(" \t");
+    if (start == std::string_view::npos) return {};
+    rest.remove_prefix(start);
+    if (rest.front() == '"') {
+        rest.remove_prefix(1);
+        return rest.substr(0, rest.find_first_of("\"\r\n"));
+    }
+    return rest.substr(0, rest.find_first_of(" \t\r\n"));
+}
+
+// meshtexture SLOT MESH KIND FILE: every field must be there and make sense, or nothing is kept.
+void actMeshtexture(Scene& scene, ReaderState& state, Tokens& tokens) {
+    MeshTexture texture;
+    const std::string_view slot = tokens.next(kBlanks), mesh = tokens.next(kBlanks), kind = tokens.next(kBlanks);
+    const std::optional<TextureGroup> group = textureKindNamed(kind);
+    const std::string_view file = fileField(state.line, tokens.position());
+    if (!convertInt(slot, texture.slot) || !convertInt(mesh, texture.mesh) || !group || file.empty()) {
+        state.refused = "meshtexture needs SLOT MESH KIND FILE, KIND one of diffuse, specular, normal, height";
+        return;
+    }
+    if (texture.slot < 0 || texture.slot >= scene.nummodels || texture.mesh < 0) {
+        state.refused = "meshtexture for slot " + std::string(slot) + ", mesh " + std::string(mesh) +
+                        ", which the scene cannot have (see nummodels)";
+        return;
+    }
+    texture.kind = *group;
+    texture.file = std::string(file);
+    rememberMeshTexture(scene, std::move(texture));
+}
+
 enum class Needs { Nothing, CurrentLight, CurrentSlot };
 
 struct Key {
@@ -230,7 +269,9 @@ struct Key {
 
 // The order of testing. A line is taken by the first key found in it whose condition
 // holds; a key found whose condition fails leaves the line to the keys after it.
+// meshtexture comes first: its file name may hold blanks and so the text of any other key.
 const Key kKeys[] = {
+    {"meshtexture ", Needs::Nothing, actMeshtexture},
     {"displaylights ", Needs::Nothing, actDisplaylights},
     {"basepath ", Needs::Nothing, actBasepath},
     {"camanim ", Needs::Nothing, actCamanim},
@@ -297,8 +338,9 @@ std::string readLine(Scene& scene, ReaderState& state, std::string_view line) {
         }
         Tokens tokens(line);
         tokens.next(kBlanks); // the key token
+        state.line = line;
         key.act(scene, state, tokens);
-        return {};
+        return std::exchange(state.refused, std::string());
     }
     return unreadReason(unmet, line);
 }

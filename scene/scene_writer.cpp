@@ -21,9 +21,9 @@ constexpr size_t kLongestLine = 4094;
 // Why the reader would not give `name` back as it stands, or null when it would. Names are
 // written quoted, so no key's text followed by a blank can appear in their line unless the
 // name itself holds a blank.
-const char* nameFault(std::string_view name) {
+const char* nameFault(std::string_view name, bool blanksAllowed = false) {
     for (char c : name) {
-        if (c == ' ') return "a blank";
+        if (c == ' ' && !blanksAllowed) return "a blank";
         if (c == '\t') return "a tab";
         if (c == '"') return "a double quote";
         if (c == '\r' || c == '\n') return "a line end";
@@ -42,6 +42,7 @@ const char* basepathFault(std::string_view path) {
         if (c == '\0') return "a NUL byte";
     }
     if (path.find("displaylights ") != std::string_view::npos) return "the word displaylights followed by a blank";
+    if (path.find("meshtexture ") != std::string_view::npos) return "the word meshtexture followed by a blank";
     return nullptr;
 }
 
@@ -71,6 +72,20 @@ public:
             return;
         }
         add(std::string(key) + " \"" + *value + '"' + after, what);
+    }
+
+    // A texture file name is the line's last field: quoted, it may hold blanks.
+    void meshTexture(const MeshTexture& t) {
+        if (failed()) return;
+        const std::string what = std::string(textureKindName(t.kind)) + " texture of mesh " + std::to_string(t.mesh) +
+                                 " of slot " + std::to_string(t.slot);
+        if (const char* fault = nameFault(t.file, true)) {
+            refuse(what, fault);
+            return;
+        }
+        add("meshtexture " + std::to_string(t.slot) + ' ' + std::to_string(t.mesh) + ' ' + textureKindName(t.kind) +
+                " \"" + t.file + '"',
+            what);
     }
 
     void basepath(const std::string& path) {
@@ -160,6 +175,10 @@ bool writeSceneText(const Scene& scene, std::string& text, std::string& refusal)
     out.integer("nummodels", static_cast<int>(slots));
     for (size_t s = 0; s < slots && s < scene.modelpos.size() && s < scene.modelangle.size(); ++s)
         writeSlot(scene, s, out);
+    // After the slots: the reader keeps a hand-set texture only for a slot that exists.
+    for (const MeshTexture& texture : scene.meshTextures)
+        if (texture.slot >= 0 && static_cast<size_t>(texture.slot) < slots && !texture.file.empty())
+            out.meshTexture(texture);
     if (out.failed()) {
         refusal = out.refusal() + "; nothing was saved.";
         return false;

@@ -6,8 +6,8 @@
 struct Scene;
 
 // The scene as scene-file text: base path, marker switch, colours, the animated camera, every
-// light (position, colours, radii, cube-map flag, joint binding) and every slot (names,
-// position, angle). The free camera, the render switches and the clock have no keys and are
+// light (position, colours, radii, cube-map flag, joint binding), every slot (names,
+// position, angle) and the textures set on meshes by hand. The free camera, the render switches and the clock have no keys and are
 // not written. False, with `refusal` naming the slot, light or key, when a name or the base
 // path cannot be read back as it stands (a blank, tab, quote or line end inside a name, a line
 // longer than the reader's buffer) or there are more lights or slots than the reader makes;

@@ -56,6 +56,10 @@ const RoundTrip kRoundTrips[] = {
     {"cube-map lights with their radii",
      "numlights 2\nlight 1\ncubemap 1\nlight_nearradius 0.125\nlight_farradius 3.40282e38\nlightpos 5 6 7\n"
      "light 0\ncubemap -3\nlight_nearradius -1\n"},
+    {"textures set on meshes by hand, file names with blanks and key words",
+     "nummodels 2\nmodel 0\nmodelname a.obj\nmodel 1\nmodelname b.md5mesh\n"
+     "meshtexture 1 3 normal \"C:\\My Textures\\light modelname b_n.png\"\nmeshtexture 0 0 diffuse skin.png\n"
+     "meshtexture 0 0 diffuse skin2.png\n"}, // the later one replaces the earlier
     {"nothing but defaults", ""},
 };
 
@@ -137,6 +141,9 @@ TEST_F(SavedScene, NamesTheReaderCannotTakeBackAreRefusedAndNothingIsWritten) {
         {[](Scene& s) { s.camanim = "cams/a\nnumlights 9"; }, "camanim"},
         {[](Scene& s) { s.camjointname = std::string("cam\0x", 5); }, "camjointname"},
         {[](Scene& s) { s.basepath = "/data/displaylights 1/"; }, "basepath"},
+        {[](Scene& s) { s.basepath = "/data/meshtexture 1/"; }, "basepath"},
+        {[](Scene& s) { s.meshTextures.push_back({1, 2, TextureGroup::Height, "a\"b.png"}); },
+         "height texture of mesh 2 of slot 1"},
         {[](Scene& s) { s.modelname[0] = std::string(5000, 'm'); }, "modelname of slot 0"},
         {[](Scene& s) { s.lights.resize(kMaxSceneRecords + 1), s.numlights = kMaxSceneRecords + 1; }, "lights"},
     };

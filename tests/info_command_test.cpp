@@ -32,8 +32,10 @@ TEST(InfoCommand, DescribesTheCubeWithItsCorners) {
     EXPECT_TRUE(description["file"] == cube && description["joints"] == 3);
     const auto& mesh = description["meshes"][0];
     EXPECT_EQ(keysOf(mesh), (std::vector<std::string>{"material", "verts", "vertsTotal", "clones", "duplicates", "tris",
-                                                       "weights", "edges", "openEdges", "textures", "corners"}));
+                                                       "weights", "edges", "openEdges", "textures", "textureFiles",
+                                                       "corners"}));
     EXPECT_EQ(std::make_tuple(mesh["verts"], mesh["tris"], mesh["weights"]), std::make_tuple(24, 12, 16));
+    EXPECT_TRUE(mesh["textureFiles"]["diffuse"].is_null());
     ASSERT_EQ(mesh["corners"].size(), 36u);
     // Triangle 0 is "tri 0 2 1 0": its first corner is vertex 2, u -0.3125, v 1 - 0.25.
     const auto& c = mesh["corners"][0];

@@ -246,11 +246,15 @@ TEST_F(PanelFixture, LoadCommandsLoadUploadAndRememberTheirLastFile) {
     // Each command starts where its own last file was.
     EXPECT_EQ(dialogs.startedIn, (std::vector<std::string>{scene.basepath, first, scene.basepath, second}));
 
-    // F8's texture goes onto mesh 0 and is uploaded there.
+    // F8's texture goes onto mesh 0 and is uploaded there; what it found replaces what mesh 0 kept.
+    rememberMeshTexture(scene, {0, 0, TextureGroup::Specular, "old_s.png"});
     dialogs.files = {write("skin_d.tga", std::string("\0\0\2\0\0\0\0\0\0\0\0\0\1\0\1\0\x18\0\1\2\3", 21))};
     EXPECT_TRUE(loads.loadTextureForFocus());
     EXPECT_EQ(host.meshUploads, std::vector<int>{0});
     EXPECT_TRUE(scene.models[0]->hasDiffuse[0]);
+    ASSERT_EQ(scene.meshTextures.size(), 1u);
+    EXPECT_EQ(scene.meshTextures[0].kind, TextureGroup::Diffuse);
+    EXPECT_EQ(scene.meshTextures[0].file, (dir / "skin_d.tga").string());
 }
 
 TEST_F(PanelFixture, ModelCommandsNeedAModelInFocus) {
@@ -314,6 +318,45 @@ TEST_F(PanelFixture, DroppedFilesLoadTheFirstModelThenTheAnimation) {
     // An animation alone with no model in focus loads nothing.
     scene.model_in_focus = -1;
     EXPECT_TRUE(loads.dropFiles({animFile("turn_v6.md5anim")}).empty());
+}
+
+// A dropped image goes to the selected mesh as the kind its name tells; the Scene page lists the
+// meshes with their files, and what was set is kept in the scene for saving.
+TEST_F(PanelFixture, DroppedNormalMapGoesToTheSelectedMeshAndIsKept) {
+    const std::string mesh = write("two.obj", "v 0 0 0\nv 10 0 0\nv 0 10 0\nusemtl a\nf 1 2 3\nusemtl b\nf 1 3 2\nf 2 3 1\n");
+    ASSERT_EQ(loads.dropFiles({mesh}).size(), 1u);
+    panel.refresh();
+    ASSERT_EQ(panel.view().meshes.size(), 2u);
+    EXPECT_EQ(panel.view().meshes[1].tris, 2);
+    panel.selectMesh(1);
+    panel.selectMesh(7); // not a mesh: the selection stays
+    EXPECT_EQ(scene.selectedMesh, 1);
+
+    const fs::path fixtures = fs::path(OSTRELLE_SOURCE_DIR) / "tests/data/textures";
+    fs::copy_file(fixtures / "rgba.png", dir / "skin_n.png");
+    fs::copy_file(fixtures / "rgb.png", dir / "skin.png");
+    const std::vector<std::string> used = loads.dropFiles({(dir / "skin_n.png").string(), (dir / "skin.png").string()});
+    EXPECT_EQ(used.size(), 2u);
+    const Model& model = *scene.models[0];
+    EXPECT_TRUE(model.hasLocal[1] && model.hasDiffuse[1]);
+    EXPECT_FALSE(model.hasLocal[0]);
+    EXPECT_EQ(host.meshUploads, (std::vector<int>{1, 1}));
+    panel.refresh();
+    EXPECT_EQ(panel.view().meshes[1].textureFile[size_t(TextureGroup::Local)], (dir / "skin_n.png").string());
+    ASSERT_EQ(scene.meshTextures.size(), 2u);
+    EXPECT_TRUE(scene.meshTextures[0].mesh == 1 && scene.meshTextures[0].kind == TextureGroup::Local);
+
+    // The panel's Load... for one kind; a file that is no image changes nothing.
+    dialogs.files = {write("bad.png", "not a picture")};
+    panel.loadMeshTexture(TextureGroup::Specular);
+    EXPECT_FALSE(model.hasSpecular[1]);
+    EXPECT_EQ(scene.meshTextures.size(), 2u);
+
+    // Another model file in the slot drops the slot's hand-set textures.
+    ASSERT_TRUE(loads.loadMeshFile(triangleObj("one.obj")));
+    EXPECT_TRUE(scene.meshTextures.empty());
+    panel.refresh();
+    EXPECT_EQ(scene.selectedMesh, 0) << "the selection stays among the meshes";
 }
 
 TEST(ChooserLogic, PatternsIgnoreCaseAndListsTakeAnyPattern) {

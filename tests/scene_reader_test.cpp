@@ -242,3 +242,54 @@ TEST(SceneReader, FileWrapperLogsAMissingFileAndPublishesTheBasepath) {
     setBasepath("");
     fs::remove_all(dir);
 }
+
+// meshtexture lines are taken first, whatever their file name holds; a line that does not make a
+// whole record keeps nothing and says why.
+TEST(SceneReader, MeshTextureLinesKeepWholeRecordsOnly) {
+    Scene scene;
+    LoadProblems problems;
+    readSceneText(scene,
+                  "nummodels 2\n"
+                  "meshtexture 1 4 specular \"/home/x/light pack/numlights s.png\"\n"
+                  "meshtexture 0 0x2 height h.png trailing words\n"
+                  "meshtexture 0 1 glossy g.png\n"
+                  "meshtexture 2 0 diffuse d.png\n"
+                  "meshtexture 0 -1 diffuse d.png\n"
+                  "meshtexture 0 1 diffuse\n",
+                  &problems);
+    ASSERT_EQ(scene.meshTextures.size(), 2u);
+    EXPECT_EQ(scene.numlights, 0) << "the file name's \"numlights \" took the line";
+    const MeshTexture& first = scene.meshTextures[0];
+    EXPECT_TRUE(first.slot == 1 && first.mesh == 4 && first.kind == TextureGroup::Specular);
+    EXPECT_EQ(first.file, "/home/x/light pack/numlights s.png");
+    EXPECT_TRUE(scene.meshTextures[1].mesh == 2 && scene.meshTextures[1].kind == TextureGroup::Height);
+    EXPECT_EQ(scene.meshTextures[1].file, "h.png");
+    ASSERT_EQ(problems.size(), 4u);
+    EXPECT_NE(problems[0].message.find("line 4: meshtexture needs SLOT MESH KIND FILE"), std::string::npos);
+    EXPECT_NE(problems[1].message.find("line 5: meshtexture for slot 2, mesh 0"), std::string::npos);
+    EXPECT_NE(problems[2].message.find("line 6:"), std::string::npos);
+    EXPECT_NE(problems[3].message.find("line 7: meshtexture needs"), std::string::npos);
+    // A new slot count makes new slots, without the old slots' textures.
+    readSceneText(scene, "nummodels 1\n");
+    EXPECT_TRUE(scene.meshTextures.empty());
+}
+
+// Hand-set textures move with their slot when a slot before them is removed, and go with it.
+TEST(SceneSlots, HandSetTexturesFollowTheirSlot) {
+    Scene scene;
+    for (int s = 0; s < 3; ++s) addModelSlot(scene);
+    rememberMeshTexture(scene, {0, 0, TextureGroup::Diffuse, "a.png"});
+    rememberMeshTexture(scene, {1, 0, TextureGroup::Diffuse, "b.png"});
+    rememberMeshTexture(scene, {2, 5, TextureGroup::Local, "c_n.png"});
+    rememberMeshTexture(scene, {2, 5, TextureGroup::Local, "d_n.png"}); // same slot, mesh and kind: replaced
+    scene.model_in_focus = 1;
+    removeModelSlot(scene);
+    ASSERT_EQ(scene.meshTextures.size(), 2u);
+    EXPECT_EQ(scene.meshTextures[0].slot, 0);
+    EXPECT_EQ(scene.meshTextures[1].slot, 1) << "slot 2 became slot 1";
+    EXPECT_EQ(scene.meshTextures[1].file, "d_n.png");
+    forgetMeshTextures(scene, 1, 4); // another mesh of the slot: nothing goes
+    forgetMeshTextures(scene, 0);
+    ASSERT_EQ(scene.meshTextures.size(), 1u);
+    EXPECT_EQ(scene.meshTextures[0].file, "d_n.png");
+}

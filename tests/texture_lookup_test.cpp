@@ -163,6 +163,9 @@ TEST_F(TextureFolder, BobMaterialsFindTheirDiffuseMapsThroughTheBasepath) {
         EXPECT_EQ(model.diffuseImage[0].width, c.width);
         EXPECT_EQ(model.diffuseImage[0].height, c.height);
         EXPECT_FALSE(model.hasSpecular[0] || model.hasLocal[0] || model.hasHeight[0]);
+        // The material's own PNG lies beside it, but the TGA that the suffix rules name comes first.
+        const std::string& file = model.textureFile[0][size_t(TextureGroup::Diffuse)];
+        EXPECT_EQ(file.substr(file.size() - 6), "_d.tga") << file;
     }
     model.lookupTextures(rewriteToBasepath("iron_grill.png").c_str(), 0);
     EXPECT_FALSE(model.hasDiffuse[0]);

@@ -2,8 +2,10 @@
 // control shows the panel view and hands its event to the panel logic.
 #include <imgui.h>
 
+#include <string>
 #include <vector>
 
+#include "model/texture_candidates.h"
 #include "ui/logic/panel_logic.h"
 #include "ui/panel.h"
 
@@ -84,6 +86,40 @@ void modelFileBox(const std::string& text) {
                               ImVec2(-1, ImGui::GetTextLineHeight() * 3 + 4), ImGuiInputTextFlags_ReadOnly);
 }
 
+// The meshes of the model in focus, and the texture files of the selected one, each kind with
+// its own "Load...".
+void meshList(PanelLogic& logic, Later& later) {
+    const PanelView& v = logic.view();
+    group("Meshes:");
+    if (v.meshes.empty()) {
+        ImGui::TextDisabled("no mesh");
+        return;
+    }
+    if (ImGui::BeginListBox("##meshes", ImVec2(-1, ImGui::GetTextLineHeightWithSpacing() * 5))) {
+        for (int i = 0; i < static_cast<int>(v.meshes.size()); ++i) {
+            const MeshRow& row = v.meshes[static_cast<size_t>(i)];
+            const std::string label = std::to_string(i) + ": " + (row.material.empty() ? "(no material)" : row.material) +
+                                      " (" + std::to_string(row.tris) + " tris)";
+            ImGui::PushID(i);
+            if (ImGui::Selectable(label.c_str(), i == v.selectedMesh)) later([=, &logic] { logic.selectMesh(i); });
+            ImGui::PopID();
+        }
+        ImGui::EndListBox();
+    }
+    const MeshRow& row = v.meshes[static_cast<size_t>(v.selectedMesh)];
+    const char* const kinds[kTextureGroupCount] = {"Diffuse", "Specular", "Normal", "Height"};
+    for (int g = 0; g < kTextureGroupCount; ++g) {
+        ImGui::PushID(g);
+        if (ImGui::Button("Load...")) later([=, &logic] { logic.loadMeshTexture(static_cast<TextureGroup>(g)); });
+        ImGui::SameLine();
+        // The file's own name fits the strip; the whole path shows when the pointer rests on it.
+        const std::string& file = row.textureFile[g];
+        ImGui::Text("%s: %s", kinds[g], file.empty() ? "none" : lastPathComponent(file).c_str());
+        if (!file.empty() && ImGui::IsItemHovered()) ImGui::SetTooltip("%s", file.c_str());
+        ImGui::PopID();
+    }
+}
+
 void scenePage(PanelLogic& logic, Later& later) {
     const PanelView& v = logic.view();
     group("Models:");
@@ -128,6 +164,9 @@ void scenePage(PanelLogic& logic, Later& later) {
     case 1: later([=, &logic] { logic.saveScene(); }); break;
     case 2: later([=, &logic] { logic.frameModel(); }); break;
     }
+
+    // Last, so that the groups above keep their places whatever the model holds.
+    meshList(logic, later);
 }
 
 // A track bar of 0..1000 without a number on it; `ticks` marks positions below it.

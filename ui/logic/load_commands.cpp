@@ -7,6 +7,8 @@
 #include "base/debug_log.h"
 #include "base/load_problem.h"
 #include "model/model.h"
+#include "model/texture_candidates.h"
+#include "model/texture_lookup.h"
 #include "scene/scene.h"
 
 namespace ui {
@@ -28,6 +30,7 @@ FileKind fileKindOf(const std::string& path) {
     const std::string ext = lowerExtension(path);
     if (ext == "md5mesh" || ext == "obj" || ext == "ase" || ext == "lwo") return FileKind::Model;
     if (ext == "md5anim") return FileKind::Animation;
+    if (ext == "tga" || ext == "png" || ext == "jpg" || ext == "jpeg" || ext == "bmp") return FileKind::Image;
     return FileKind::Other;
 }
 
@@ -35,7 +38,8 @@ const std::vector<FileFilter>& LoadCommands::filters(Command command) {
     static const std::vector<FileFilter> models = {
         {"Models (*.MD5mesh, *.OBJ, *.ASE, *.LWO)", "*.MD5mesh;*.obj;*.ase;*.lwo"}, {"*.*", "*.*"}};
     static const std::vector<FileFilter> animations = {{"Animations (*.MD5anim)", "*.MD5anim"}, {"*.*", "*.*"}};
-    static const std::vector<FileFilter> textures = {{"Textures (*.tga)", "*.tga"}, {"*.*", "*.*"}};
+    static const std::vector<FileFilter> textures = {
+        {"Textures (*.tga, *.png, *.jpg)", "*.tga;*.png;*.jpg;*.jpeg;*.bmp"}, {"*.*", "*.*"}};
     switch (command) {
     case Mesh: return models;
     case Texture: return textures;
@@ -81,6 +85,14 @@ bool LoadCommands::loadTextureForFocus() {
     return !path.empty() && loadTextureFile(path);
 }
 
+bool LoadCommands::loadMeshTextureForFocus(int mesh, TextureGroup kind) {
+    Model* model = modelInFocus();
+    if (!model || mesh < 0 || mesh >= model->numMeshes()) return false;
+    const std::string title = std::string("Load ") + textureKindName(kind) + " texture of mesh " + std::to_string(mesh);
+    const std::string path = choose(Texture, title.c_str());
+    return !path.empty() && loadMeshTextureFile(mesh, kind, path);
+}
+
 bool LoadCommands::loadCameraAnimation() {
     const std::string path = choose(CameraAnim, "Load Camera Animation");
     return !path.empty() && loadCameraAnimFile(path);
@@ -93,6 +105,7 @@ bool LoadCommands::loadMeshFile(const std::string& path) {
     if (!model) return false;
     const size_t slot = static_cast<size_t>(scene_.model_in_focus);
     model->release();
+    forgetMeshTextures(scene_, scene_.model_in_focus); // they were set on the meshes of the old file
     model->readmeshfromfile(path.c_str(), nullptr);
     printProblems(model->problems); // as for the models of the scene file
     scene_.modelname[slot] = path;
@@ -118,6 +131,35 @@ bool LoadCommands::loadTextureFile(const std::string& path) {
     if (!model || model->numMeshes() == 0) return false;
     model->lookupTextures(path.c_str(), 0);
     if (uploader_) uploader_->uploadMesh(*model, 0);
+    // What the chosen file led to replaces what mesh 0 kept, kind by kind, as if each had been
+    // set by hand.
+    forgetMeshTextures(scene_, scene_.model_in_focus, 0);
+    for (int g = 0; g < kTextureGroupCount; ++g) {
+        const std::string& file = model->textureFile[0][static_cast<size_t>(g)];
+        if (!file.empty()) rememberMeshTexture(scene_, {scene_.model_in_focus, 0, static_cast<TextureGroup>(g), file});
+    }
+    return true;
+}
+
+bool LoadCommands::loadMeshTextureFile(int mesh, TextureGroup kind, const std::string& path) {
+    Model* model = modelInFocus();
+    if (!model) return false;
+    std::string why;
+    if (!setMeshTexture(*model, mesh, kind, path, why)) {
+        LoadProblem problem;
+        problem.kind = ProblemKind::TextureNotFound;
+        problem.file = path;
+        problem.mesh = mesh;
+        problem.message = std::string(textureKindName(kind)) + " texture of mesh " + std::to_string(mesh) +
+                          " not set: " + why;
+        logText(path + ": " + problem.message + "\n");
+        const size_t known = model->problems.size();
+        addProblem(model->problems, std::move(problem));
+        printProblems(model->problems, known);
+        return false;
+    }
+    if (uploader_) uploader_->uploadMesh(*model, mesh);
+    rememberMeshTexture(scene_, {scene_.model_in_focus, mesh, kind, path});
     return true;
 }
 
@@ -134,10 +176,12 @@ std::vector<std::string> LoadCommands::dropFiles(const std::vector<std::string>&
     std::vector<std::string> used;
     const std::string* mesh = nullptr;
     const std::string* anim = nullptr;
+    std::vector<const std::string*> images;
     for (const std::string& path : paths) {
         const FileKind kind = fileKindOf(path);
         if (kind == FileKind::Model && !mesh) mesh = &path;
         else if (kind == FileKind::Animation && !anim) anim = &path;
+        else if (kind == FileKind::Image) images.push_back(&path);
         else {
             logText("dropped file not loaded: ");
             logText(path);
@@ -156,6 +200,13 @@ std::vector<std::string> LoadCommands::dropFiles(const std::vector<std::string>&
         lastFile_[Anim] = *anim;
         used_[Anim] = true;
         used.push_back(*anim);
+    }
+    for (const std::string* image : images) {
+        if (!modelInFocus()) logText("dropped image not loaded, no model in focus: " + *image + "\n");
+        if (!loadMeshTextureFile(scene_.selectedMesh, textureGroupOfFile(*image), *image)) continue;
+        lastFile_[Texture] = *image;
+        used_[Texture] = true;
+        used.push_back(*image);
     }
     return used;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/dialogs.h"
+#include "model/texture_group.h"
 
 class Model;
 struct Scene;
@@ -23,7 +24,7 @@ public:
 };
 
 // What a file is, by its name's extension (any case).
-enum class FileKind { Model, Animation, Other };
+enum class FileKind { Model, Animation, Image, Other };
 FileKind fileKindOf(const std::string& path);
 
 class LoadCommands {
@@ -38,16 +39,22 @@ public:
     bool loadAnimForFocus();
     bool loadTextureForFocus();
     bool loadCameraAnimation();
+    // One kind of texture onto one mesh of the model in focus, kept in the scene.
+    bool loadMeshTextureForFocus(int mesh, TextureGroup kind);
 
     // The same loads with the file already known (drops, and the commands after the chooser).
     bool loadMeshFile(const std::string& path);
     bool loadAnimFile(const std::string& path);
     bool loadTextureFile(const std::string& path);
     bool loadCameraAnimFile(const std::string& path);
+    // False, with the reason on standard error and in the log, when the file is not a usable
+    // image or the model in focus has no such mesh.
+    bool loadMeshTextureFile(int mesh, TextureGroup kind, const std::string& path);
 
     // Files dropped onto the window: the first model file loads into the model in focus as
     // "Load Mesh..." would (making slot 0 when there is none), then the first animation file
-    // as "Load Anim..." would. Other files are ignored. Returns the files that were used.
+    // as "Load Anim..." would, then every image onto the selected mesh as the kind its name
+    // tells (textureGroupOfFile). Other files are ignored. Returns the files that were used.
     std::vector<std::string> dropFiles(const std::vector<std::string>& paths);
 
     // The chooser's list of types and the text it starts from: the last file chosen for the

@@ -91,6 +91,25 @@ void PanelLogic::refresh() {
     const bool isSlot = focus >= 0 && focus < s.nummodels && focus < static_cast<int>(s.modelname.size());
     const std::optional<std::string>* name = isSlot ? &s.modelname[static_cast<size_t>(focus)] : nullptr;
     view_.modelFile = name && *name ? **name : std::string();
+    refreshMeshes();
+}
+
+void PanelLogic::refreshMeshes() {
+    view_.meshes.clear();
+    const int focus = scene_.model_in_focus;
+    const bool isSlot = focus >= 0 && focus < scene_.nummodels && focus < static_cast<int>(scene_.models.size());
+    const Model* model = isSlot ? scene_.models[static_cast<size_t>(focus)].get() : nullptr;
+    for (int m = 0; model && m < model->numMeshes(); ++m) {
+        const size_t i = static_cast<size_t>(m);
+        MeshRow row;
+        row.material = i < model->materialName.size() ? model->materialName[i] : std::string();
+        row.tris = model->numTris(m);
+        for (size_t g = 0; g < kTextureGroupCount; ++g) row.textureFile[g] = model->textureFile[i][g];
+        view_.meshes.push_back(std::move(row));
+    }
+    const int last = std::max(static_cast<int>(view_.meshes.size()) - 1, 0);
+    scene_.selectedMesh = std::clamp(scene_.selectedMesh, 0, last);
+    view_.selectedMesh = scene_.selectedMesh;
 }
 
 void PanelLogic::setShowSkeleton(bool on) { scene_.showSkeleton = on; }
@@ -108,6 +127,15 @@ void PanelLogic::loadMesh() {
 }
 
 void PanelLogic::loadAnim() { loads_.loadAnimForFocus(); }
+
+void PanelLogic::selectMesh(int mesh) {
+    if (mesh < 0 || mesh >= static_cast<int>(view_.meshes.size())) return;
+    scene_.selectedMesh = view_.selectedMesh = mesh;
+}
+
+void PanelLogic::loadMeshTexture(TextureGroup kind) {
+    if (loads_.loadMeshTextureForFocus(scene_.selectedMesh, kind)) refreshMeshes();
+}
 
 void PanelLogic::addModel() {
     addModelSlot(scene_);

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "model/texture_group.h"
 
 struct Scene;
 
@@ -36,6 +39,13 @@ struct UpDown {
     void step(int delta) { setPosition(position + delta); }
 };
 
+// One mesh of the model in focus as the Scene page lists it.
+struct MeshRow {
+    std::string material;
+    int tris = 0;
+    std::string textureFile[kTextureGroupCount]; // per TextureGroup; "" for none
+};
+
 // Everything the three pages show. The two up-down positions are the authority for the
 // model in focus and the selected light between frames.
 struct PanelView {
@@ -49,6 +59,8 @@ struct PanelView {
     UpDown model;
     UpDown light;
     std::string modelFile; // file name of the model in focus
+    std::vector<MeshRow> meshes; // of the model in focus
+    int selectedMesh = 0;        // an index of `meshes`, 0 when there is none
     bool cameraActive = false;
     bool cameraActiveEnabled = false;
     // Animation page
@@ -77,7 +89,8 @@ public:
     // Start of a frame: the model in focus and the selected light from the up-down positions.
     void readSelection();
     // Every control from the scene, in a fixed order: the Rendering page's boxes and radios,
-    // the up-downs, the bars and their texts, the camera box, the model's file name.
+    // the up-downs, the bars and their texts, the camera box, the model's file name, its meshes
+    // (keeping the scene's selected mesh among them).
     void refresh();
 
     // Rendering page
@@ -92,6 +105,8 @@ public:
     void stepLight(int delta) { view_.light.step(delta); }
     void loadMesh();
     void loadAnim();
+    void selectMesh(int mesh);
+    void loadMeshTexture(TextureGroup kind);
     void addModel();
     void removeModel();
     void chooseLightColour(bool specularColour);
@@ -113,6 +128,8 @@ public:
     void cancel();
 
 private:
+    void refreshMeshes();
+
     Scene& scene_;
     LoadCommands& loads_;
     PanelHost& host_;
