@@ -49,12 +49,14 @@ unsigned int newMipmappedTexture() {
 }
 
 // The image's rows go up from the bottom, as OpenGL's do, so they are handed over unchanged.
+// A grey image (common among specular maps) becomes grey RGB: left without an image, the
+// texture would be incomplete and its unit would act as if it had no texture at all.
 unsigned int uploadColourImage(const TgaImage& image) {
     const unsigned int name = newMipmappedTexture();
     const int bytes = image.bitsPerPixel / 8;
-    if ((bytes == 3 || bytes == 4) && holdsPixels(image, bytes)) {
-        const GLenum format = bytes == 3 ? GL_RGB : GL_RGBA;
-        gluBuild2DMipmaps(GL_TEXTURE_2D, bytes, image.width, image.height, format, GL_UNSIGNED_BYTE,
+    if ((bytes == 1 || bytes == 3 || bytes == 4) && holdsPixels(image, bytes)) {
+        const GLenum format = bytes == 1 ? GL_LUMINANCE : bytes == 3 ? GL_RGB : GL_RGBA;
+        gluBuild2DMipmaps(GL_TEXTURE_2D, bytes == 1 ? 3 : bytes, image.width, image.height, format, GL_UNSIGNED_BYTE,
                           image.pixels.data());
     }
     return name;

@@ -108,6 +108,12 @@ TEST(TextureUpload, BottomRowLandsAtTheBottomAndOddRowsStayAligned) {
     expectColour(pixelAt(hi, lo), 0, 255, 0, 8, "bottom right");
     expectColour(pixelAt(lo, hi), 0, 0, 255, 8, "top left");
     expectColour(pixelAt(hi, hi), 255, 255, 255, 8, "top right");
+    // Mended: a grey image was left out, and the incomplete texture drew as none at all.
+    model.diffuseImage[0] = tgaImage(2, 2, 8, {40, 40, 40, 40});
+    render::uploadModelTextures(model);
+    beginFrame();
+    drawAmbient(model, 1, 1, 1);
+    expectColour(pixelAt(lo, lo), 40, 40, 40, 8, "grey");
 }
 
 TEST(TextureUpload, ReleaseAndReuploadDeleteTheNamesTheyMade) {
