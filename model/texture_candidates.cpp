@@ -95,13 +95,13 @@ std::vector<std::string> otherFormatCandidates(const std::string& name, TextureG
     return names;
 }
 
-std::string lastPathComponent(const std::string& name) {
+std::string_view lastPathComponent(std::string_view name) {
     const size_t slash = name.find_last_of("/\\");
-    return slash == std::string::npos ? name : name.substr(slash + 1);
+    return slash == std::string_view::npos ? name : name.substr(slash + 1);
 }
 
 TextureGroup textureGroupOfFile(const std::string& fileName) {
-    std::string stem = lower(lastPathComponent(fileName));
+    std::string stem = lower(std::string(lastPathComponent(fileName)));
     const size_t dot = stem.rfind('.');
     if (dot != std::string::npos) stem.erase(dot);
     struct Ending {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/texture_group.h"
@@ -30,5 +31,5 @@ bool endsInTga(const std::string& name);
 // "_b" a height map; anything else diffuse. Letter case does not matter.
 TextureGroup textureGroupOfFile(const std::string& fileName);
 
-// The last component of a path, after its last '/' or '\\'.
-std::string lastPathComponent(const std::string& name);
+// The last component of a path, after its last '/' or '\\': a view into `name`.
+std::string_view lastPathComponent(std::string_view name);

@@ -140,7 +140,7 @@ std::vector<std::string> searchPlaces(const Model& model, const std::string& nam
     std::vector<std::string> places = {name, rewriteToBasepath(name)};
     // A model carried about with its textures beside it: the name's file part in the model's folder.
     if (!model.meshFolder.empty()) places.push_back(model.meshFolder + name.substr(folderOf(name).size()));
-    if (!basepath().empty() && isForeignName(name)) places.push_back(basepath() + lastPathComponent(name));
+    if (!basepath().empty() && isForeignName(name)) places.push_back(basepath() + std::string(lastPathComponent(name)));
     std::vector<std::string> unique;
     for (std::string& place : places)
         if (std::find(unique.begin(), unique.end(), place) == unique.end()) unique.push_back(std::move(place));

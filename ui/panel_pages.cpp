@@ -2,7 +2,9 @@
 // control shows the panel view and hands its event to the panel logic.
 #include <imgui.h>
 
+#include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/texture_candidates.h"
@@ -98,10 +100,12 @@ void meshList(PanelLogic& logic, Later& later) {
     if (ImGui::BeginListBox("##meshes", ImVec2(-1, ImGui::GetTextLineHeightWithSpacing() * 5))) {
         for (int i = 0; i < static_cast<int>(v.meshes.size()); ++i) {
             const MeshRow& row = v.meshes[static_cast<size_t>(i)];
-            const std::string label = std::to_string(i) + ": " + (row.material.empty() ? "(no material)" : row.material) +
-                                      " (" + std::to_string(row.tris) + " tris)";
+            // Formatted into a buffer: the page is drawn every frame and must not allocate.
+            char label[256];
+            snprintf(label, sizeof label, "%d: %s (%d tris)", i, row.material.empty() ? "(no material)" : row.material.c_str(),
+                     row.tris);
             ImGui::PushID(i);
-            if (ImGui::Selectable(label.c_str(), i == v.selectedMesh)) later([=, &logic] { logic.selectMesh(i); });
+            if (ImGui::Selectable(label, i == v.selectedMesh)) later([=, &logic] { logic.selectMesh(i); });
             ImGui::PopID();
         }
         ImGui::EndListBox();
@@ -114,7 +118,8 @@ void meshList(PanelLogic& logic, Later& later) {
         ImGui::SameLine();
         // The file's own name fits the strip; the whole path shows when the pointer rests on it.
         const std::string& file = row.textureFile[g];
-        ImGui::Text("%s: %s", kinds[g], file.empty() ? "none" : lastPathComponent(file).c_str());
+        const std::string_view name = file.empty() ? std::string_view("none") : lastPathComponent(file);
+        ImGui::Text("%s: %.*s", kinds[g], static_cast<int>(name.size()), name.data());
         if (!file.empty() && ImGui::IsItemHovered()) ImGui::SetTooltip("%s", file.c_str());
         ImGui::PopID();
     }

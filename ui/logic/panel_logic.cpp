@@ -94,18 +94,21 @@ void PanelLogic::refresh() {
     refreshMeshes();
 }
 
+// Runs every frame: the rows are overwritten in place, so that once they have held the texts
+// nothing is allocated again.
 void PanelLogic::refreshMeshes() {
-    view_.meshes.clear();
     const int focus = scene_.model_in_focus;
     const bool isSlot = focus >= 0 && focus < scene_.nummodels && focus < static_cast<int>(scene_.models.size());
     const Model* model = isSlot ? scene_.models[static_cast<size_t>(focus)].get() : nullptr;
-    for (int m = 0; model && m < model->numMeshes(); ++m) {
-        const size_t i = static_cast<size_t>(m);
-        MeshRow row;
-        row.material = i < model->materialName.size() ? model->materialName[i] : std::string();
-        row.tris = model->numTris(m);
-        for (size_t g = 0; g < kTextureGroupCount; ++g) row.textureFile[g] = model->textureFile[i][g];
-        view_.meshes.push_back(std::move(row));
+    view_.meshes.resize(model ? static_cast<size_t>(model->numMeshes()) : 0);
+    for (size_t i = 0; i < view_.meshes.size(); ++i) {
+        MeshRow& row = view_.meshes[i];
+        if (i < model->materialName.size())
+            row.material.assign(model->materialName[i]);
+        else
+            row.material.clear();
+        row.tris = model->numTris(static_cast<int>(i));
+        for (size_t g = 0; g < kTextureGroupCount; ++g) row.textureFile[g].assign(model->textureFile[i][g]);
     }
     const int last = std::max(static_cast<int>(view_.meshes.size()) - 1, 0);
     scene_.selectedMesh = std::clamp(scene_.selectedMesh, 0, last);
