@@ -8,7 +8,7 @@
 #include "base/large_buffers.h"
 
 #ifdef OSTRELLE_HAS_VIEWER
-#include "app/shell/shell.h"
+#include "app/viewer_module.h"
 #endif
 
 int main(int argc, char** argv) {
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
         return kExitSuccess;
     }
 #ifdef OSTRELLE_HAS_VIEWER
-    return runViewer(options);
+    return runViewerModule(options);
 #else
     fputs("ostrelle: this build has no viewer window; see --help for the tools\n", stderr);
     return kExitFailure;

@@ -89,6 +89,24 @@ TEST_F(CommandLine, HelpListsEveryOptionAndTheExitStatuses) {
 }
 
 // As `find DIR -exec ostrelle --info --strict {} +` runs it: one document per line, exit 3.
+// The tools start without the viewer module and the libraries of the window; without the
+// module the window cannot open, and the program says so instead of failing to start.
+TEST_F(CommandLine, ToolsRunWithoutTheViewerModuleAndTheWindowSaysWhyItCannotOpen) {
+    if (!fs::exists(fs::path(OSTRELLE_PROGRAM).parent_path() / "ostrelle_viewer.so"))
+        GTEST_SKIP() << "a build without the viewer window";
+    fs::create_directories(dir / "alone");
+    fs::copy_file(OSTRELLE_PROGRAM, dir / "alone" / "ostrelle");
+    const auto run = [&](const std::string& args) {
+        const int raw = std::system(("cd '" + dir.string() + "' && ./alone/ostrelle " + args +
+                                     " >stdout.txt 2>stderr.txt").c_str());
+        return ProgramRun{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readText(dir / "stdout.txt"), readText(dir / "stderr.txt")};
+    };
+    EXPECT_EQ(run("--info exports/good.md5mesh").status, 0);
+    const ProgramRun window = run("--headless --screenshot shot.png --frames 1");
+    EXPECT_EQ(window.status, 1);
+    EXPECT_NE(window.err.find("ostrelle: cannot load the viewer window: "), std::string::npos) << window.err;
+}
+
 TEST_F(CommandLine, StrictFindsTheOneBrokenFileOfAFolder) {
     const std::string good = (dir / "exports" / "good.md5mesh").string();
     const std::string broken = (dir / "exports" / "broken.md5mesh").string();
