@@ -1,6 +1,7 @@
 // render/bitmap_font.cpp -- the text font as one alpha texture, each glyph a textured quad
 // placed by glBitmap's rules; one draw per line instead of one texture upload per glyph.
 #include "render/bitmap_font.h"
+#include "render/frame_state.h"
 
 #include <GL/gl.h>
 
@@ -211,12 +212,7 @@ void printText(unsigned int fontBase, const char* text, float column, float row)
     if (!font) return;
     glDisable(GL_LIGHTING);
     glDisable(GL_BLEND);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
+    pushIdentityMatrices();
     glTranslatef(-1, -1, 0);
     glScalef(0.07f, 0.07f, 0.07f);
     glRasterPos2f(column, row);
@@ -228,9 +224,7 @@ void printText(unsigned int fontBase, const char* text, float column, float row)
     glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
     glGetFloatv(GL_CURRENT_RASTER_COLOR, colour);
     if (valid && colour[3] > 0 && callerAlphaTestPasses(colour[3])) drawLine(*font, text, raster[0], raster[1]);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    popIdentityMatrices();
 }
 
 void deleteFont(unsigned int fontBase) {

@@ -50,4 +50,20 @@ void resetTextureUnits(const GlCapabilities& caps) {
     ext::glActiveTextureARB(GL_TEXTURE0_ARB);
 }
 
+void pushIdentityMatrices() {
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+}
+
+void popIdentityMatrices() {
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
 } // namespace render

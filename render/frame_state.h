@@ -19,6 +19,12 @@ void setUnlitState();
 // Current colour (1, 1, 1, 1) for the overlay text.
 void setTextColour();
 
+// Saves the modelview and projection matrices and loads the identity into both, for drawing
+// in clip space; the projection matrix is current afterwards.
+void pushIdentityMatrices();
+// Takes both back; the modelview matrix is current afterwards.
+void popIdentityMatrices();
+
 // After the views: cube-map and 2D texturing off on unit 1, unit 0 active again (nothing
 // without multitexture).
 void resetTextureUnits(const GlCapabilities& caps);

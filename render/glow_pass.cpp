@@ -8,6 +8,7 @@
 
 #include "base/gl_capabilities.h"
 #include "render/frame_passes.h"
+#include "render/frame_state.h"
 #include "render/gl_extensions.h"
 #include "render/logic/stereo_glow.h"
 
@@ -98,23 +99,14 @@ void applyGlow(int glowOn, unsigned int glowTex1024, unsigned int glowTex64, int
     glBindTexture(GL_TEXTURE_2D, glowTex1024);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, renderWidth, renderHeight);
 
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-
+    pushIdentityMatrices();
     shrinkIntoCorner(renderWidth, renderHeight);
     glBindTexture(GL_TEXTURE_2D, glowTex64);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, glowBlurSize, glowBlurSize);
     restoreCorner(glowTex1024);
     blendOverPicture(glowTex64, renderWidth, renderHeight, caps);
 
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    popIdentityMatrices();
     // The frame's state again; the passes of the next frame expect modulate on unit 0 and
     // clockwise front faces.
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);

@@ -116,7 +116,7 @@ public:
         const int64_t zLow = cell.z + std::min(sides.z, 0), zHigh = cell.z + std::max(sides.z, 0);
         for (int64_t dx = std::min(sides.x, 0); dx <= std::max(sides.x, 0); ++dx) {
             for (int64_t dy = std::min(sides.y, 0); dy <= std::max(sides.y, 0); ++dy) {
-                const Run run = dx == 0 && dy == 0 ? ownColumnRun(p, zLow, zHigh)
+                const Run run = dx == 0 && dy == 0 ? zRange(p, zLow, zHigh)
                                                    : cellRun(CellKey{cell.joint, cell.x + dx, cell.y + dy, 0}, zLow, zHigh);
                 for (size_t e = run.begin; e < run.end; ++e)
                     if (entries_[e].vertex > above) out.push_back(entries_[e].vertex);
@@ -215,8 +215,6 @@ private:
         const size_t begin = notBeforeLow(entries_[around]) ? gallopLeft(around, notBeforeLow) : gallopRight(around, notBeforeLow);
         return Run{begin, gallopRight(begin, afterHigh)};
     }
-
-    Run ownColumnRun(size_t p, int64_t zLow, int64_t zHigh) const { return zRange(p, zLow, zHigh); }
 
     // The entries of `cell`'s column whose z lies in [zLow, zHigh].
     Run cellRun(const CellKey& cell, int64_t zLow, int64_t zHigh) const {

@@ -1,5 +1,6 @@
 // tests/fuzz/fuzz_image.cpp -- libFuzzer target: readImage on arbitrary bytes (PNG, JPG and BMP
-// by their signatures, TGA otherwise), then the normal map built from whatever decoded.
+// by their signatures, TGA otherwise), then the normal map and mip chain built from whatever
+// decoded, as a height map and as a tangent-space map.
 #include <cstddef>
 #include <cstdint>
 
@@ -13,8 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size_t(image.width) * size_t(image.height) > 256 * 256) return 0;
     NormalMapSources sources;
     sources.height = &image;
-    sources.local = &image;
-    sources.diffuse = &image;
     buildNormalMipChain(buildNormalMap(sources));
+    NormalMapSources localOnly;
+    localOnly.local = &image;
+    localOnly.diffuse = &image;
+    buildNormalMipChain(buildNormalMap(localOnly));
     return 0;
 }
