@@ -3,6 +3,13 @@
 
 #include <cstdarg>
 
+namespace {
+thread_local std::string* heldLines = nullptr;
+}
+
+ThreadLogHold::ThreadLogHold(std::string& sink) : outer_(heldLines) { heldLines = &sink; }
+ThreadLogHold::~ThreadLogHold() { heldLines = outer_; }
+
 DebugLog& debugLog() {
     static DebugLog log;
     return log;
@@ -26,6 +33,10 @@ bool DebugLog::ready() {
 }
 
 void DebugLog::text(const char* s) {
+    if (s && heldLines) {
+        heldLines->append(s);
+        return;
+    }
     if (!s || !ready()) return;
     if (capture_) {
         capture_->append(s);

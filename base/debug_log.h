@@ -42,3 +42,16 @@ public:
     ScopedLogCapture& operator=(const ScopedLogCapture&) = delete;
     std::string text;
 };
+
+// Holds back what the calling thread logs while it lives, appending it to `sink` instead: work
+// spread over threads is logged afterwards in the order one thread would have logged it.
+class ThreadLogHold {
+public:
+    explicit ThreadLogHold(std::string& sink);
+    ~ThreadLogHold();
+    ThreadLogHold(const ThreadLogHold&) = delete;
+    ThreadLogHold& operator=(const ThreadLogHold&) = delete;
+
+private:
+    std::string* outer_;
+};

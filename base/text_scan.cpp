@@ -37,20 +37,6 @@ bool isComment(std::string_view line) {
     return false;
 }
 
-std::string_view Pieces::next(const Separators& separators) {
-    const size_t size = line_.size();
-    while (pos_ < size && separators.has(line_[pos_])) ++pos_;
-    if (pos_ >= size) return {};
-    const size_t start = pos_;
-    while (pos_ < size && !separators.has(line_[pos_])) ++pos_;
-    std::string_view piece = line_.substr(start, pos_ - start);
-    if (pos_ < size) {
-        if (firstCut_ == std::string_view::npos) firstCut_ = pos_;
-        ++pos_;
-    }
-    return piece;
-}
-
 std::string_view secondToken(std::string_view line, std::string_view* cutLine) {
     Pieces pieces(line);
     pieces.next();

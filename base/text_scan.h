@@ -76,8 +76,26 @@ inline constexpr Separators kQuotedNameEnds{"\"\t\r\n"};
 class Pieces {
 public:
     explicit Pieces(std::string_view line) : line_(line) {}
-    // The next piece; empty when none is left (a piece is never empty).
-    std::string_view next(const Separators& separators = kBlanks);
+    // The next piece; empty when none is left (a piece is never empty). Inline: the readers
+    // call it for every number of every record.
+    std::string_view next(const Separators& separators = kBlanks) {
+        const size_t size = line_.size();
+        while (pos_ < size && separators.has(line_[pos_])) ++pos_;
+        if (pos_ >= size) return {};
+        const size_t start = pos_;
+        while (pos_ < size && !separators.has(line_[pos_])) ++pos_;
+        const std::string_view piece = line_.substr(start, pos_ - start);
+        if (pos_ < size) {
+            if (firstCut_ == std::string_view::npos) firstCut_ = pos_;
+            ++pos_;
+        }
+        return piece;
+    }
+    // The character that ended `piece` (one this object handed out), or '\0' at the line's end.
+    char endOf(std::string_view piece) const {
+        const size_t end = static_cast<size_t>(piece.data() - line_.data()) + piece.size();
+        return end < line_.size() ? line_[end] : '\0';
+    }
     // Offset just after what the last piece consumed.
     size_t position() const { return pos_; }
     // The line as a C string test sees it after strtok wrote its cuts into the buffer: up to the

@@ -11,6 +11,7 @@
 #include "base/face_frame.h"
 #include "base/fast_math.h"
 #include "base/debug_log.h"
+#include "base/parallel_work.h"
 #include "base/file_open.h"
 #include "base/basepath.h"
 #include "model/animation.h"
@@ -133,10 +134,13 @@ void prepareForAnalysis(Model& model) {
 
 void postProcessModel(Model& model) {
     prepareForAnalysis(model);
-    for (int m = 0; m < model.numMeshes(); ++m) {
-        shadow::analyzeGeometry(model, m);
-        logFormat("mesh %i: verts: %i clones: %i\n", m, model.numVerts[static_cast<size_t>(m)], model.numClones(m));
-    }
+    forEachIndexLoggedInOrder(
+        static_cast<size_t>(model.numMeshes()), shadow::worthSpreading(model),
+        [&](size_t m) { shadow::analyzeGeometry(model, static_cast<int>(m)); },
+        [&](size_t m) {
+            logFormat("mesh %i: verts: %i clones: %i\n", static_cast<int>(m), model.numVerts[m],
+                      model.numClones(static_cast<int>(m)));
+        });
     shadow::buildEdges(model);
 }
 

@@ -8,6 +8,8 @@
 #include "model/md5_mesh_reader.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <cmath>
 #include <new>
 #include <optional>
@@ -18,6 +20,7 @@
 #include "base/pose_math.h"
 #include "base/debug_log.h"
 #include "base/large_buffers.h"
+#include "base/parallel_work.h"
 #include "base/text_scan.h"
 #include "model/model.h"
 #include "model/texture_lookup.h"
@@ -55,6 +58,55 @@ struct LineText {
     std::string_view text;
 };
 
+// A keyword of the format: it counts where it stands anywhere in a line followed by a blank,
+// or by a tab too where `tabToo`.
+struct Keyword {
+    std::string_view word;
+    bool tabToo;
+};
+
+// The high bit of each byte of `w` that equals `c`, and no other bit.
+constexpr uint64_t bytesEqual(uint64_t w, unsigned char c) {
+    constexpr uint64_t kLow7 = 0x7f7f7f7f7f7f7f7full;
+    const uint64_t x = w ^ (0x0101010101010101ull * c);
+    return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+// Which of `keywords` (at most 32) a line holds, as bits in list order. A keyword occurs exactly
+// where a blank follows its last letter, so eight bytes at a time are searched for a blank after
+// such a letter, and only there is the text before compared: the result is that of one
+// substring search per keyword, at a fraction of its cost on lines of numbers.
+template <size_t N>
+unsigned keywordsIn(std::string_view text, const Keyword (&keywords)[N]) {
+    static_assert(N <= 32, "one bit per keyword");
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "bytes are taken from words low first");
+    unsigned found = 0;
+    unsigned char before = 0; // the byte before the current word; none before the first
+    for (size_t at = 0; at < text.size(); at += 8) {
+        uint64_t w = 0;
+        if (text.size() - at >= 8)
+            std::memcpy(&w, text.data() + at, 8);
+        else
+            std::memcpy(&w, text.data() + at, text.size() - at); // zero bytes are no blanks
+        const uint64_t previous = (w << 8) | before;
+        before = static_cast<unsigned char>(w >> 56);
+        uint64_t lastLetters = 0;
+        for (const Keyword& keyword : keywords) lastLetters |= bytesEqual(previous, static_cast<unsigned char>(keyword.word.back()));
+        uint64_t candidates = (bytesEqual(w, ' ') | bytesEqual(w, '\t')) & lastLetters;
+        for (; candidates; candidates &= candidates - 1) {
+            const size_t i = at + static_cast<size_t>(__builtin_ctzll(candidates)) / 8;
+            const std::string_view preceding = text.substr(0, i);
+            for (size_t k = 0; k < N; ++k) {
+                const std::string_view word = keywords[k].word;
+                if (text[i] == '\t' && !keywords[k].tabToo) continue;
+                if (preceding.size() >= word.size() && preceding.substr(preceding.size() - word.size()) == word)
+                    found |= 1u << k;
+            }
+        }
+    }
+    return found;
+}
+
 // The blank-separated tokens 1..8 of a line (index 0 unused); missing ones are empty.
 struct Tokens {
     explicit Tokens(std::string_view text) {
@@ -63,34 +115,6 @@ struct Tokens {
     }
     std::string_view at[9];
 };
-
-// A keyword of the format: it counts where it stands anywhere in a line followed by a blank,
-// or by a tab too where `tabToo`.
-struct Keyword {
-    std::string_view word;
-    bool tabToo;
-};
-
-// Which of `keywords` (at most 32) a line holds, as bits in list order. One pass over the
-// line: a keyword occurs exactly where a blank follows its last letter, so only the text
-// before each blank is compared; the result is that of one substring search per keyword.
-template <size_t N>
-unsigned keywordsIn(std::string_view text, const Keyword (&keywords)[N]) {
-    static_assert(N <= 32, "one bit per keyword");
-    unsigned found = 0;
-    for (size_t i = 1; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != ' ' && c != '\t') continue;
-        const std::string_view before = text.substr(0, i);
-        for (size_t k = 0; k < N; ++k) {
-            const std::string_view word = keywords[k].word;
-            if (word.back() != before.back() || (c == '\t' && !keywords[k].tabToo)) continue;
-            if (before.size() >= word.size() && before.substr(before.size() - word.size()) == word)
-                found |= 1u << k;
-        }
-    }
-    return found;
-}
 
 // Index of each keyword in its list.
 enum HeaderKeyword { kCommandline, kNumMeshes, kNumJoints };
@@ -135,15 +159,33 @@ public:
     // The record at `i`, or null beyond the declared count.
     T* at(size_t i) {
         if (i >= count_) return nullptr;
-        if (i >= store_.size()) store_.resize(i + 1);
+        if (i == store_.size()) store_.emplace_back(); // records come in order: the common case
+        else if (i > store_.size()) store_.resize(i + 1);
         return &store_[i];
     }
     size_t written() const { return store_.size(); }
+    size_t declared() const { return count_; }
     void finish() { store_.resize(count_); }
 
 private:
     std::vector<T>& store_;
     size_t count_ = 0;
+};
+
+// What a mesh's lines call for besides its records, kept in file order: the texture lookup of a
+// shader logs and may ask the user, and problems are listed in the order they occur.
+struct DetailNote {
+    enum Kind { Shader, Misnumbered, CountTooLarge } kind;
+    std::string_view text; // the shader's or the count's line; the misnumbered record's number
+    const char* record;    // "vert", "tri" or "weight" for a misnumbered record
+    size_t slot;           // where a misnumbered record was stored
+    int count;             // the count that cannot be met
+};
+
+struct MeshDetails {
+    std::vector<DetailNote> notes;
+    size_t weightsWritten = 0;
+    bool complete = true; // false where reading stopped within the mesh
 };
 
 struct MeshSlots {
@@ -178,9 +220,14 @@ public:
         if (!version10_) resolveParentsV6();
 
         std::vector<std::vector<std::string_view>> meshRuns;
-        if (!collectMeshRuns(meshRuns)) return false;
+        std::vector<MeshDetails> details;
+        if (!collectMeshRuns(meshRuns, details)) return false;
+        readRecordsOfAllMeshes(meshRuns, details);
         for (int m = 0; m < model_.numMeshes(); ++m) {
-            if (!readMeshDetails(m, meshRuns[static_cast<size_t>(m)])) return false;
+            if (!finishMeshDetails(m, details[static_cast<size_t>(m)])) {
+                forgetMeshesAfter(m);
+                return false;
+            }
             logText("reading mesh details successful, meshnumber ");
             logInt(m);
             logText("\n");
@@ -340,9 +387,10 @@ private:
     // The lines that each mesh's own detail pass would apply, in file order, kept as runs of
     // consecutive lines: a version 10 mesh is one run. A run starts and ends at line breaks of
     // the whole text, so splitting it again gives the same lines.
-    bool collectMeshRuns(std::vector<std::vector<std::string_view>>& meshRuns) {
+    bool collectMeshRuns(std::vector<std::vector<std::string_view>>& meshRuns, std::vector<MeshDetails>& details) {
         try {
             meshRuns.resize(static_cast<size_t>(model_.numMeshes()));
+            details.resize(static_cast<size_t>(model_.numMeshes()));
             forEachMeshLine([&](size_t mesh, std::string_view raw) {
                 std::vector<std::string_view>& runs = meshRuns[mesh];
                 if (!runs.empty() && runs.back().data() + runs.back().size() == raw.data())
@@ -380,62 +428,103 @@ private:
         }
     }
 
-    bool readMeshDetails(int m, const std::vector<std::string_view>& runs) {
+    // The records of every mesh, read on several threads where the file is large: a mesh's
+    // records touch only its own arrays, and what else its lines call for is noted in `details`
+    // for finishMeshDetails to carry out in file order.
+    void readRecordsOfAllMeshes(const std::vector<std::vector<std::string_view>>& meshRuns,
+                                std::vector<MeshDetails>& details) {
+        constexpr size_t kSpreadFromBytes = size_t(1) << 20;
+        size_t bytes = 0;
+        for (const std::vector<std::string_view>& runs : meshRuns)
+            for (std::string_view run : runs) bytes += run.size();
+        forEachIndex(meshRuns.size(), bytes >= kSpreadFromBytes, [&](size_t m) {
+            MeshDetails& mesh = details[m];
+            try {
+                readMeshRecords(static_cast<int>(m), meshRuns[m], mesh);
+            } catch (const std::bad_alloc&) {
+                mesh.complete = false;
+            }
+        });
+    }
+
+    void readMeshRecords(int m, const std::vector<std::string_view>& runs, MeshDetails& out) {
         size_t bytesLeft = 0;
         for (std::string_view run : runs) bytesLeft += run.size();
         MeshSlots slots(model_, m);
-        bool complete = true;
-        for (size_t r = 0; r < runs.size() && complete; ++r) {
+        for (size_t r = 0; r < runs.size() && out.complete; ++r) {
             LineReader lines(runs[r], kRawLines);
             std::string_view raw;
             while (lines.next(raw)) {
                 bytesLeft -= raw.size();
-                LineText line(raw);
-                if (!applyDetailLine(m, line, bytesLeft, slots)) {
-                    complete = false;
+                if (!applyDetailLine(m, LineText(raw), bytesLeft, slots, out)) {
+                    out.complete = false;
                     break;
                 }
             }
         }
-        const size_t weightsWritten = slots.weights.written();
+        out.weightsWritten = slots.weights.written();
         slots.finish();
-        if (!complete) return false;
-        dropBadWeights(m, weightsWritten);
+    }
+
+    // Returns false where the mesh's count cannot be met; the load stops there.
+    bool applyDetailLine(int m, const LineText& line, size_t bytesLeft, MeshSlots& s, MeshDetails& out) {
+        const size_t mesh = static_cast<size_t>(m);
+        const unsigned found = keywordsIn(line.text, kDetail);
+        const Tokens t(line.text);
+        if (holds(found, kShader)) out.notes.push_back(DetailNote{DetailNote::Shader, line.text, nullptr, 0, 0});
+        const auto declare = [&](auto& records, size_t recordBytes) {
+            const int count = intOr0(t.at[2]);
+            if (countFits(count, bytesLeft, recordBytes) && records.declare(static_cast<size_t>(count))) return true;
+            out.notes.push_back(DetailNote{DetailNote::CountTooLarge, line.text, nullptr, 0, count});
+            return false;
+        };
+        if (holds(found, kNumVerts)) {
+            if (!declare(s.verts, kVertRecordBytes)) return false;
+            model_.numVerts[mesh] = static_cast<int>(s.verts.declared());
+            s.nextVert = 0;
+        }
+        if (holds(found, kNumTris)) {
+            if (!declare(s.tris, kTriRecordBytes)) return false;
+            s.nextTri = 0;
+        }
+        if (holds(found, kNumWeights)) {
+            if (!declare(s.weights, kWeightRecordBytes)) return false;
+            s.nextWeight = 0;
+            model_.meshLoaded[mesh] = 1;
+        }
+        if (holds(found, kTri)) readTri(t, s.tris.at(checkNumber("tri", t.at[2], s.nextTri++, out)));
+        if (holds(found, kVert)) readVert(t, s.verts.at(checkNumber("vert", t.at[2], s.nextVert++, out)));
+        if (holds(found, kWeight)) readWeight(t, s.weights.at(checkNumber("weight", t.at[2], s.nextWeight++, out)));
+        return true;
+    }
+
+    // What the mesh's lines called for besides records, in file order, then the checks of the
+    // records read. False where the load stopped at this mesh.
+    bool finishMeshDetails(int m, const MeshDetails& details) {
+        for (const DetailNote& note : details.notes) {
+            switch (note.kind) {
+            case DetailNote::Shader: readShader(m, LineText(note.text)); break;
+            case DetailNote::Misnumbered: misnumbered(m, note.record, note.text, note.slot); break;
+            case DetailNote::CountTooLarge: return countTooLarge(m, LineText(note.text), note.count);
+            }
+        }
+        if (!details.complete) return false;
+        dropBadWeights(m, details.weightsWritten);
         dropBadVertices(m);
         dropBadTriangles(m);
         return true;
     }
 
-    bool applyDetailLine(int m, const LineText& line, size_t bytesLeft, MeshSlots& s) {
-        const size_t mesh = static_cast<size_t>(m);
-        const unsigned found = keywordsIn(line.text, kDetail);
-        if (holds(found, kShader)) readShader(m, line);
-        if (holds(found, kNumVerts)) {
-            const int count = intOr0(textscan::secondToken(line.text));
-            if (!countFits(count, bytesLeft, kVertRecordBytes) || !s.verts.declare(static_cast<size_t>(count)))
-                return countTooLarge(m, line, count);
-            model_.numVerts[mesh] = count;
-            s.nextVert = 0;
+    // Meshes after one where the load stopped were read alongside it; they keep nothing, as
+    // when they are never reached.
+    void forgetMeshesAfter(int m) {
+        for (size_t k = static_cast<size_t>(m) + 1; k < static_cast<size_t>(model_.numMeshes()); ++k) {
+            std::vector<Vertex>().swap(model_.verts[k]);
+            std::vector<Triangle>().swap(model_.tris[k]);
+            std::vector<VertexWeight>().swap(model_.weights[k]);
+            model_.numVerts[k] = 0;
+            model_.meshLoaded[k] = 0;
         }
-        if (holds(found, kNumTris)) {
-            const int count = intOr0(textscan::secondToken(line.text));
-            if (!countFits(count, bytesLeft, kTriRecordBytes) || !s.tris.declare(static_cast<size_t>(count)))
-                return countTooLarge(m, line, count);
-            s.nextTri = 0;
-        }
-        if (holds(found, kNumWeights)) {
-            const int count = intOr0(textscan::secondToken(line.text));
-            if (!countFits(count, bytesLeft, kWeightRecordBytes) || !s.weights.declare(static_cast<size_t>(count)))
-                return countTooLarge(m, line, count);
-            s.nextWeight = 0;
-            model_.meshLoaded[mesh] = 1;
-        }
-        if (!holds(found, kTri) && !holds(found, kVert) && !holds(found, kWeight)) return true;
-        const Tokens t(line.text);
-        if (holds(found, kTri)) readTri(t, s.tris.at(checkNumber(m, "tri", t.at[2], s.nextTri++)));
-        if (holds(found, kVert)) readVert(t, s.verts.at(checkNumber(m, "vert", t.at[2], s.nextVert++)));
-        if (holds(found, kWeight)) readWeight(t, s.weights.at(checkNumber(m, "weight", t.at[2], s.nextWeight++)));
-        return true;
     }
 
     void readShader(int m, const LineText& line) {
@@ -445,21 +534,29 @@ private:
         findTextures(model_, name, m);
     }
 
-    // Records are stored in file order and their own numbers ignored; a number that is not the
-    // record's position (a file whose records were reordered or cut) is reported. Returns `slot`.
-    size_t checkNumber(int m, const char* kind, std::string_view token, size_t slot) {
-        unsigned long long number = 0;
+    // A record's own number as plain decimal digits; false when it is not one.
+    static bool recordNumber(std::string_view token, unsigned long long& number) {
+        number = 0;
         bool decimal = !token.empty() && token.size() <= 18;
         for (size_t i = 0; i < token.size() && decimal; ++i) {
             decimal = token[i] >= '0' && token[i] <= '9';
             number = 10 * number + static_cast<unsigned>(token[i] - '0');
         }
-        if (!decimal || number != slot) misnumbered(m, kind, token, slot, decimal, number);
+        return decimal;
+    }
+
+    // Records are stored in file order and their own numbers ignored; a number that is not the
+    // record's position (a file whose records were reordered or cut) is noted. Returns `slot`.
+    static size_t checkNumber(const char* kind, std::string_view token, size_t slot, MeshDetails& out) {
+        unsigned long long number = 0;
+        if (!recordNumber(token, number) || number != slot)
+            out.notes.push_back(DetailNote{DetailNote::Misnumbered, token, kind, slot, 0});
         return slot;
     }
 
-    void misnumbered(int m, const char* kind, std::string_view token, size_t slot, bool decimal,
-                     unsigned long long number) {
+    void misnumbered(int m, const char* kind, std::string_view token, size_t slot) {
+        unsigned long long number = 0;
+        const bool decimal = recordNumber(token, number);
         LoadProblem problem;
         problem.kind = ProblemKind::RecordMisnumbered;
         problem.file = fileName_;

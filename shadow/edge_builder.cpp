@@ -9,6 +9,7 @@
 #include "shadow/geometry_analysis.h"
 
 #include "base/large_buffers.h"
+#include "base/parallel_work.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -147,7 +148,8 @@ void buildMeshEdges(Model& model, int mesh) {
 
 void buildEdges(Model& model) {
     steps::clearEdgeLists(model);
-    for (int m = 0; m < model.numMeshes(); ++m) buildMeshEdges(model, m);
+    forEachIndexLoggedInOrder(static_cast<size_t>(model.numMeshes()), worthSpreading(model),
+                              [&](size_t m) { buildMeshEdges(model, static_cast<int>(m)); });
 }
 
 } // namespace shadow

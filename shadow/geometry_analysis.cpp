@@ -11,4 +11,12 @@ void analyzeGeometry(Model& model, int mesh) {
     steps::analyzeWith(model, mesh, mergeIdenticalVertices);
 }
 
+bool worthSpreading(const Model& model) {
+    // A thread costs about what a few hundred triangles' analysis does.
+    constexpr long long kSpreadFromTriangles = 20000;
+    long long triangles = 0;
+    for (int m = 0; m < model.numMeshes(); ++m) triangles += model.numTris(m);
+    return model.numMeshes() > 1 && triangles >= kSpreadFromTriangles;
+}
+
 } // namespace shadow

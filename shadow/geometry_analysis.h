@@ -12,8 +12,12 @@ namespace shadow {
 void analyzeGeometry(Model& model, int mesh);
 
 // Builds the edge list of every mesh from the triangle records (after analyzeGeometry).
-// Edges are paired through a sorted key table; the result equals the linear search's.
+// Edges are paired through a sorted key table; the result equals the linear search's. The
+// meshes are built on several threads where worthSpreading says so; the log reads the same.
 void buildEdges(Model& model);
+
+// Whether `model` holds enough triangles for its meshes to be analysed on several threads.
+bool worthSpreading(const Model& model);
 
 // The plain pairwise versions: every vertex pair in order, a linear search per edge.
 // Kept as the reference the fast versions are tested against.

@@ -13,6 +13,7 @@
 #include "analysis_meshes.h"
 #include "base/debug_log.h"
 #include "base/file_open.h"
+#include "base/parallel_work.h"
 #include "load/load_model.h"
 #include "model/md5_mesh_reader.h"
 #include "model/model.h"
@@ -106,6 +107,49 @@ bool readPrepared(Model& model, const fs::path& file) {
     if (!isMd5) (model.*readers.at(ext))(file.string().c_str());
     prepareForAnalysis(model);
     return model.numMeshes() > 0;
+}
+
+// An MD5Version 10 text of `meshes` on `joints` joints at the origin, weighted as the shapes say.
+// Every 500th triangle record carries a number other than its place.
+std::string md5Text(const std::vector<MeshShape>& meshes, int joints) {
+    std::string out = "MD5Version 10\nnumJoints " + std::to_string(joints) + "\nnumMeshes " +
+                      std::to_string(meshes.size()) + "\njoints {\n";
+    for (int j = 0; j < joints; ++j) out += "\t\"j" + std::to_string(j) + "\"\t" + std::to_string(j - 1) + " ( 0 0 0 ) ( 0 0 0 )\n";
+    out += "}\n";
+    char line[160];
+    for (size_t m = 0; m < meshes.size(); ++m) {
+        const MeshShape& shape = meshes[m];
+        out += "mesh {\n\tshader \"models/missing" + std::to_string(m) + "\"\n\tnumverts " + std::to_string(shape.pos.size()) + "\n";
+        size_t firstWeight = 0;
+        for (size_t i = 0; i < shape.pos.size(); ++i) {
+            snprintf(line, sizeof line, "\tvert %zu ( %g %g ) %zu %zu\n", i, shape.uv[i][0], shape.uv[i][1], firstWeight,
+                     shape.weights[i].size());
+            out += line;
+            firstWeight += shape.weights[i].size();
+        }
+        out += "\tnumtris " + std::to_string(shape.tris.size()) + "\n";
+        for (size_t t = 0; t < shape.tris.size(); ++t) {
+            snprintf(line, sizeof line, "\ttri %zu %d %d %d\n", t % 500 == 7 ? t + 1 : t, shape.tris[t][0], shape.tris[t][1],
+                     shape.tris[t][2]);
+            out += line;
+        }
+        out += "\tnumweights " + std::to_string(firstWeight) + "\n";
+        size_t w = 0;
+        for (const std::vector<VertexWeight>& weights : shape.weights)
+            for (const VertexWeight& weight : weights) {
+                snprintf(line, sizeof line, "\tweight %zu %d %g ( %g %g %g )\n", w++, weight.joint, weight.bias, weight.pos[0],
+                         weight.pos[1], weight.pos[2]);
+                out += line;
+            }
+        out += "}\n";
+    }
+    return out;
+}
+
+std::string problemTexts(const Model& model) {
+    std::string text;
+    for (const LoadProblem& problem : model.problems) text += problem.message + "\n";
+    return text;
 }
 
 } // namespace
@@ -263,4 +307,42 @@ TEST(GeometryAnalysisMatchesPairwise, EveryRealModelOfTheTestData) {
         ++compared;
     }
     EXPECT_GE(compared, 30); // Bob, BoarMan, SimpleCube and the static models at the least
+}
+
+TEST(GeometryAnalysisMatchesPairwise, WorkSpreadOverThreadsGivesTheOneThreadResultAndLog) {
+    // Large enough for the reader, the analysis and the edge builder to spread over threads.
+    const analysis_meshes::GridOptions a{120, 50, 30, 80, 9, 4}, b{110, 55, 20, 60, 7, 4};
+    const std::string whole = md5Text({analysis_meshes::gridMesh(a), analysis_meshes::gridMesh(b)}, 4);
+    ASSERT_GT(whole.size(), 1u << 20);
+    // The same with the first mesh's weight count beyond what the file can hold: the load stops in it.
+    std::string stopped = whole;
+    const size_t count = stopped.find("numweights ") + 11;
+    stopped.replace(count, stopped.find('\n', count) - count, "99999999");
+    for (const std::string* file : {&whole, static_cast<const std::string*>(&stopped)}) {
+        Model one, spread;
+        std::string logOne, logSpread;
+        allowSpreading(false);
+        {
+            ScopedLogCapture log;
+            loadMd5MeshFromMemory(one, *file, "t.md5mesh");
+            logOne = log.text;
+        }
+        allowSpreading(true);
+        {
+            ScopedLogCapture log;
+            loadMd5MeshFromMemory(spread, *file, "t.md5mesh");
+            logSpread = log.text;
+        }
+        EXPECT_EQ(logSpread, logOne);
+        EXPECT_EQ(firstDifference(spread, one), "");
+        EXPECT_EQ(problemTexts(spread), problemTexts(one));
+        if (file == &stopped) {
+            EXPECT_TRUE(spread.verts[1].empty() && spread.tris[1].empty() && spread.weights[1].empty());
+            EXPECT_NE(problemTexts(spread).find("numweights 99999999 is more than"), std::string::npos);
+        } else { // what is compared is there: each mesh's merges, texture lookups and misnumbered records
+            for (const char* seen : {"identical verts: 0,", "identical verts: 1,", "mesh 1: verts:", "models/missing1"})
+                EXPECT_NE(logSpread.find(seen), std::string::npos) << seen;
+            EXPECT_NE(problemTexts(spread).find("mesh 1: tri record numbered 8"), std::string::npos);
+        }
+    }
 }
