@@ -91,11 +91,6 @@ public:
         }
         return piece;
     }
-    // The character that ended `piece` (one this object handed out), or '\0' at the line's end.
-    char endOf(std::string_view piece) const {
-        const size_t end = static_cast<size_t>(piece.data() - line_.data()) + piece.size();
-        return end < line_.size() ? line_[end] : '\0';
-    }
     // Offset just after what the last piece consumed.
     size_t position() const { return pos_; }
     // The line as a C string test sees it after strtok wrote its cuts into the buffer: up to the

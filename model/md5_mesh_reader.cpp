@@ -51,7 +51,8 @@ bool countFits(int count, size_t bytesLeft, size_t recordBytes) {
 
 // One line as the string functions of the format see it: it ends at its first NUL byte.
 struct LineText {
-    explicit LineText(std::string_view raw) : text(textscan::textOf(raw)) {}
+    // `mayHoldNul` false: the caller knows the text holds no NUL byte, which saves a search.
+    explicit LineText(std::string_view raw, bool mayHoldNul = true) : text(mayHoldNul ? textscan::textOf(raw) : raw) {}
     bool has(std::string_view keyword) const { return textscan::contains(text, keyword); }
     bool startsWith(std::string_view keyword) const { return textscan::startsWith(text, keyword); }
 
@@ -206,7 +207,8 @@ struct MeshSlots {
 class MeshReader {
 public:
     MeshReader(Model& model, std::string_view data, const std::string& fileName)
-        : model_(model), data_(data), fileName_(fileName), joints_(model.joints) {}
+        : model_(model), data_(data), fileName_(fileName), joints_(model.joints),
+          holdsNul_(std::memchr(data.data(), '\0', data.size()) != nullptr) {}
 
     bool run() {
         LineReader lines(data_, kRawLines);
@@ -241,7 +243,7 @@ private:
     bool readHeaderV10(LineReader& lines) {
         std::string_view raw;
         while (lines.next(raw)) {
-            LineText line(raw);
+            LineText line(raw, holdsNul_);
             const unsigned found = keywordsIn(line.text, kHeaderV10);
             if (holds(found, kCommandline)) continue;
             if (holds(found, kNumMeshes) && !declareMeshes(line)) return false;
@@ -254,7 +256,7 @@ private:
     bool readHeaderV6(LineReader& lines) {
         std::string_view raw;
         while (lines.next(raw)) {
-            LineText line(raw);
+            LineText line(raw, holdsNul_);
             const unsigned found = keywordsIn(line.text, kHeaderV6);
             if (holds(found, kCommandline)) continue;
             if (holds(found, kNumMeshes) && !declareMeshes(line)) return false;
@@ -291,7 +293,7 @@ private:
     void readJointsBlock(LineReader& lines) {
         std::string_view raw;
         for (int j = 0; j < jointCount_ && lines.next(raw); ++j) {
-            LineText line(raw);
+            LineText line(raw, holdsNul_);
             if (line.startsWith("}")) return;
             readJointLine(line, *joints_.at(static_cast<size_t>(j)));
         }
@@ -329,7 +331,7 @@ private:
         if (line.has("}")) return;
         std::string_view raw;
         while (lines.next(raw)) {
-            LineText blockLine(raw);
+            LineText blockLine(raw, holdsNul_);
             if (joint) readBoneLine(blockLine, *joint);
             if (blockLine.has("}")) return;
         }
@@ -414,7 +416,7 @@ private:
         long long current = -1;
         bool haveCurrent = version10_;
         while (lines.next(raw)) {
-            LineText line(raw);
+            LineText line(raw, holdsNul_);
             if (version10_) {
                 if (line.startsWith("mesh ") || line.startsWith("mesh\t")) ++current;
             } else if (keywordsIn(line.text, kMeshV6)) {
@@ -456,7 +458,7 @@ private:
             std::string_view raw;
             while (lines.next(raw)) {
                 bytesLeft -= raw.size();
-                if (!applyDetailLine(m, LineText(raw), bytesLeft, slots, out)) {
+                if (!applyDetailLine(m, LineText(raw, holdsNul_), bytesLeft, slots, out)) {
                     out.complete = false;
                     break;
                 }
@@ -691,6 +693,7 @@ private:
     std::string_view data_;
     const std::string& fileName_;
     RecordSlots<Joint> joints_;
+    bool holdsNul_; // most files hold none, and then no line needs to be searched for one
     bool version10_ = false;
     int meshCount_ = -1;
     int jointCount_ = 0; // the last count declared; joints_ holds that many once finished

@@ -293,6 +293,17 @@ TEST(Md5Reader, RedeclaredCountsAndMissingRecordsLeaveZeroRecords) {
     EXPECT_EQ(model.weights[0][1].pos[0], 4.0f);
 }
 
+TEST(Md5Reader, ALineEndsAtItsFirstNulByte) {
+    std::string text = kOneTriangle;
+    const std::string vert1 = "\tvert 1 ( 1 1 ) 1 1\n";
+    text.replace(text.find(vert1), vert1.size(), std::string("\tvert 1 ( 1 1 )\0 1 1\n", 21));
+    Model model;
+    ScopedLogCapture log;
+    ASSERT_TRUE(read(model, text));
+    EXPECT_EQ(model.verts[0][1].weightCount, 0); // its weight numbers stand after the NUL byte
+    EXPECT_EQ(model.verts[0][2].weightCount, 1);
+}
+
 TEST(Md5Reader, FaceVectorsAndHandedness) {
     ScopedLogCapture log;
     Model model;
