@@ -125,11 +125,11 @@ void prepareForAnalysis(Model& model) {
         model.clearCloneLists(static_cast<int>(m));
     }
     model.setBindPose();
-    for (size_t m = 0; m < meshCount; ++m) {
+    forEachIndex(meshCount, shadow::worthSpreading(model), [&model](size_t m) {
         model.skinMesh(static_cast<int>(m));
         computeFaceVectors(model, m);
         buildIndexList(model, m);
-    }
+    });
 }
 
 void postProcessModel(Model& model) {
