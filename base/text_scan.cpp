@@ -110,9 +110,38 @@ bool isHexStart(std::string_view s) {
     return s.size() >= i + 2 && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X');
 }
 
+// The common short decimal, "-12.345678": an optional minus, digits, an optional point and
+// digits, no exponent, at most 2^24 as a whole number and at most ten digits after the point.
+// Both that number and the power of ten are exact floats, so one division rounds the value
+// exactly as the full conversion does. Returns the characters used, 0 to leave it to the full one.
+size_t convertShortDecimal(std::string_view s, float& value) {
+    static constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    constexpr uint32_t kExactLimit = uint32_t(1) << 24;
+    size_t i = s.size() && s[0] == '-' ? 1 : 0;
+    const size_t digitsStart = i;
+    uint32_t whole = 0;
+    for (; i < s.size() && isDigit(s[i]); ++i) {
+        whole = whole * 10 + static_cast<uint32_t>(s[i] - '0');
+        if (whole > kExactLimit) return 0;
+    }
+    if (i == digitsStart) return 0; // ".5", "+1", "inf": the full conversion decides
+    size_t fraction = 0;
+    if (i < s.size() && s[i] == '.') {
+        for (++i; i < s.size() && isDigit(s[i]); ++i, ++fraction) {
+            whole = whole * 10 + static_cast<uint32_t>(s[i] - '0');
+            if (whole > kExactLimit || fraction == 10) return 0;
+        }
+    }
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) return 0;
+    const float magnitude = static_cast<float>(whole) / kPowersOfTen[fraction];
+    value = digitsStart ? -magnitude : magnitude;
+    return i;
+}
+
 // "%f" over the whole of its forms. Returns the characters used, 0 when nothing converts.
 size_t convertC(std::string_view s, float& value) {
     if (isHexStart(s)) return strtofCopy(s.substr(0, hexRunLength(s)), value);
+    if (const size_t used = convertShortDecimal(s, value)) return used;
     // from_chars takes no '+'; "+-1" and "++1" are no numbers.
     const size_t skip = s.size() >= 2 && s[0] == '+' && s[1] != '+' && s[1] != '-' ? 1 : 0;
     const char* first = s.data() + skip;
@@ -191,6 +220,16 @@ bool Cursor::readFloat(float& value, FloatSyntax syntax) {
 }
 
 int intOr(std::string_view piece, int fallback) {
+    // Most pieces are short decimals: read at once. A leading 0 is octal, and longer pieces may
+    // saturate, so those take the full rule.
+    const size_t sign = !piece.empty() && piece[0] == '-' ? 1 : 0;
+    const size_t digits = piece.size() - sign;
+    if (digits >= 1 && digits <= 9 && (piece[sign] != '0' || digits == 1)) {
+        int value = 0;
+        for (size_t i = sign; i < piece.size() && value >= 0; ++i)
+            value = isDigit(piece[i]) ? value * 10 + (piece[i] - '0') : -1;
+        if (value >= 0) return sign ? -value : value;
+    }
     Cursor(piece).readInt(fallback);
     return fallback;
 }
