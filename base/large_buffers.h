@@ -11,8 +11,9 @@
 void adviseHugePages(const void* data, size_t bytes);
 
 // Keeps memory that a load frees for the next allocations instead of handing it back to the
-// system: a load builds and drops several arrays of megabytes, and every fresh mapping costs
-// a page fault per page again. Call once at program start; affects the whole process.
+// system, for every thread alike: a load builds and drops several arrays of megabytes, and
+// every fresh mapping costs a page fault per page again. Call once at program start; affects
+// the whole process.
 void keepFreedMemoryForReuse();
 
 // Reserves room for `count` elements and advises huge pages for it when it is large.
