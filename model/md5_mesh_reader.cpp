@@ -2,9 +2,10 @@
 //
 // The file is split into lines as a 4096-byte line buffer reads them (a longer line becomes
 // several), and each line is seen as a C string (it ends at a NUL byte). The header pass reads
-// the joints and the mesh count; the lines of each mesh are then found in one pass, kept as runs
-// of consecutive lines, and replayed mesh by mesh, which gives the results and log lines of one
-// detail pass per mesh.
+// the joints and the mesh count, and in version 10 notes where each mesh starts; the lines of
+// each mesh are kept as runs of consecutive lines (version 6 finds them in a pass of their own)
+// and replayed mesh by mesh, which gives the results and log lines of one detail pass per mesh.
+// The meshes' records are read side by side on several threads where the file is large.
 #include "model/md5_mesh_reader.h"
 
 #include <algorithm>
@@ -214,7 +215,12 @@ public:
         LineReader lines(data_, kRawLines);
         std::string_view first;
         if (lines.next(first)) version10_ = LineText(first).has("MD5Version 10");
-        const bool headerRead = version10_ ? readHeaderV10(lines) : readHeaderV6(lines);
+        bool headerRead = false;
+        try {
+            headerRead = version10_ ? readHeaderV10(lines) : readHeaderV6(lines);
+        } catch (const std::bad_alloc&) {
+            // The mesh starts of a file of nothing else; the load stops as below.
+        }
         const bool allocated = finishHeader();
         // Parent indices are made safe even when the load stops here.
         if (version10_) checkParentsV10();
@@ -240,9 +246,18 @@ public:
 private:
     // --- header pass ---
 
+    // The next line of a version 10 header pass, noting where each mesh starts: every line is
+    // seen here, so the meshes' lines need no pass of their own.
+    bool nextLineV10(LineReader& lines, std::string_view& raw) {
+        if (!lines.next(raw)) return false;
+        const LineText line(raw, holdsNul_);
+        if (line.startsWith("mesh ") || line.startsWith("mesh\t")) meshStarts_.push_back(static_cast<size_t>(raw.data() - data_.data()));
+        return true;
+    }
+
     bool readHeaderV10(LineReader& lines) {
         std::string_view raw;
-        while (lines.next(raw)) {
+        while (nextLineV10(lines, raw)) {
             LineText line(raw, holdsNul_);
             const unsigned found = keywordsIn(line.text, kHeaderV10);
             if (holds(found, kCommandline)) continue;
@@ -292,7 +307,7 @@ private:
 
     void readJointsBlock(LineReader& lines) {
         std::string_view raw;
-        for (int j = 0; j < jointCount_ && lines.next(raw); ++j) {
+        for (int j = 0; j < jointCount_ && nextLineV10(lines, raw); ++j) {
             LineText line(raw, holdsNul_);
             if (line.startsWith("}")) return;
             readJointLine(line, *joints_.at(static_cast<size_t>(j)));
@@ -393,7 +408,15 @@ private:
         try {
             meshRuns.resize(static_cast<size_t>(model_.numMeshes()));
             details.resize(static_cast<size_t>(model_.numMeshes()));
-            forEachMeshLine([&](size_t mesh, std::string_view raw) {
+            if (version10_) {
+                // A mesh runs from its "mesh" line to the next one.
+                for (size_t m = 0; m < meshRuns.size() && m < meshStarts_.size(); ++m) {
+                    const size_t end = m + 1 < meshStarts_.size() ? meshStarts_[m + 1] : data_.size();
+                    meshRuns[m].push_back(data_.substr(meshStarts_[m], end - meshStarts_[m]));
+                }
+                return true;
+            }
+            forEachMeshLineV6([&](size_t mesh, std::string_view raw) {
                 std::vector<std::string_view>& runs = meshRuns[mesh];
                 if (!runs.empty() && runs.back().data() + runs.back().size() == raw.data())
                     runs.back() = std::string_view(runs.back().data(), runs.back().size() + raw.size());
@@ -406,27 +429,22 @@ private:
         return true;
     }
 
-    // Calls visit(mesh, raw line) for every line after the first that belongs to a mesh.
+    // Calls visit(mesh, raw line) for every line after the first that belongs to a mesh: from a
+    // line holding "mesh N" to the next such line, whichever N they name.
     template <class Visit>
-    void forEachMeshLine(Visit visit) const {
+    void forEachMeshLineV6(Visit visit) const {
         static constexpr Keyword kMeshV6[] = {{"mesh", true}};
         LineReader lines(data_, kRawLines);
         std::string_view raw;
         lines.next(raw);
         long long current = -1;
-        bool haveCurrent = version10_;
         while (lines.next(raw)) {
             LineText line(raw, holdsNul_);
-            if (version10_) {
-                if (line.startsWith("mesh ") || line.startsWith("mesh\t")) ++current;
-            } else if (keywordsIn(line.text, kMeshV6)) {
+            if (keywordsIn(line.text, kMeshV6)) {
                 int number = 0;
-                if (Cursor(textscan::secondToken(line.text)).readInt(number)) {
-                    current = number;
-                    haveCurrent = true;
-                }
+                if (Cursor(textscan::secondToken(line.text)).readInt(number)) current = number;
             }
-            if (haveCurrent && current >= 0 && current < model_.numMeshes()) visit(static_cast<size_t>(current), raw);
+            if (current >= 0 && current < model_.numMeshes()) visit(static_cast<size_t>(current), raw);
         }
     }
 
@@ -694,6 +712,7 @@ private:
     const std::string& fileName_;
     RecordSlots<Joint> joints_;
     bool holdsNul_; // most files hold none, and then no line needs to be searched for one
+    std::vector<size_t> meshStarts_; // version 10: where each "mesh" line starts, in file order
     bool version10_ = false;
     int meshCount_ = -1;
     int jointCount_ = 0; // the last count declared; joints_ holds that many once finished
