@@ -5,16 +5,20 @@
 // side needs the neighbour on that side: most vertices look in one column, not nine. Scaling a
 // float by 1024 is exact in double precision, so the cell of a value and its place in the cell
 // have no rounding error. The index is sorted by (joint, x, y, z cell), so the z-neighbours of a
-// cell are one contiguous run, each column found through a hash of its (joint, x, y).
+// cell are one contiguous run, each column found through a hash of its (joint, x, y). Where the
+// cells' spreads fit 64 bits together, as they do for any ordinary model, a radix sort on the
+// cells packed into one key orders the index; otherwise a comparison sort does.
 #include "shadow/identical_vertices.h"
 
 #include "base/large_buffers.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "model/model.h"
@@ -53,6 +57,117 @@ inline bool entryLess(const IndexEntry& a, const IndexEntry& b) {
     if (cellLess(a.cell, b.cell)) return true;
     if (cellLess(b.cell, a.cell)) return false;
     return a.vertex < b.vertex;
+}
+
+std::array<int64_t, 4> fieldsOf(const CellKey& c) { return {c.joint, c.x, c.y, c.z}; }
+
+// The least and greatest value of each field over the cells of an index.
+struct CellBounds {
+    std::array<int64_t, 4> low{}, high{};
+    bool empty = true;
+    void include(const CellKey& cell) {
+        const std::array<int64_t, 4> f = fieldsOf(cell);
+        for (size_t k = 0; k < 4; ++k) {
+            low[k] = empty ? f[k] : std::min(low[k], f[k]);
+            high[k] = empty ? f[k] : std::max(high[k], f[k]);
+        }
+        empty = false;
+    }
+};
+
+// A cell packed into one key: each field less its least value, in the bits its spread needs,
+// the joint highest and z lowest, so that keys order as cellLess orders cells.
+struct CellPacking {
+    std::array<int64_t, 4> low{};
+    std::array<int, 4> shift{}, bits{};
+    int total = 0;
+};
+
+int bitsFor(uint64_t spread) { return spread == 0 ? 0 : 64 - __builtin_clzll(spread); }
+
+// False when the fields need more than 64 bits together (own cells of huge values, say).
+bool packingFor(const CellBounds& bounds, CellPacking& packing) {
+    packing.low = bounds.low;
+    packing.total = 0;
+    for (size_t k = 4; k-- > 0;) {
+        packing.shift[k] = packing.total;
+        // Unsigned, the difference is exact even where it overflows int64_t.
+        packing.bits[k] = bitsFor(static_cast<uint64_t>(bounds.high[k]) - static_cast<uint64_t>(bounds.low[k]));
+        packing.total += packing.bits[k];
+    }
+    return packing.total <= 64;
+}
+
+// Fields without bits are always 0 past their least value, which keeps every shift below 64.
+uint64_t packedKey(const CellPacking& packing, const CellKey& cell) {
+    const std::array<int64_t, 4> f = fieldsOf(cell);
+    uint64_t key = 0;
+    for (size_t k = 0; k < 4; ++k)
+        if (packing.bits[k] > 0) key |= (static_cast<uint64_t>(f[k]) - static_cast<uint64_t>(packing.low[k])) << packing.shift[k];
+    return key;
+}
+
+CellKey unpackedKey(const CellPacking& packing, uint64_t key) {
+    std::array<int64_t, 4> f = packing.low;
+    for (size_t k = 0; k < 4; ++k)
+        if (packing.bits[k] > 0)
+            f[k] = static_cast<int64_t>(static_cast<uint64_t>(f[k]) + ((key >> packing.shift[k]) & (~uint64_t{0} >> (64 - packing.bits[k]))));
+    return CellKey{f[0], f[1], f[2], f[3]};
+}
+
+// An index entry as the radix sort moves it: 16 bytes instead of 40.
+struct KeyedEntry {
+    uint64_t key;
+    int vertex;
+    int item;
+};
+
+// Digits of at most 12 bits keep a pass's counts within 16 KB.
+constexpr int kMaxDigitBits = 12;
+
+// Stable least-significant-digit radix sort on the low `bits` bits of the keys, in as few
+// passes as 12-bit digits allow; a pass in which every key has the same digit is skipped.
+void radixSort(std::vector<KeyedEntry>& entries, int bits) {
+    const int passes = (bits + kMaxDigitBits - 1) / kMaxDigitBits;
+    if (passes == 0 || entries.size() < 2) return;
+    const int width = (bits + passes - 1) / passes;
+    const size_t buckets = size_t{1} << width;
+    const uint64_t mask = buckets - 1;
+    std::vector<uint32_t> counts(at(passes) * buckets, 0);
+    for (const KeyedEntry& e : entries)
+        for (int p = 0; p < passes; ++p) ++counts[at(p) * buckets + ((e.key >> (p * width)) & mask)];
+    std::vector<KeyedEntry> other;
+    for (int p = 0; p < passes; ++p) {
+        uint32_t* count = &counts[at(p) * buckets];
+        if (std::find(count, count + buckets, static_cast<uint32_t>(entries.size())) != count + buckets) continue;
+        uint32_t next = 0;
+        for (size_t b = 0; b < buckets; ++b) next += std::exchange(count[b], next);
+        if (other.empty()) {
+            reserveLarge(other, entries.size());
+            other.resize(entries.size());
+        }
+        for (const KeyedEntry& e : entries) other[count[(e.key >> (p * width)) & mask]++] = e;
+        entries.swap(other);
+    }
+}
+
+// Sorts by (cell, vertex). Entries come in ascending vertex order, so where the cells pack
+// into 64 bits a stable radix sort on the packed cell gives that order; the cells come back
+// from the keys, so the entries are written in order and never read at random.
+void sortByCell(std::vector<IndexEntry>& entries) {
+    CellBounds bounds;
+    for (const IndexEntry& e : entries) bounds.include(e.cell);
+    CellPacking packing;
+    if (bounds.empty || !packingFor(bounds, packing)) {
+        std::sort(entries.begin(), entries.end(), entryLess);
+        return;
+    }
+    std::vector<KeyedEntry> keyed;
+    reserveLarge(keyed, entries.size());
+    for (const IndexEntry& e : entries) keyed.push_back(KeyedEntry{packedKey(packing, e.cell), e.vertex, e.item});
+    radixSort(keyed, packing.total);
+    for (size_t e = 0; e < keyed.size(); ++e)
+        entries[e] = IndexEntry{unpackedKey(packing, keyed[e].key), keyed[e].vertex, keyed[e].item};
 }
 
 constexpr double kCellsPerUnit = 1024.0;
@@ -94,7 +209,7 @@ public:
     void reserve(size_t count) { reserveLarge(entries_, count); }
     void add(const CellKey& cell, int vertex, int item) { entries_.push_back(IndexEntry{cell, vertex, item}); }
     void finish() {
-        std::sort(entries_.begin(), entries_.end(), [](const IndexEntry& a, const IndexEntry& b) { return entryLess(a, b); });
+        sortByCell(entries_);
         for (size_t e = 0; e < entries_.size(); ++e) positionOf_[at(entries_[e].item)] = static_cast<int>(e);
         buildColumns();
     }
