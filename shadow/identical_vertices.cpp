@@ -211,17 +211,14 @@ public:
     void finish() {
         sortByCell(entries_);
         for (size_t e = 0; e < entries_.size(); ++e) positionOf_[at(entries_[e].item)] = static_cast<int>(e);
+        countCells();
         buildColumns();
     }
 
     bool indexed(int item) const { return positionOf_[at(item)] >= 0; }
 
     // The number of entries in the cell of `item`, which must be indexed.
-    size_t cellSize(int item) const {
-        const size_t p = at(positionOf_[at(item)]);
-        const Run run = zRange(p, entries_[p].cell.z, entries_[p].cell.z);
-        return run.end - run.begin;
-    }
+    size_t cellSize(int item) const { return cellSizeOf_[at(item)]; }
 
     // Appends the vertices above `above` found in the cell of `item` and in the neighbours that
     // `sides` names.
@@ -249,6 +246,17 @@ private:
         uint32_t first;
         uint32_t tag;
     };
+
+    // Per item, the entries of its cell: a query weighs every weight of a vertex by it, and
+    // items in vertex order read this array nearly in order, where the entries lie scattered.
+    void countCells() {
+        cellSizeOf_.assign(positionOf_.size(), 0);
+        for (size_t begin = 0, end = 0; begin < entries_.size(); begin = end) {
+            const CellKey& cell = entries_[begin].cell;
+            while (end < entries_.size() && !cellLess(cell, entries_[end].cell)) ++end;
+            for (size_t e = begin; e < end; ++e) cellSizeOf_[at(entries_[e].item)] = static_cast<uint32_t>(end - begin);
+        }
+    }
 
     static bool sameColumn(const CellKey& a, const CellKey& b) { return a.joint == b.joint && a.x == b.x && a.y == b.y; }
 
@@ -346,6 +354,7 @@ private:
     static constexpr uint32_t kEmpty = UINT32_MAX;
     std::vector<IndexEntry> entries_;
     std::vector<int> positionOf_; // per item, its entry after the sort; -1 when not indexed
+    std::vector<uint32_t> cellSizeOf_; // per indexed item, the entries of its cell
     std::vector<Slot> slots_;
     int shift_ = 60; // 64 - log2 of the table size
 };
