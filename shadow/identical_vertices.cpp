@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -125,30 +126,47 @@ struct KeyedEntry {
 // Digits of at most 12 bits keep a pass's counts within 16 KB.
 constexpr int kMaxDigitBits = 12;
 
-// Stable least-significant-digit radix sort on the low `bits` bits of the keys, in as few
-// passes as 12-bit digits allow; a pass in which every key has the same digit is skipped.
-void radixSort(std::vector<KeyedEntry>& entries, int bits) {
+// The radix sort's two arrays of keyed entries, in one block whose used part starts on a
+// huge-page boundary: fresh memory faults in a page at a time, and by the 4 KB page the faults
+// cost about as much as the sort itself.
+class RadixBuffers {
+public:
+    explicit RadixBuffers(size_t count) : block_(new KeyedEntry[2 * count + kHugePageBytes / sizeof(KeyedEntry)]) {
+        const uintptr_t address = reinterpret_cast<uintptr_t>(block_.get());
+        first_ = block_.get() + (kHugePageBytes - address % kHugePageBytes) % kHugePageBytes / sizeof(KeyedEntry);
+        adviseHugePages(first_, 2 * count * sizeof(KeyedEntry));
+        second_ = first_ + count;
+    }
+    KeyedEntry* first() { return first_; }
+    KeyedEntry* second() { return second_; }
+
+private:
+    std::unique_ptr<KeyedEntry[]> block_; // left uninitialised: the sort writes before it reads
+    KeyedEntry* first_;
+    KeyedEntry* second_;
+};
+
+// Stable least-significant-digit radix sort of keyed[0, count) on the low `bits` bits of the
+// keys, in as few passes as 12-bit digits allow; a pass in which every key has the same digit is
+// skipped. Returns where the sorted entries are: `keyed` or `other`.
+KeyedEntry* radixSort(KeyedEntry* keyed, KeyedEntry* other, size_t count, int bits) {
     const int passes = (bits + kMaxDigitBits - 1) / kMaxDigitBits;
-    if (passes == 0 || entries.size() < 2) return;
+    if (passes == 0 || count < 2) return keyed;
     const int width = (bits + passes - 1) / passes;
     const size_t buckets = size_t{1} << width;
     const uint64_t mask = buckets - 1;
     std::vector<uint32_t> counts(at(passes) * buckets, 0);
-    for (const KeyedEntry& e : entries)
-        for (int p = 0; p < passes; ++p) ++counts[at(p) * buckets + ((e.key >> (p * width)) & mask)];
-    std::vector<KeyedEntry> other;
+    for (size_t e = 0; e < count; ++e)
+        for (int p = 0; p < passes; ++p) ++counts[at(p) * buckets + ((keyed[e].key >> (p * width)) & mask)];
     for (int p = 0; p < passes; ++p) {
-        uint32_t* count = &counts[at(p) * buckets];
-        if (std::find(count, count + buckets, static_cast<uint32_t>(entries.size())) != count + buckets) continue;
+        uint32_t* digitCount = &counts[at(p) * buckets];
+        if (std::find(digitCount, digitCount + buckets, static_cast<uint32_t>(count)) != digitCount + buckets) continue;
         uint32_t next = 0;
-        for (size_t b = 0; b < buckets; ++b) next += std::exchange(count[b], next);
-        if (other.empty()) {
-            reserveLarge(other, entries.size());
-            other.resize(entries.size());
-        }
-        for (const KeyedEntry& e : entries) other[count[(e.key >> (p * width)) & mask]++] = e;
-        entries.swap(other);
+        for (size_t b = 0; b < buckets; ++b) next += std::exchange(digitCount[b], next);
+        for (size_t e = 0; e < count; ++e) other[digitCount[(keyed[e].key >> (p * width)) & mask]++] = keyed[e];
+        std::swap(keyed, other);
     }
+    return keyed;
 }
 
 // Sorts by (cell, vertex). Entries come in ascending vertex order, so where the cells pack
@@ -162,12 +180,12 @@ void sortByCell(std::vector<IndexEntry>& entries) {
         std::sort(entries.begin(), entries.end(), entryLess);
         return;
     }
-    std::vector<KeyedEntry> keyed;
-    reserveLarge(keyed, entries.size());
-    for (const IndexEntry& e : entries) keyed.push_back(KeyedEntry{packedKey(packing, e.cell), e.vertex, e.item});
-    radixSort(keyed, packing.total);
-    for (size_t e = 0; e < keyed.size(); ++e)
-        entries[e] = IndexEntry{unpackedKey(packing, keyed[e].key), keyed[e].vertex, keyed[e].item};
+    RadixBuffers buffers(entries.size());
+    for (size_t e = 0; e < entries.size(); ++e)
+        buffers.first()[e] = KeyedEntry{packedKey(packing, entries[e].cell), entries[e].vertex, entries[e].item};
+    const KeyedEntry* sorted = radixSort(buffers.first(), buffers.second(), entries.size(), packing.total);
+    for (size_t e = 0; e < entries.size(); ++e)
+        entries[e] = IndexEntry{unpackedKey(packing, sorted[e].key), sorted[e].vertex, sorted[e].item};
 }
 
 constexpr double kCellsPerUnit = 1024.0;
