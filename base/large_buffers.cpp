@@ -7,14 +7,10 @@
 
 #include <cstdint>
 
-namespace {
-constexpr size_t kHugePage = size_t(2) << 20;
-}
-
 void adviseHugePages(const void* data, size_t bytes) {
-    if (data == nullptr || bytes < kHugePage) return;
-    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHugePage - 1);
+    if (data == nullptr || bytes < kHugePageBytes) return;
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHugePageBytes - 1);
     if (end <= begin) return;
     // Advice only: where huge pages are off or the range is not ours to advise, nothing changes.
     madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);

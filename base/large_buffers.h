@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <vector>
 
+// The size of a huge page, and the alignment a range needs to be backed by them.
+constexpr size_t kHugePageBytes = size_t(2) << 20;
+
 // Asks the kernel to back [data, data + bytes) with huge pages. Loading a big model touches
 // tens of megabytes of fresh memory once; in small pages that costs a fault every 4 KB,
 // which is a third of the load. Only worth it before the memory is first written.

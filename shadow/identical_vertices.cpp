@@ -5,16 +5,21 @@
 // side needs the neighbour on that side: most vertices look in one column, not nine. Scaling a
 // float by 1024 is exact in double precision, so the cell of a value and its place in the cell
 // have no rounding error. The index is sorted by (joint, x, y, z cell), so the z-neighbours of a
-// cell are one contiguous run, each column found through a hash of its (joint, x, y).
+// cell are one contiguous run, each column found through a hash of its (joint, x, y). Where the
+// cells' spreads fit 64 bits together, as they do for any ordinary model, a radix sort on the
+// cells packed into one key orders the index; otherwise a comparison sort does.
 #include "shadow/identical_vertices.h"
 
 #include "base/large_buffers.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "model/model.h"
@@ -53,6 +58,134 @@ inline bool entryLess(const IndexEntry& a, const IndexEntry& b) {
     if (cellLess(a.cell, b.cell)) return true;
     if (cellLess(b.cell, a.cell)) return false;
     return a.vertex < b.vertex;
+}
+
+std::array<int64_t, 4> fieldsOf(const CellKey& c) { return {c.joint, c.x, c.y, c.z}; }
+
+// The least and greatest value of each field over the cells of an index.
+struct CellBounds {
+    std::array<int64_t, 4> low{}, high{};
+    bool empty = true;
+    void include(const CellKey& cell) {
+        const std::array<int64_t, 4> f = fieldsOf(cell);
+        for (size_t k = 0; k < 4; ++k) {
+            low[k] = empty ? f[k] : std::min(low[k], f[k]);
+            high[k] = empty ? f[k] : std::max(high[k], f[k]);
+        }
+        empty = false;
+    }
+};
+
+// A cell packed into one key: each field less its least value, in the bits its spread needs,
+// the joint highest and z lowest, so that keys order as cellLess orders cells.
+struct CellPacking {
+    std::array<int64_t, 4> low{};
+    std::array<int, 4> shift{}, bits{};
+    int total = 0;
+};
+
+int bitsFor(uint64_t spread) { return spread == 0 ? 0 : 64 - __builtin_clzll(spread); }
+
+// False when the fields need more than 64 bits together (own cells of huge values, say).
+bool packingFor(const CellBounds& bounds, CellPacking& packing) {
+    packing.low = bounds.low;
+    packing.total = 0;
+    for (size_t k = 4; k-- > 0;) {
+        packing.shift[k] = packing.total;
+        // Unsigned, the difference is exact even where it overflows int64_t.
+        packing.bits[k] = bitsFor(static_cast<uint64_t>(bounds.high[k]) - static_cast<uint64_t>(bounds.low[k]));
+        packing.total += packing.bits[k];
+    }
+    return packing.total <= 64;
+}
+
+// Fields without bits are always 0 past their least value, which keeps every shift below 64.
+uint64_t packedKey(const CellPacking& packing, const CellKey& cell) {
+    const std::array<int64_t, 4> f = fieldsOf(cell);
+    uint64_t key = 0;
+    for (size_t k = 0; k < 4; ++k)
+        if (packing.bits[k] > 0) key |= (static_cast<uint64_t>(f[k]) - static_cast<uint64_t>(packing.low[k])) << packing.shift[k];
+    return key;
+}
+
+CellKey unpackedKey(const CellPacking& packing, uint64_t key) {
+    std::array<int64_t, 4> f = packing.low;
+    for (size_t k = 0; k < 4; ++k)
+        if (packing.bits[k] > 0)
+            f[k] = static_cast<int64_t>(static_cast<uint64_t>(f[k]) + ((key >> packing.shift[k]) & (~uint64_t{0} >> (64 - packing.bits[k]))));
+    return CellKey{f[0], f[1], f[2], f[3]};
+}
+
+// An index entry as the radix sort moves it: 16 bytes instead of 40.
+struct KeyedEntry {
+    uint64_t key;
+    int vertex;
+    int item;
+};
+
+// Digits of at most 12 bits keep a pass's counts within 16 KB.
+constexpr int kMaxDigitBits = 12;
+
+// The radix sort's two arrays of keyed entries, in one block whose used part starts on a
+// huge-page boundary: fresh memory faults in a page at a time, and by the 4 KB page the faults
+// cost about as much as the sort itself.
+class RadixBuffers {
+public:
+    explicit RadixBuffers(size_t count) : block_(new KeyedEntry[2 * count + kHugePageBytes / sizeof(KeyedEntry)]) {
+        const uintptr_t address = reinterpret_cast<uintptr_t>(block_.get());
+        first_ = block_.get() + (kHugePageBytes - address % kHugePageBytes) % kHugePageBytes / sizeof(KeyedEntry);
+        adviseHugePages(first_, 2 * count * sizeof(KeyedEntry));
+        second_ = first_ + count;
+    }
+    KeyedEntry* first() { return first_; }
+    KeyedEntry* second() { return second_; }
+
+private:
+    std::unique_ptr<KeyedEntry[]> block_; // left uninitialised: the sort writes before it reads
+    KeyedEntry* first_;
+    KeyedEntry* second_;
+};
+
+// Stable least-significant-digit radix sort of keyed[0, count) on the low `bits` bits of the
+// keys, in as few passes as 12-bit digits allow; a pass in which every key has the same digit is
+// skipped. Returns where the sorted entries are: `keyed` or `other`.
+KeyedEntry* radixSort(KeyedEntry* keyed, KeyedEntry* other, size_t count, int bits) {
+    const int passes = (bits + kMaxDigitBits - 1) / kMaxDigitBits;
+    if (passes == 0 || count < 2) return keyed;
+    const int width = (bits + passes - 1) / passes;
+    const size_t buckets = size_t{1} << width;
+    const uint64_t mask = buckets - 1;
+    std::vector<uint32_t> counts(at(passes) * buckets, 0);
+    for (size_t e = 0; e < count; ++e)
+        for (int p = 0; p < passes; ++p) ++counts[at(p) * buckets + ((keyed[e].key >> (p * width)) & mask)];
+    for (int p = 0; p < passes; ++p) {
+        uint32_t* digitCount = &counts[at(p) * buckets];
+        if (std::find(digitCount, digitCount + buckets, static_cast<uint32_t>(count)) != digitCount + buckets) continue;
+        uint32_t next = 0;
+        for (size_t b = 0; b < buckets; ++b) next += std::exchange(digitCount[b], next);
+        for (size_t e = 0; e < count; ++e) other[digitCount[(keyed[e].key >> (p * width)) & mask]++] = keyed[e];
+        std::swap(keyed, other);
+    }
+    return keyed;
+}
+
+// Sorts by (cell, vertex). Entries come in ascending vertex order, so where the cells pack
+// into 64 bits a stable radix sort on the packed cell gives that order; the cells come back
+// from the keys, so the entries are written in order and never read at random.
+void sortByCell(std::vector<IndexEntry>& entries) {
+    CellBounds bounds;
+    for (const IndexEntry& e : entries) bounds.include(e.cell);
+    CellPacking packing;
+    if (bounds.empty || !packingFor(bounds, packing)) {
+        std::sort(entries.begin(), entries.end(), entryLess);
+        return;
+    }
+    RadixBuffers buffers(entries.size());
+    for (size_t e = 0; e < entries.size(); ++e)
+        buffers.first()[e] = KeyedEntry{packedKey(packing, entries[e].cell), entries[e].vertex, entries[e].item};
+    const KeyedEntry* sorted = radixSort(buffers.first(), buffers.second(), entries.size(), packing.total);
+    for (size_t e = 0; e < entries.size(); ++e)
+        entries[e] = IndexEntry{unpackedKey(packing, sorted[e].key), sorted[e].vertex, sorted[e].item};
 }
 
 constexpr double kCellsPerUnit = 1024.0;
@@ -94,19 +227,16 @@ public:
     void reserve(size_t count) { reserveLarge(entries_, count); }
     void add(const CellKey& cell, int vertex, int item) { entries_.push_back(IndexEntry{cell, vertex, item}); }
     void finish() {
-        std::sort(entries_.begin(), entries_.end(), [](const IndexEntry& a, const IndexEntry& b) { return entryLess(a, b); });
+        sortByCell(entries_);
         for (size_t e = 0; e < entries_.size(); ++e) positionOf_[at(entries_[e].item)] = static_cast<int>(e);
+        countCells();
         buildColumns();
     }
 
     bool indexed(int item) const { return positionOf_[at(item)] >= 0; }
 
     // The number of entries in the cell of `item`, which must be indexed.
-    size_t cellSize(int item) const {
-        const size_t p = at(positionOf_[at(item)]);
-        const Run run = zRange(p, entries_[p].cell.z, entries_[p].cell.z);
-        return run.end - run.begin;
-    }
+    size_t cellSize(int item) const { return cellSizeOf_[at(item)]; }
 
     // Appends the vertices above `above` found in the cell of `item` and in the neighbours that
     // `sides` names.
@@ -134,6 +264,17 @@ private:
         uint32_t first;
         uint32_t tag;
     };
+
+    // Per item, the entries of its cell: a query weighs every weight of a vertex by it, and
+    // items in vertex order read this array nearly in order, where the entries lie scattered.
+    void countCells() {
+        cellSizeOf_.assign(positionOf_.size(), 0);
+        for (size_t begin = 0, end = 0; begin < entries_.size(); begin = end) {
+            const CellKey& cell = entries_[begin].cell;
+            while (end < entries_.size() && !cellLess(cell, entries_[end].cell)) ++end;
+            for (size_t e = begin; e < end; ++e) cellSizeOf_[at(entries_[e].item)] = static_cast<uint32_t>(end - begin);
+        }
+    }
 
     static bool sameColumn(const CellKey& a, const CellKey& b) { return a.joint == b.joint && a.x == b.x && a.y == b.y; }
 
@@ -231,6 +372,7 @@ private:
     static constexpr uint32_t kEmpty = UINT32_MAX;
     std::vector<IndexEntry> entries_;
     std::vector<int> positionOf_; // per item, its entry after the sort; -1 when not indexed
+    std::vector<uint32_t> cellSizeOf_; // per indexed item, the entries of its cell
     std::vector<Slot> slots_;
     int shift_ = 60; // 64 - log2 of the table size
 };

@@ -252,6 +252,46 @@ TEST(GeometryAnalysisMatchesPairwise, PairsAcrossCellSidesAtTheTolerance) {
     }
 }
 
+// The index sorts its cells as one packed 64-bit key where their spreads fit, by comparison
+// where they do not: pairs at the ends of spreads that need exactly 64 bits (40 + 12 + 12, and
+// 2 joint bits + 38 + 12 + 12), one bit more, on negative cells, across the radix digits and
+// across x = 0, where the x field's top bit turns on, must pair up as the pairwise test pairs them.
+TEST(GeometryAnalysisMatchesPairwise, CellsAtTheWidthOfThePackedKey) {
+    const float tol = 0.0001f, big = 536870912.0f, mid = 134217728.0f; // 2^29, 2^27
+    const std::vector<float> twelveBits{-2.0f, -0.001f, 0.0f, 2.0f - 1.0f / 2048}; // cells -2048 .. 2047
+    const struct {
+        const char* what;
+        std::vector<float> x, z;
+        int joints;
+    } cases[] = {
+        {"64 bits", {-big, -1024.5f, -1.0f / 1024, -tol / 4, 5.0f, big - 64}, twelveBits, 0},
+        {"65 bits", {-big, -1024.5f, -1.0f / 1024, -tol / 4, 5.0f, big - 64}, {-4.0f, 0.0f, 4.0f - 1.0f / 2048}, 0},
+        {"64 bits with joints", {-mid, -3.0f, -tol / 4, 1.0f / 1024, mid - 16}, twelveBits, 4},
+    };
+    for (const auto& c : cases) {
+        MeshShape shape;
+        for (float x : c.x)
+            for (float y : twelveBits)
+                for (float z : c.z) {
+                    // Each position and a near twin, apart by half the tolerance on one axis.
+                    std::array<float, 3> a{x, y, z}, b = a;
+                    const int first = static_cast<int>(shape.pos.size());
+                    b[at(first / 2 % 3)] += tol / 2;
+                    const int joint = c.joints > 0 ? first / 2 % c.joints : 0;
+                    shape.pos.insert(shape.pos.end(), {a, b});
+                    shape.uv.insert(shape.uv.end(), {{0, 0}, {0, 0}});
+                    shape.weights.push_back({weightAt(joint, 1, a[0], a[1], a[2])});
+                    shape.weights.push_back({weightAt(joint, 1, b[0], b[1], b[2])});
+                    shape.tris.push_back({first, first + 1, first});
+                }
+        Model fast;
+        build(fast, shape, c.joints);
+        analyse(fast, true);
+        EXPECT_EQ(fast.numDuplicates[0], static_cast<int>(shape.pos.size()) / 2) << c.what;
+        expectFastEqualsPairwise({shape}, c.joints, c.what);
+    }
+}
+
 // Mended: a duplicate's triangles beyond the 40-entry incidence list used to overrun it; they still
 // move to the kept vertex, only the list stays bounded.
 TEST(GeometryAnalysis, DuplicateBeyondFortyTrianglesKeepsIncidenceListBounded) {
