@@ -34,8 +34,7 @@ void forEachIndex(size_t count, bool spread, const std::function<void(size_t)>& 
     for (std::thread& thread : threads) thread.join();
 }
 
-void forEachIndexLoggedInOrder(size_t count, bool spread, const std::function<void(size_t)>& work,
-                               const std::function<void(size_t)>& afterEach) {
+void forEachIndexLoggedInOrder(size_t count, bool spread, const std::function<void(size_t)>& work) {
     std::vector<std::string> held(count);
     forEachIndex(count, spread, [&](size_t i) {
         ThreadLogHold hold(held[i]);
@@ -44,6 +43,5 @@ void forEachIndexLoggedInOrder(size_t count, bool spread, const std::function<vo
     for (size_t i = 0; i < count; ++i) {
         if (!held[i].empty()) logText(held[i]);
         std::string().swap(held[i]);
-        if (afterEach) afterEach(i);
     }
 }

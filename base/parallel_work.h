@@ -15,7 +15,5 @@ void forEachIndex(size_t count, bool spread, const std::function<void(size_t)>& 
 void allowSpreading(bool allowed);
 
 // forEachIndex for work that logs: each index's log lines are held back and written after the
-// calls, in index order, as the calls would have written them one after another. `afterEach`,
-// when given, runs on the calling thread just after index i's lines are written.
-void forEachIndexLoggedInOrder(size_t count, bool spread, const std::function<void(size_t)>& work,
-                               const std::function<void(size_t)>& afterEach = {});
+// calls, in index order, as the calls would have written them one after another.
+void forEachIndexLoggedInOrder(size_t count, bool spread, const std::function<void(size_t)>& work);

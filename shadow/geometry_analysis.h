@@ -16,7 +16,7 @@ void analyzeGeometry(Model& model, int mesh);
 // meshes are built on several threads where worthSpreading says so; the log reads the same.
 void buildEdges(Model& model);
 
-// Whether `model` holds enough triangles for its meshes to be analysed on several threads.
+// Whether `model` holds enough triangles for work on its meshes to pay for more threads.
 bool worthSpreading(const Model& model);
 
 // The plain pairwise versions: every vertex pair in order, a linear search per edge.

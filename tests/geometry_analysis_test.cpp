@@ -350,7 +350,7 @@ TEST(GeometryAnalysisMatchesPairwise, EveryRealModelOfTheTestData) {
 }
 
 TEST(GeometryAnalysisMatchesPairwise, WorkSpreadOverThreadsGivesTheOneThreadResultAndLog) {
-    // Large enough for the reader, the analysis and the edge builder to spread over threads.
+    // Large enough for the reader, the skinning and the edge builder to spread over threads.
     const analysis_meshes::GridOptions a{120, 50, 30, 80, 9, 4}, b{110, 55, 20, 60, 7, 4};
     const std::string whole = md5Text({analysis_meshes::gridMesh(a), analysis_meshes::gridMesh(b)}, 4);
     ASSERT_GT(whole.size(), 1u << 20);
