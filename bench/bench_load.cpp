@@ -7,6 +7,7 @@
 #include "bench/allocation_counter.h"
 #include "bench/bench_mesh.h"
 #include "base/debug_log.h"
+#include "base/large_buffers.h"
 #include "base/file_open.h"
 #include "load/load_model.h"
 #include "model/md5_mesh_reader.h"
@@ -15,6 +16,7 @@
 namespace {
 
 void BM_ReadmeshfromfileBenchMesh(benchmark::State& state) {
+    keepFreedMemoryForReuse(); // as the program does
     const std::string& path = benchMeshPath();
     ScopedLogCapture log;
     const long long allocationsBefore = allocationCount.load();
@@ -26,7 +28,8 @@ void BM_ReadmeshfromfileBenchMesh(benchmark::State& state) {
     state.counters["allocs/load"] =
         static_cast<double>(allocationCount.load() - allocationsBefore) / static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_ReadmeshfromfileBenchMesh)->Unit(benchmark::kMillisecond);
+// Wall time: the meshes are read on several threads.
+BENCHMARK(BM_ReadmeshfromfileBenchMesh)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The reader alone, from bytes already in memory.
 void BM_ReadOnlyBenchMesh(benchmark::State& state) {
@@ -43,6 +46,6 @@ void BM_ReadOnlyBenchMesh(benchmark::State& state) {
     state.counters["allocs/read"] =
         static_cast<double>(allocationCount.load() - allocationsBefore) / static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_ReadOnlyBenchMesh)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadOnlyBenchMesh)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
