@@ -6,6 +6,8 @@
 #include <cctype>
 #include <cstring>
 
+#include <strings.h>
+
 namespace {
 
 // "Base name minus `cut` characters plus `suffix`". The cut-by-6 forms exist so that a
@@ -23,16 +25,38 @@ const Candidate kHeight[] = {{4, "_b.tga"},   {4, "_h.tga"},   {6, "_h.tga"},  {
 
 const char* const kOtherExtensions[] = {".png", ".jpg", ".jpeg"};
 
+struct Table {
+    const Candidate* begin() const { return items; }
+    const Candidate* end() const { return items + count; }
+    const Candidate* items;
+    size_t count;
+};
+
 template <size_t N>
-std::vector<std::string> expand(const std::string& base, const Candidate (&table)[N]) {
-    std::vector<std::string> names;
-    for (const Candidate& c : table) {
-        if (c.cut > base.size()) continue;
-        std::string name = base.substr(0, base.size() - c.cut) + c.suffix;
-        if (name.size() + 1 > kCandidateBufferSize) continue;
-        names.push_back(std::move(name));
+Table table(const Candidate (&items)[N]) {
+    return {items, N};
+}
+
+Table tableOf(TextureGroup group) {
+    switch (group) {
+    case TextureGroup::Diffuse: return table(kDiffuse);
+    case TextureGroup::Specular: return table(kSpecular);
+    case TextureGroup::Local: return table(kLocal);
+    case TextureGroup::Height: return table(kHeight);
     }
-    return names;
+    return {nullptr, 0};
+}
+
+// The PNG and JPG names of the TGA candidate in `buffer`, each built over it in turn.
+bool visitOtherExtensions(std::string& buffer, const CandidateVisit& visit) {
+    const size_t stem = buffer.size() - 4;
+    for (const char* extension : kOtherExtensions) {
+        if (stem + strlen(extension) + 1 > kCandidateBufferSize) continue;
+        buffer.resize(stem);
+        buffer.append(extension);
+        if (visit(buffer)) return true;
+    }
+    return false;
 }
 
 std::string lower(std::string text) {
@@ -67,32 +91,32 @@ std::string textureBaseName(const std::string& name) {
     return name;
 }
 
-std::vector<std::string> textureCandidates(const std::string& baseName, TextureGroup group) {
-    switch (group) {
-    case TextureGroup::Diffuse: return expand(baseName, kDiffuse);
-    case TextureGroup::Specular: return expand(baseName, kSpecular);
-    case TextureGroup::Local: return expand(baseName, kLocal);
-    case TextureGroup::Height: return expand(baseName, kHeight);
-    }
-    return {};
+std::string candidateBaseName(const std::string& name, CandidateFormats formats) {
+    if (formats == CandidateFormats::Others && endsWith(lower(name), ".jpeg"))
+        return name.substr(0, name.size() - 5) + ".tga";
+    return textureBaseName(name);
 }
 
-bool endsInTga(const std::string& name) { return endsWith(lower(name), ".tga"); }
-
-std::vector<std::string> otherFormatCandidates(const std::string& name, TextureGroup group) {
-    const bool jpeg = endsWith(lower(name), ".jpeg");
-    const std::string base = jpeg ? name.substr(0, name.size() - 5) + ".tga" : textureBaseName(name);
-    std::vector<std::string> names;
-    for (const std::string& candidate : textureCandidates(base, group)) {
-        if (!endsInTga(candidate)) {
-            names.push_back(candidate);
-            continue;
+bool visitTextureCandidates(const std::string& baseName, TextureGroup group, CandidateFormats formats,
+                            std::string& buffer, const CandidateVisit& visit) {
+    buffer.reserve(kCandidateBufferSize);
+    for (const Candidate& c : tableOf(group)) {
+        if (c.cut > baseName.size()) continue;
+        const size_t keep = baseName.size() - c.cut;
+        if (keep + strlen(c.suffix) + 1 > kCandidateBufferSize) continue;
+        buffer.assign(baseName, 0, keep);
+        buffer.append(c.suffix);
+        if (formats == CandidateFormats::Others && endsInTga(buffer)) {
+            if (visitOtherExtensions(buffer, visit)) return true;
+        } else if (visit(buffer)) {
+            return true;
         }
-        const std::string stem = candidate.substr(0, candidate.size() - 4);
-        for (const char* extension : kOtherExtensions)
-            if (stem.size() + strlen(extension) + 1 <= kCandidateBufferSize) names.push_back(stem + extension);
     }
-    return names;
+    return false;
+}
+
+bool endsInTga(const std::string& name) {
+    return name.size() >= 4 && strncasecmp(name.data() + name.size() - 4, ".tga", 4) == 0;
 }
 
 std::string_view lastPathComponent(std::string_view name) {

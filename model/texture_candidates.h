@@ -1,9 +1,9 @@
 // model/texture_candidates.h -- the image file names tried for a material, group by group; no GL.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "model/texture_group.h"
 
@@ -14,14 +14,23 @@ constexpr size_t kCandidateBufferSize = 500;
 // characters or shorter or already ends in a three-letter extension.
 std::string textureBaseName(const std::string& name);
 
-// The files to try for one group, in order; the first that loads wins. Candidates that
-// would cut more characters than the base name has, or overflow the buffer, are left out.
-std::vector<std::string> textureCandidates(const std::string& baseName, TextureGroup group);
+// The TGA candidates of the suffix rules, or the same names as PNG and JPG.
+enum class CandidateFormats { Tga, Others };
 
-// The files tried for one group once every TGA candidate of the material has failed: the same
-// candidates in the same order, each ending in ".tga" given ".png", ".jpg" and ".jpeg" instead,
-// any other kept as it is. A material named "x.jpeg" is taken as "x.tga" here.
-std::vector<std::string> otherFormatCandidates(const std::string& name, TextureGroup group);
+// The base name of the candidates in `formats`: textureBaseName for TGA; for PNG and JPG the
+// same, except that a material named "x.jpeg" is taken as "x.tga".
+std::string candidateBaseName(const std::string& name, CandidateFormats formats);
+
+// Receives one candidate name; returning true stops the walk.
+using CandidateVisit = std::function<bool(const std::string& name)>;
+
+// Hands `visit` the files to try for one group, in order, each built in `buffer` (one buffer for
+// every name, so a walk allocates nothing); the first that loads wins. Candidates that would cut
+// more characters than the base name has, or overflow the name buffer, are left out. For PNG and
+// JPG every candidate ending in ".tga" is given ".png", ".jpg" and ".jpeg" instead, any other
+// kept as it is. True when `visit` stopped the walk.
+bool visitTextureCandidates(const std::string& baseName, TextureGroup group, CandidateFormats formats,
+                            std::string& buffer, const CandidateVisit& visit);
 
 // True when `name` ends in ".tga", in any letter case.
 bool endsInTga(const std::string& name);

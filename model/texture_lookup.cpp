@@ -2,8 +2,13 @@
 // on the CPU; the renderer uploads the images into the texture names later. No GL.
 #include "model/texture_lookup.h"
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -41,40 +46,117 @@ struct FoundTextures {
     }
 };
 
-// The TGA candidates of the suffix rules, or the same names as PNG and JPG.
-enum class Formats { Tga, Others };
+// The scratch of one texture search: the candidate name buffer and the listing of the folder
+// last looked in. A missing texture is looked for under about a hundred names, nearly all of
+// them absent; a name whose folder certainly lacks it fails as opening it would fail, without a
+// walk of its path or an open.
+class TextureSearch {
+public:
+    // Fills the groups `found` lacks from the candidates of `name`; the first file that reads wins.
+    void search(const std::string& name, CandidateFormats formats, FoundTextures& found);
+
+private:
+    bool tryFile(const std::string& name, CandidateFormats formats, TgaImage& image);
+    bool certainlyMissing(const std::string& name);
+    void listFolder();
+
+    enum class Listing { Unknown, Listed, Missing };
+    std::string candidate_;
+    bool cached_ = false;
+    std::string folder_; // as the candidates write it, '\\' and letter case included
+    Listing listing_ = Listing::Unknown;
+    std::string entries_; // the folder's entries in lower case, each between two '/'
+    std::string needle_;
+};
+
+void TextureSearch::search(const std::string& name, CandidateFormats formats, FoundTextures& found) {
+    const std::string base = candidateBaseName(name, formats);
+    // The visitor holds two pointers, which std::function keeps without allocating.
+    struct Wanted {
+        FoundTextures& found;
+        TextureGroup group;
+        CandidateFormats formats;
+    };
+    for (TextureGroup group : kGroups) {
+        if (found.has(group)) continue;
+        const Wanted wanted{found, group, formats};
+        visitTextureCandidates(base, group, formats, candidate_, [this, &wanted](const std::string& file) {
+            TgaImage image;
+            if (!tryFile(file, wanted.formats, image)) return false;
+            wanted.found.image[slot(wanted.group)] = std::move(image);
+            wanted.found.file[slot(wanted.group)] = file;
+            return true;
+        });
+    }
+}
 
 // One file tried, with one log line saying what came of it. A TGA candidate is read by its
 // content when it is named .tga (a PNG saved under that name still loads), and strictly as a
 // TGA otherwise, so that a material named "x.png" still leads to "x_d.tga" first.
-bool tryFile(const std::string& name, Formats formats, TgaImage& image) {
+bool TextureSearch::tryFile(const std::string& name, CandidateFormats formats, TgaImage& image) {
+    const bool strictTga = formats == CandidateFormats::Tga && !endsInTga(name);
+    if (certainlyMissing(name)) {
+        if (strictTga)
+            logFormat("texture file %s: not read as a TGA\n", name.c_str());
+        else
+            logFormat("texture file %s: not readable (%s)\n", name.c_str(), strerror(ENOENT));
+        return false;
+    }
     std::string why;
     bool read;
-    if (formats == Formats::Tga && !endsInTga(name)) {
+    if (strictTga) {
         read = readTga(name, image) == 1;
         if (!read) why = "not read as a TGA";
     } else {
         read = readImage(name, image, &why) == 1;
     }
-    logText("texture file " + name + ": " + (read ? std::string("read") : why) + "\n");
+    logFormat("texture file %s: %s\n", name.c_str(), read ? "read" : why.c_str());
     return read;
 }
 
-// Fills the groups `found` lacks from the candidates of `name`; the first file that reads wins.
-void search(const std::string& name, Formats formats, FoundTextures& found) {
-    for (TextureGroup group : kGroups) {
-        if (found.has(group)) continue;
-        const std::vector<std::string> candidates = formats == Formats::Tga
-                                                        ? textureCandidates(textureBaseName(name), group)
-                                                        : otherFormatCandidates(name, group);
-        for (const std::string& candidate : candidates) {
-            TgaImage image;
-            if (!tryFile(candidate, formats, image)) continue;
-            found.image[slot(group)] = std::move(image);
-            found.file[slot(group)] = candidate;
-            break;
-        }
+// True only where opening `name` would certainly fail with ENOENT: its folder was listed and no
+// entry matches its file part in any letter case (as path resolution matches), or its folder does
+// not exist. Anything else (an unreadable folder, a name too long for one entry) is tried.
+bool TextureSearch::certainlyMissing(const std::string& name) {
+    const size_t slash = name.find_last_of("/\\");
+    const size_t fileStart = slash == std::string::npos ? 0 : slash + 1;
+    const size_t fileLength = name.size() - fileStart;
+    if (fileLength == 0 || fileLength > NAME_MAX || name.size() >= PATH_MAX) return false;
+    if (name.compare(fileStart, fileLength, ".") == 0 || name.compare(fileStart, fileLength, "..") == 0) return false;
+    if (!cached_ || name.compare(0, fileStart, folder_) != 0) {
+        folder_.assign(name, 0, fileStart);
+        listFolder();
     }
+    if (listing_ != Listing::Listed) return listing_ == Listing::Missing;
+    needle_.assign(1, '/');
+    for (size_t i = fileStart; i < name.size(); ++i)
+        needle_ += static_cast<char>(std::tolower(static_cast<unsigned char>(name[i])));
+    needle_ += '/';
+    return entries_.find(needle_) == std::string::npos;
+}
+
+// The folder is resolved as a path to a file in it is, so the listing is of the folder that
+// opening the file would look in.
+void TextureSearch::listFolder() {
+    cached_ = true;
+    const std::string path = resolvePath(folder_);
+    DIR* dir = opendir(path.empty() ? "." : path.c_str());
+    if (!dir) {
+        listing_ = errno == ENOENT ? Listing::Missing : Listing::Unknown;
+        return;
+    }
+    entries_.assign(1, '/');
+    for (;;) {
+        errno = 0;
+        const dirent* entry = readdir(dir);
+        if (!entry) break;
+        for (const char* c = entry->d_name; *c; ++c)
+            entries_ += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+        entries_ += '/';
+    }
+    // A listing cut short by an error proves nothing missing.
+    listing_ = errno == 0 ? Listing::Listed : Listing::Unknown;
+    closedir(dir);
 }
 
 // Builds the mesh's normal map from its sources; a tangent-space map that gives none (no three
@@ -177,19 +259,20 @@ void findTextures(Model& model, const std::string& name, int mesh) {
     if (mesh < 0 || mesh >= model.numMeshes()) return;
     const size_t m = static_cast<size_t>(mesh);
     const std::vector<std::string> places = searchPlaces(model, name);
+    TextureSearch scratch;
     // Every place is searched for TGA files before any for other formats, so whatever the TGA
     // rules find is found as before; the place that found it also fills its other groups.
     for (const std::string& place : places) {
         FoundTextures found;
-        search(place, Formats::Tga, found);
+        scratch.search(place, CandidateFormats::Tga, found);
         if (!found.any()) continue;
-        search(place, Formats::Others, found);
+        scratch.search(place, CandidateFormats::Others, found);
         applyFound(model, m, found);
         return;
     }
     for (const std::string& place : places) {
         FoundTextures found;
-        search(place, Formats::Others, found);
+        scratch.search(place, CandidateFormats::Others, found);
         if (!found.any()) continue;
         applyFound(model, m, found);
         return;
@@ -211,7 +294,7 @@ bool setMeshTexture(Model& model, int mesh, TextureGroup group, const std::strin
     const size_t m = static_cast<size_t>(mesh);
     TgaImage image;
     const bool read = readImage(file, image, &why) == 1;
-    logText("texture file " + file + ": " + (read ? std::string("read") : why) + "\n");
+    logFormat("texture file %s: %s\n", file.c_str(), read ? "read" : why.c_str());
     if (!read) return false;
     if (group == TextureGroup::Local && image.bitsPerPixel != 24 && image.bitsPerPixel != 32) {
         why = "a normal map needs RGB colour; this image has " + std::to_string(image.bitsPerPixel) + " bits a pixel";
@@ -257,8 +340,9 @@ TexturePromptState& texturePromptState() {
 void Model::lookupTextures(const char* name, int mesh) {
     if (!name || mesh < 0 || mesh >= numMeshes()) return;
     FoundTextures found;
-    search(name, Formats::Tga, found);
-    search(name, Formats::Others, found);
+    TextureSearch scratch;
+    scratch.search(name, CandidateFormats::Tga, found);
+    scratch.search(name, CandidateFormats::Others, found);
     applyFound(*this, size_t(mesh), found);
 }
 

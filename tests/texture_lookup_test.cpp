@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "base/dialogs.h"
 #include "base/basepath.h"
+#include "base/debug_log.h"
 #include "model/model.h"
 #include "model/texture_lookup.h"
 #include "tests/tga_fixture.h"
@@ -136,6 +138,54 @@ TEST_F(TextureFolder, EveryRunStartsClearAndBadArgumentsAreIgnored) {
     const std::pair<const char*, int> bad[] = {{a.c_str(), 2}, {a.c_str(), -1}, {nullptr, 0}, {"", 0}, {"ab", 0}, {tooLong.c_str(), 0}};
     for (auto [name, mesh] : bad) model.lookupTextures(name, mesh);
     EXPECT_FALSE(model.hasDiffuse[0]);
+}
+
+// Names missing from their folder are known to fail from one listing of it; what is found and
+// each "texture file" line must be exactly what opening every name gives. `on disk` is created
+// inside the case's own folder: a name ending in '/' a folder, "junk" a file that is no image,
+// anything else a 1-pixel-high TGA of width 2.
+TEST_F(TextureFolder, ListedFoldersFindAndLogWhatOpeningEachFileWould) {
+    const std::string longName(260, 'x');
+    struct {
+        const char* onDisk;
+        std::string material;
+        TextureGroup group;
+        const char* found; // the file the group got, "" for none
+        std::string line;  // one line of the log, without "texture file " and the case's folder
+    } cases[] = {
+        {"models/FOO_D.TGA", "models/foo", TextureGroup::Diffuse, "models/foo_d.tga",
+         "models/foo.tga: not readable (No such file or directory)"},
+        {"Models/foo_d.tga", "MODELS\\foo", TextureGroup::Diffuse, "MODELS\\foo_d.tga", "MODELS\\foo_d.tga: read"},
+        {"", "missing/foo", TextureGroup::Diffuse, "", "missing/foo_df.jpeg: not readable (No such file or directory)"},
+        {"", "missing/foo.png", TextureGroup::Diffuse, "", "missing/foo.png: not read as a TGA"},
+        // The cuts by 6 reach into the folder part and back: "sub_s.tga", then "sub/a_bmp.tga".
+        {"sub_s.tga", "sub/a", TextureGroup::Specular, "sub_s.tga", "sub/a_d.tga: not readable (No such file or directory)"},
+        {"sub/a_bmp.tga", "sub/a", TextureGroup::Height, "sub/a_bmp.tga", "sub_bmp.tga: not readable (No such file or directory)"},
+        {"plain.tga", "plain.tga/x", TextureGroup::Diffuse, "", "plain.tga/x.tga: not readable (Not a directory)"},
+        {"d.tga/", "d.tga", TextureGroup::Diffuse, "", "d.tga: not readable (Is a directory)"},
+        {"junk.tga", "junk.tga", TextureGroup::Diffuse, "",
+         "junk.tga: not a PNG, JPG or BMP image, nor a TGA of type 2, 3, 10 or 11 with all its pixels"},
+        {"", longName, TextureGroup::Diffuse, "", longName + ".tga: not readable (File name too long)"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.material);
+        const fs::path folder = dir / ("case" + std::to_string(n++));
+        const std::string onDisk = c.onDisk;
+        fs::create_directories(folder / fs::path(onDisk).parent_path());
+        if (onDisk.empty() || onDisk.back() == '/')
+            fs::create_directories(folder / onDisk);
+        else if (onDisk.find("junk") != std::string::npos)
+            std::ofstream(folder / onDisk) << "no image";
+        else
+            greyTga(2, 1, 0).writeTo(folder / onDisk);
+        ScopedLogCapture log;
+        model.lookupTextures((folder.string() + "/" + c.material).c_str(), 0);
+        const std::string& file = model.textureFile[0][size_t(c.group)];
+        EXPECT_EQ(file, *c.found ? folder.string() + "/" + c.found : "");
+        const std::string line = "texture file " + folder.string() + "/" + c.line + "\n";
+        EXPECT_NE(log.text.find(line), std::string::npos) << line << "not in\n" << log.text;
+    }
 }
 
 // A grey "tangent-space map" has no RGB to copy; alone it gives no normal map and no flag.
