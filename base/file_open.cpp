@@ -93,6 +93,7 @@ bool readWholeFile(const std::string& name, std::string& out) {
             if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
                 out.reserve(static_cast<size_t>(st.st_size));
                 adviseHugePages(out.data(), out.capacity());
+                populatePages(out.data(), static_cast<size_t>(st.st_size));
                 out.resize(static_cast<size_t>(st.st_size));
                 out.resize(fread(&out[0], 1, out.size(), f));
             }

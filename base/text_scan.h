@@ -52,14 +52,13 @@ bool isComment(std::string_view line);
 class Separators {
 public:
     constexpr explicit Separators(const char* chars) {
-        for (; *chars; ++chars) bits_[static_cast<unsigned char>(*chars) >> 6] |= uint64_t(1) << (*chars & 63);
+        for (; *chars; ++chars) is_[static_cast<unsigned char>(*chars)] = true;
     }
-    constexpr bool has(char c) const {
-        return (bits_[static_cast<unsigned char>(c) >> 6] >> (static_cast<unsigned char>(c) & 63)) & 1;
-    }
+    // One load per character: the readers ask it for every byte of every number.
+    constexpr bool has(char c) const { return is_[static_cast<unsigned char>(c)]; }
 
 private:
-    uint64_t bits_[4] = {};
+    bool is_[256] = {};
 };
 
 // Tokens are separated by blanks, tabs and line ends ('\r' too: files are read as bytes, and

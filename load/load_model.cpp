@@ -110,7 +110,7 @@ void computeFaceVectors(Model& model, size_t m) {
 void buildIndexList(Model& model, size_t m) {
     const std::vector<Triangle>& tris = model.tris[m];
     std::vector<int>& indices = model.indices[m];
-    reserveLarge(indices, 3 * tris.size());
+    reserveToFill(indices, 3 * tris.size());
     indices.resize(3 * tris.size());
     for (size_t t = 0; t < tris.size(); ++t)
         for (int k = 0; k < 3; ++k) indices[3 * t + static_cast<size_t>(k)] = tris[t].v[k];

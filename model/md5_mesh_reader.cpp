@@ -151,7 +151,7 @@ public:
     bool declare(size_t count) {
         try {
             store_.clear();
-            reserveLarge(store_, count);
+            reserveToFill(store_, count); // finish() writes every declared record
         } catch (const std::bad_alloc&) {
             return false;
         }

@@ -224,7 +224,7 @@ CellSides cellSides(const float p[3]) { return CellSides{sideOf(p[0]), sideOf(p[
 class CellIndex {
 public:
     explicit CellIndex(size_t items) : positionOf_(items, -1) {}
-    void reserve(size_t count) { reserveLarge(entries_, count); }
+    void reserve(size_t count) { reserveToFill(entries_, count); } // every position but NaN ones
     void add(const CellKey& cell, int vertex, int item) { entries_.push_back(IndexEntry{cell, vertex, item}); }
     void finish() {
         sortByCell(entries_);
