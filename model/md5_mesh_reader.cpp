@@ -166,7 +166,6 @@ public:
         return &store_[i];
     }
     size_t written() const { return store_.size(); }
-    size_t declared() const { return count_; }
     void finish() { store_.resize(count_); }
 
 private:
@@ -492,15 +491,16 @@ private:
         const unsigned found = keywordsIn(line.text, kDetail);
         const Tokens t(line.text);
         if (holds(found, kShader)) out.notes.push_back(DetailNote{DetailNote::Shader, line.text, nullptr, 0, 0});
+        const bool declaresCount = holds(found, kNumVerts) || holds(found, kNumTris) || holds(found, kNumWeights);
+        const int count = declaresCount ? intOr0(t.at[2]) : 0;
         const auto declare = [&](auto& records, size_t recordBytes) {
-            const int count = intOr0(t.at[2]);
             if (countFits(count, bytesLeft, recordBytes) && records.declare(static_cast<size_t>(count))) return true;
             out.notes.push_back(DetailNote{DetailNote::CountTooLarge, line.text, nullptr, 0, count});
             return false;
         };
         if (holds(found, kNumVerts)) {
             if (!declare(s.verts, kVertRecordBytes)) return false;
-            model_.numVerts[mesh] = static_cast<int>(s.verts.declared());
+            model_.numVerts[mesh] = count;
             s.nextVert = 0;
         }
         if (holds(found, kNumTris)) {
